@@ -1,0 +1,57 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "text/format.h"
+#include "volume/workspace.h"
+
+namespace zelmaro::cli {
+
+int CmdPoints(const Args& args) {
+  std::string file;
+  bool json = false;
+  for (const std::string& a : args) {
+    if (a == "--json")
+      json = true;
+    else if (!a.empty() && a[0] == '-')
+      return Usage("unbekannte Option '" + a + "'");
+    else if (file.empty())
+      file = a;
+    else
+      return Usage("zu viele Argumente");
+  }
+  if (file.empty()) return Usage("keine Punktdatei angegeben");
+
+  Workspace ws;
+  ws.LiesPunkte(file);  // a missing file leaves the table empty, as in the program
+  const TableBounds& b = ws.bounds;
+  std::string out;
+  if (json) {
+    out = "{\"points\":[";
+    for (int i = 1; i <= High(ws.P); ++i) {
+      const TPunkt& p = ws.P[static_cast<size_t>(i)];
+      if (i > 1) out += ',';
+      out += "{\"NR\":" + JsonNumber(p.NR) + ",\"Code\":" + JsonNumber(int32_t{p.Code}) +
+             ",\"Y\":" + JsonNumber(p.Y) + ",\"X\":" + JsonNumber(p.X) +
+             ",\"Z\":" + JsonNumber(p.Z) + "}";
+    }
+    out += "],\"bounds\":{\"MinX\":" + JsonNumber(b.MinX) + ",\"MinY\":" + JsonNumber(b.MinY) +
+           ",\"MinZ\":" + JsonNumber(b.MinZ) + ",\"MaxX\":" + JsonNumber(b.MaxX) +
+           ",\"MaxY\":" + JsonNumber(b.MaxY) + ",\"MaxZ\":" + JsonNumber(b.MaxZ) + "}}\n";
+  } else {
+    out = Format("%6s %10s %5s %14s %14s %10s\n", "ID", "NR", "Code", "Y", "X", "Z");
+    for (int i = 1; i <= High(ws.P); ++i) {
+      const TPunkt& p = ws.P[static_cast<size_t>(i)];
+      out += Format("%6d %10d %5d %14.3f %14.3f %10.3f\n", i, p.NR, p.Code, p.Y, p.X, p.Z);
+    }
+    out += Format("%d Punkte\n", High(ws.P) < 0 ? 0 : High(ws.P));
+    if (High(ws.P) >= 1)
+      out += Format("Y %.3f .. %.3f   X %.3f .. %.3f   Z %.3f .. %.3f\n", b.MinY, b.MaxY, b.MinX,
+                    b.MaxX, b.MinZ, b.MaxZ);
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
+}  // namespace zelmaro::cli

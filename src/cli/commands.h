@@ -1,0 +1,20 @@
+#pragma once
+// The subcommands of zelmaro-cli. Each takes the arguments after its name and
+// returns the exit code: 0 done, 1 failed (German message on stderr), 2 usage.
+#include <string>
+#include <vector>
+
+namespace zelmaro::cli {
+
+using Args = std::vector<std::string>;
+
+int CmdPoints(const Args& args);
+int CmdMesh(const Args& args);
+int CmdRun(const Args& args);
+int CmdBalance(const Args& args);
+int CmdContours(const Args& args);
+
+// Prints the usage to stderr and returns 2.
+int Usage(const std::string& problem);
+
+}  // namespace zelmaro::cli

@@ -1,0 +1,49 @@
+#include "text/errors.h"
+
+#include <cerrno>
+
+#include "text/format.h"
+
+namespace zelmaro {
+
+namespace {
+std::string InOutMessage(int code) {
+  switch (code) {
+    case 5: return "Dateizugriff verweigert";
+    case 112: return "Disk voll";
+    default: return Format("E/A-Fehler %d", code);
+  }
+}
+}  // namespace
+
+EInOutError::EInOutError(int code) : EZelmaroError(InOutMessage(code)), code_(code) {}
+
+int EInOutError::CodeFromErrno(int err) {
+  switch (err) {
+    case ENOENT: return 2;    // file not found
+    case ENOTDIR: return 3;   // path not found
+    case EMFILE:
+    case ENFILE: return 4;    // too many open files
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY: return 5;   // access denied
+    case EBUSY: return 32;    // sharing violation
+    case ENOSPC:
+    case EDQUOT: return 112;  // disk full
+    case EFBIG: return 112;
+    case EIO: return 23;      // data error
+    default: return err > 0 ? err : 100;
+  }
+}
+
+EConvertError EConvertError::NotInteger(const std::string& text) {
+  return EConvertError("'" + text + "' ist kein gültiger Integerwert");
+}
+
+EConvertError EConvertError::NotFloat(const std::string& text) {
+  return EConvertError("'" + text + "' ist kein gültiger Gleitkommawert");
+}
+
+}  // namespace zelmaro

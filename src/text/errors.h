@@ -1,0 +1,59 @@
+#pragma once
+// The errors a command can end with. Each carries the German text that the
+// user sees in the error report; the window shows what(), the command line
+// prints it.
+#include <stdexcept>
+#include <string>
+
+namespace zelmaro {
+
+class EZelmaroError : public std::runtime_error {
+ public:
+  explicit EZelmaroError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// File errors. The number follows the platform's error codes the users know
+// from the report texts: 5 access denied, 112 disk full, others as they come.
+class EInOutError : public EZelmaroError {
+ public:
+  explicit EInOutError(int code);
+  int ErrorCode() const { return code_; }
+  // Maps an errno value of a failed file operation to the report's number.
+  static int CodeFromErrno(int err);
+  static EInOutError FromErrno(int err) { return EInOutError(CodeFromErrno(err)); }
+
+ private:
+  int code_;
+};
+
+// A text that is not a number of the required kind.
+class EConvertError : public EZelmaroError {
+ public:
+  using EZelmaroError::EZelmaroError;
+  static EConvertError NotInteger(const std::string& text);
+  static EConvertError NotFloat(const std::string& text);
+};
+
+class EInvalidOp : public EZelmaroError {
+ public:
+  EInvalidOp() : EZelmaroError("Ungültige Gleitkommaoperation") {}
+};
+
+class EZeroDivide : public EZelmaroError {
+ public:
+  EZeroDivide() : EZelmaroError("Gleitkommadivision durch Null") {}
+};
+
+class ERangeError : public EZelmaroError {
+ public:
+  ERangeError() : EZelmaroError("Fehler bei Bereichsprüfung") {}
+};
+
+// Our own reports for limits the program sets (capacities, bounded loops) and
+// for inputs it refuses.
+class ELimitError : public EZelmaroError {
+ public:
+  using EZelmaroError::EZelmaroError;
+};
+
+}  // namespace zelmaro

@@ -1,0 +1,55 @@
+#pragma once
+// Reading and writing the program's text files: Windows-1252 bytes, lines
+// ended by CR LF.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace zelmaro {
+
+// Splits a point file's bytes into lines: LF ends a line, the text of a line
+// ends at its first CR (what follows up to the LF is skipped), a byte 0x1A
+// ends the file, and a last line without line end counts. Lines are handed
+// out as views into the buffer, still in Windows-1252.
+class PointFileLines {
+ public:
+  explicit PointFileLines(std::string_view bytes);
+  // True when no further line is to be read (the test comes before each line).
+  bool Eof() const { return pos_ >= end_; }
+  std::string_view Next();
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+  size_t end_ = 0;
+};
+
+enum class ReadResult { Ok, Missing, Unopenable };
+
+// Reads a whole file. Missing: no such file, or the name is a folder.
+// Unopenable: it exists but cannot be opened. A read error after opening
+// throws EInOutError.
+ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes);
+
+// A text file created or emptied on opening and written in large blocks.
+// Lines are UTF-8 inside the program and Windows-1252 on disk, each ended by
+// CR LF. Every failure throws EInOutError with the matching report.
+class TextFileWriter {
+ public:
+  TextFileWriter() = default;
+  ~TextFileWriter();
+  TextFileWriter(const TextFileWriter&) = delete;
+  TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+  void Create(const std::string& file_name);  // rewrite
+  void WriteLine(std::string_view utf8_line);
+  void Close();  // flushes; a failed flush throws
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  void Flush();
+  int fd_ = -1;
+  std::string buffer_;
+};
+
+}  // namespace zelmaro

@@ -1,0 +1,46 @@
+#include "volume/number_field.h"
+
+#include <cmath>
+
+#include "text/convert.h"
+#include "text/format.h"
+
+namespace zelmaro {
+
+double NumberFieldModel::Clamp(double v) const {
+  if (!Limited()) return v;
+  const double lo = min_ < max_ ? min_ : max_;
+  const double hi = min_ < max_ ? max_ : min_;
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+void NumberFieldModel::Take(double v, bool set_text) {
+  v = Clamp(v);
+  const bool raise = v != value_ || Trim(text_).empty();
+  value_ = v;
+  if (set_text) text_ = Format("%.3f", v);
+  if (raise && OnChangeValue) OnChangeValue();
+}
+
+void NumberFieldModel::SetValue(double v) { Take(v, true); }
+
+void NumberFieldModel::SetMinValue(double v) {
+  min_ = v;
+  if (Limited() && Clamp(value_) != value_) SetValue(value_);
+}
+
+void NumberFieldModel::SetMaxValue(double v) {
+  max_ = v;
+  if (Limited() && Clamp(value_) != value_) SetValue(value_);
+}
+
+void NumberFieldModel::UserEdited(const std::string& text) {
+  text_ = text;
+  double v = 0;
+  if (!TryStrToFloat(Trim(text), v) || !std::isfinite(v)) return;
+  Take(v, false);
+}
+
+void NumberFieldModel::StepBy(double delta) { SetValue(value_ + delta); }
+
+}  // namespace zelmaro

@@ -1,0 +1,49 @@
+#pragma once
+// The rules of the reference-height field, apart from any widget: the
+// window's numeric field wraps this model, the command line and the tests use
+// it directly.
+#include <functional>
+#include <string>
+
+namespace zelmaro {
+
+class NumberFieldModel {
+ public:
+  // Raised whenever the field takes a value different from the one it holds,
+  // or any value while its text is empty. Runs a computation in the program.
+  std::function<void()> OnChangeValue;
+
+  double Value() const { return value_; }
+  // The display text: three decimals after the program set the value, the
+  // typed text while the user edits.
+  const std::string& Text() const { return text_; }
+  double MinValue() const { return min_; }
+  double MaxValue() const { return max_; }
+
+  // Sets the value (clamped while the limits differ); the text becomes the
+  // value with three decimals. Raises OnChangeValue as described above.
+  void SetValue(double v);
+  // Setting a limit sets the value again only when the current value falls
+  // outside the new limits and the limits differ.
+  void SetMinValue(double v);
+  void SetMaxValue(double v);
+
+  // The user's edit: the text stays as typed; a text that reads as a number
+  // other than the held value makes it the value (clamped) and raises the
+  // event. A text that is no number leaves the value.
+  void UserEdited(const std::string& text);
+  // The user's steps (arrow and page keys, wheel): value + delta.
+  void StepBy(double delta);
+
+  bool Limited() const { return min_ != max_; }
+  double Clamp(double v) const;
+
+ private:
+  void Take(double v, bool set_text);
+  double value_ = 0;
+  double min_ = 0;
+  double max_ = 0;
+  std::string text_ = "0.000";
+};
+
+}  // namespace zelmaro

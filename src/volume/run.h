@@ -1,0 +1,37 @@
+#pragma once
+// The computation run: point file -> both horizons -> protocol file, protocol
+// pane and result fields. Also the mass balance that repeats runs.
+#include <string>
+#include <vector>
+
+#include "volume/number_field.h"
+#include "volume/workspace.h"
+
+namespace zelmaro {
+
+enum class ResultField { EditA0, EditM0, EditA1, EditM1, EditA2, EditM2 };
+
+// What a run needs from the window (or from the command line, or a test).
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+  virtual std::string PointFileName() = 0;       // text of EditPunktDat
+  virtual std::string ProjectDesignation() = 0;  // text of EditBem
+  virtual double ReferenceHeight() = 0;          // value of NumberBoxH0
+  virtual std::string ReferenceHeightText() = 0; // display text of NumberBoxH0
+  // Replaces the protocol pane's content with these lines (the pane is
+  // cleared by the run and filled in one step).
+  virtual void ShowProtocol(const std::vector<std::string>& lines) = 0;
+  virtual void SetResultField(ResultField field, const std::string& text) = 0;
+  // "INCIRCUM - F - Points are coincident !!" during a triangulation.
+  virtual void Coincidence() = 0;
+};
+
+// The version text of the program, "1.1", from the build.
+std::string VersionText();
+
+// One computation run (ToolButton1Click). Throws the German error of a
+// failure after leaving what the failure leaves.
+void ToolButton1Click(Workspace& ws, RunHost& host);
+
+}  // namespace zelmaro

@@ -1,0 +1,8 @@
+#include "volume/run.h"
+#include "zelmaro_version.h"
+
+namespace zelmaro {
+
+std::string VersionText() { return ZELMARO_VERSION_TEXT; }
+
+}  // namespace zelmaro

@@ -1,0 +1,18 @@
+#include "volume/workspace.h"
+
+#include "points/reader.h"
+
+namespace zelmaro {
+
+bool Workspace::LiesPunkte(const std::string& file_name) {
+  if (!zelmaro::LiesPunkte(file_name, P)) return false;
+  SetMinMaxOffset();
+  return true;
+}
+
+void Workspace::SetMinMaxOffset() {
+  const int h = image_height ? image_height() : kDefaultImageHeight;
+  zelmaro::SetMinMaxOffset(P, bounds, view, h);
+}
+
+}  // namespace zelmaro

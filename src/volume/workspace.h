@@ -1,0 +1,38 @@
+#pragma once
+// The program's state for a whole program run: the point table and its
+// bounds, the view, the two meshes and the results of the last computation.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "mesh/delaunay.h"
+#include "plot/view.h"
+#include "points/point_table.h"
+
+namespace zelmaro {
+
+struct Workspace {
+  PointTable P;
+  TableBounds bounds;
+  ViewValues view;
+
+  std::unique_ptr<Delaunay::TDelaunay> Mesh0;  // reference horizon of the last run
+  std::unique_ptr<Delaunay::TDelaunay> Mesh1;  // terrain of the last run
+  double sumA0 = 0;
+  double SumA1 = 0;
+  double m0 = 0;
+  double m1 = 0;
+
+  // The plot image's height at this moment, for the view fit. The window
+  // supplies its image; without one the command line's default is used.
+  std::function<int()> image_height;
+
+  // Reads the point file into P and, when it was read, refits the view
+  // (SetMinMaxOffset). A missing or unopenable file changes nothing.
+  // Returns whether the file was read.
+  bool LiesPunkte(const std::string& file_name);
+
+  void SetMinMaxOffset();
+};
+
+}  // namespace zelmaro
