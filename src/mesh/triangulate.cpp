@@ -1,0 +1,584 @@
+// The triangulation of TDelaunay.
+//
+// The algorithm inserts the points in order of x and, for every point, scans
+// all triangle slots: a triangle is complete once a point passes its
+// circumcircle on the larger-x side, and removed when the point falls into
+// its circle; a removal moves the last triangle into the freed slot, which is
+// tested next. The triangle order of the result follows from that exact
+// sequence of removals and moves, so it has to be kept.
+//
+// Scanning every slot for every point costs O(n^2). What the scan decides
+// for a triangle depends only on the triangle and the points: its circle is a
+// function of its corners, and it is tested at every later point until it is
+// complete. So when a triangle is made we compute its circle at once and look
+// up, among the points still to come, the first one that will remove it (a
+// grid of the points answers that). Each point then knows the triangles it
+// removes, and replaying the scan over just those slots, in slot order with
+// the same moves, gives the same edges in the same order.
+//
+// Two things of the scan make this less simple than it sounds:
+//  - The call that computes a circle compares with the squared distance of
+//    corner 2, later calls with r * r. A triangle's first test is always at
+//    the point after the one that made it, so that point is tested with the
+//    first form and all later ones with the second.
+//  - A triangle with corners of nearly equal y gets no circle: every test
+//    reports a coincidence, and its completion test uses the circle of the
+//    test before it in the scan. For these triangles the replay works out
+//    which slot the scan tested just before, which needs the set of slots
+//    the scan tests at this point (a bit set over slots, cleared lazily) and
+//    the removals made so far.
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "mesh/circumcircle.h"
+#include "mesh/delaunay.h"
+#include "text/errors.h"
+#include "text/format.h"
+
+namespace Delaunay {
+namespace {
+
+using circle::ext;
+
+constexpr int32_t kNever = INT32_MAX;
+
+// One bit per triangle slot with a summary word per 64 words, for the
+// highest set slot at or below a given one.
+class SlotBits {
+ public:
+  explicit SlotBits(size_t slots)
+      : words_((slots >> 6) + 1), summary_((words_.size() >> 6) + 1) {}
+
+  void Set(int32_t s) {
+    const size_t w = static_cast<size_t>(s) >> 6;
+    words_[w] |= uint64_t{1} << (s & 63);
+    summary_[w >> 6] |= uint64_t{1} << (w & 63);
+  }
+  void Clear(int32_t s) {
+    const size_t w = static_cast<size_t>(s) >> 6;
+    words_[w] &= ~(uint64_t{1} << (s & 63));
+    if (words_[w] == 0) summary_[w >> 6] &= ~(uint64_t{1} << (w & 63));
+  }
+  bool Test(int32_t s) const {
+    return (words_[static_cast<size_t>(s) >> 6] >> (s & 63)) & 1;
+  }
+  // The highest set slot <= s, or 0 when there is none.
+  int32_t HighestAtOrBelow(int32_t s) const {
+    if (s <= 0) return 0;
+    size_t w = static_cast<size_t>(s) >> 6;
+    const uint64_t m = words_[w] & ((uint64_t{2} << (s & 63)) - 1);
+    if (m) return static_cast<int32_t>((w << 6) + 63 - static_cast<size_t>(std::countl_zero(m)));
+    if (w == 0) return 0;
+    --w;
+    size_t sw = w >> 6;
+    uint64_t sm = summary_[sw] & ((uint64_t{2} << (w & 63)) - 1);
+    while (sm == 0) {
+      if (sw == 0) return 0;
+      sm = summary_[--sw];
+    }
+    const size_t word = (sw << 6) + 63 - static_cast<size_t>(std::countl_zero(sm));
+    return static_cast<int32_t>((word << 6) + 63 -
+                                static_cast<size_t>(std::countl_zero(words_[word])));
+  }
+
+ private:
+  std::vector<uint64_t> words_;
+  std::vector<uint64_t> summary_;
+};
+
+// The points 1 .. n in columns of consecutive store slots (so of ascending
+// x), each column sorted by y: the first point at or after a given slot that
+// lies in a circle is found by walking the columns from that slot on.
+class PointColumns {
+ public:
+  PointColumns(const dVertex* V, int32_t n) : n_(n) {
+    per_ = std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7));
+    ncol_ = (n + per_ - 1) / per_;
+    px_.resize(static_cast<size_t>(n) + 1);
+    py_.resize(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) {
+      px_[static_cast<size_t>(i)] = V[i].x;
+      py_[static_cast<size_t>(i)] = V[i].y;
+    }
+    entries_.resize(static_cast<size_t>(n));
+    cols_.resize(static_cast<size_t>(ncol_));
+    for (int32_t c = 0; c < ncol_; ++c) {
+      const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
+      Entry* e = entries_.data() + (first - 1);
+      for (int32_t i = first; i <= last; ++i)
+        e[i - first] = Entry{py_[static_cast<size_t>(i)], px_[static_cast<size_t>(i)], i};
+      std::sort(e, e + (last - first + 1),
+                [](const Entry& a, const Entry& b) { return a.y < b.y || (a.y == b.y && a.i < b.i); });
+      Column& col = cols_[static_cast<size_t>(c)];
+      col.xmin = px_[static_cast<size_t>(first)];
+      col.xmax = px_[static_cast<size_t>(last)];
+      col.ymin = e[0].y;
+      col.ymax = e[last - first].y;
+    }
+  }
+
+  double X(int32_t i) const { return px_[static_cast<size_t>(i)]; }
+  double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
+
+  // The first slot i, lo <= i <= hi, whose point is inside the circle in the
+  // sense of a cached circle's test (distance squared <= rsqr); 0 if none.
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo, int32_t hi) const {
+    // The test passes only within r * (1 + 1e-15) of the centre; the margin
+    // also covers the rounding of the bounds computed here.
+    const double margin = 1e-11 * (r + std::fabs(xc) + std::fabs(yc));
+    const double R = r + margin, R2 = R * R;
+    const double xright = xc + R;
+    for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
+      const int32_t first = c * per_ + 1;
+      if (first > hi) break;
+      const Column& col = cols_[static_cast<size_t>(c)];
+      if (col.xmin > xright) break;
+      const double nx = std::clamp(xc, col.xmin, col.xmax);
+      const double d = xc - nx;
+      const double d2 = d * d;
+      if (d2 > R2) continue;
+      const double h = std::sqrt(R2 - d2) + margin;
+      const double ylo = yc - h, yhi = yc + h;
+      if (ylo > col.ymax || yhi < col.ymin) continue;
+      const int32_t last = std::min(n_, first + per_ - 1);
+      const Entry* b = entries_.data() + (first - 1);
+      const Entry* e = b + (last - first + 1);
+      const Entry* k =
+          std::lower_bound(b, e, ylo, [](const Entry& a, double v) { return a.y < v; });
+      int32_t best = INT32_MAX;
+      for (; k != e && k->y <= yhi; ++k) {
+        const int32_t i = k->i;
+        if (i < lo || i > hi || i >= best) continue;
+        if (circle::DistanceSqr(k->x, k->y, xc, yc) <= rsqr) best = i;
+      }
+      if (best != INT32_MAX) return best;
+    }
+    return 0;
+  }
+
+  // The first slot k > from whose x passes the circle (xc + r < x), or n + 1.
+  int32_t FirstPassing(double xc, double r, int32_t from) const {
+    const ext reach = ext(xc) + r;
+    int32_t lo = from + 1;  // candidates lo .. n + 1
+    if (lo > n_ || reach < px_[static_cast<size_t>(lo)]) return lo;
+    // Gallop, then bisect: most circles are passed within a few points.
+    int32_t step = 1, ok = lo;  // px[ok] <= reach
+    int32_t bad = n_ + 1;
+    while (ok + step <= n_) {
+      if (reach < px_[static_cast<size_t>(ok + step)]) {
+        bad = ok + step;
+        break;
+      }
+      ok += step;
+      step *= 2;
+    }
+    while (bad - ok > 1) {
+      const int32_t mid = ok + (bad - ok) / 2;
+      if (reach < px_[static_cast<size_t>(mid)])
+        bad = mid;
+      else
+        ok = mid;
+    }
+    return bad;
+  }
+
+ private:
+  struct Entry {
+    double y, x;
+    int32_t i;
+  };
+  struct Column {
+    double xmin, xmax, ymin, ymax;
+  };
+  int32_t n_;
+  int32_t per_ = 8;
+  int32_t ncol_ = 0;
+  std::vector<double> px_, py_;
+  std::vector<Entry> entries_;
+  std::vector<Column> cols_;
+};
+
+// Cancels the edges that were collected in both directions: each edge, in
+// order, cancels the first later edge that runs the other way and is not
+// cancelled yet. Cancelled edges are set to (0, 0).
+void CancelSharedEdges(std::vector<int32_t>& edges) {
+  const size_t n = edges.size() / 2;
+  if (n <= 64) {
+    for (size_t a = 0; a + 1 < n; ++a) {
+      if (edges[2 * a] == 0 || edges[2 * a + 1] == 0) continue;
+      for (size_t b = a + 1; b < n; ++b) {
+        if (edges[2 * b] == 0 || edges[2 * b + 1] == 0) continue;
+        if (edges[2 * a] == edges[2 * b + 1] && edges[2 * a + 1] == edges[2 * b]) {
+          edges[2 * a] = edges[2 * a + 1] = edges[2 * b] = edges[2 * b + 1] = 0;
+          break;  // edge a is gone; it cancels nothing further
+        }
+      }
+    }
+    return;
+  }
+  // Many edges (a point in very many circles): the same pairing through a
+  // sorted list of directed edges. An edge still standing when its turn comes
+  // pairs with the earliest standing reverse edge after it; all reverse edges
+  // before it are cancelled already, else they would have taken this one.
+  struct Key {
+    uint64_t key;
+    uint32_t index;
+  };
+  std::vector<Key> keys(n);
+  auto key_of = [](int32_t a, int32_t b) {
+    return (uint64_t{static_cast<uint32_t>(a)} << 32) | static_cast<uint32_t>(b);
+  };
+  for (size_t k = 0; k < n; ++k)
+    keys[k] = Key{key_of(edges[2 * k], edges[2 * k + 1]), static_cast<uint32_t>(k)};
+  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+    return a.key < b.key || (a.key == b.key && a.index < b.index);
+  });
+  std::vector<char> gone(n, 0);
+  std::vector<uint32_t> cursor(n);  // per sorted position of a group start: next unused
+  for (size_t k = 0; k < n; ++k) cursor[k] = static_cast<uint32_t>(k);
+  for (size_t a = 0; a < n; ++a) {
+    if (gone[a]) continue;
+    const uint64_t rev = key_of(edges[2 * a + 1], edges[2 * a]);
+    auto it = std::lower_bound(keys.begin(), keys.end(), rev,
+                               [](const Key& k, uint64_t v) { return k.key < v; });
+    if (it == keys.end() || it->key != rev) continue;
+    const size_t group = static_cast<size_t>(it - keys.begin());
+    size_t pos = cursor[group];
+    while (pos < n && keys[pos].key == rev && (gone[keys[pos].index] || keys[pos].index <= a))
+      ++pos;
+    cursor[group] = static_cast<uint32_t>(pos);
+    if (pos < n && keys[pos].key == rev) {
+      const size_t b = keys[pos].index;
+      gone[a] = gone[b] = 1;
+      edges[2 * a] = edges[2 * a + 1] = edges[2 * b] = edges[2 * b + 1] = 0;
+    }
+  }
+}
+
+template <class Report>
+class Triangulation {
+ public:
+  Triangulation(dVertex* V, dTriangle* T, int32_t nvert, Report report)
+      : V_(V), T_(T), nvert_(nvert), report_(report), points_(V, nvert),
+        bits_(static_cast<size_t>(MaxTriangles) + 1),
+        hitHead_(static_cast<size_t>(nvert) + 2, -1) {
+    const size_t guess = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
+                                          2 * static_cast<size_t>(nvert) + 64);
+    complAt_.resize(guess);
+    ticketAt_.resize(guess, -1);
+  }
+
+  int32_t Run() {
+    T_[1] = dTriangle{nvert_ + 1, nvert_ + 2, nvert_ + 3, 0, 0, 0, 0};
+    ntri_ = 1;
+    if (Made(1, 0)) pending_.push_back(ticketAt_[1]);
+    std::vector<int32_t> newC;
+    for (int32_t i = 1; i <= nvert_; ++i) {
+      Scan(i);
+      CancelSharedEdges(edges_);
+      const int32_t scanned = ntri_;
+      newC.clear();
+      for (size_t a = 0; a < edges_.size(); a += 2) {
+        if (edges_[a] == 0 || edges_[a + 1] == 0) continue;
+        if (ntri_ >= MaxTriangles)
+          throw zelmaro::ELimitError(zelmaro::Format(
+              "Zu viele Dreiecke: höchstens %d Dreiecke je Horizont", MaxTriangles));
+        ++ntri_;
+        Reserve(ntri_);
+        T_[ntri_] = dTriangle{edges_[a], edges_[a + 1], i, 0, 0, 0, 0};
+        if (Made(ntri_, i)) newC.push_back(ticketAt_[static_cast<size_t>(ntri_)]);
+      }
+      // Coincident triangles still waiting keep their tickets; those the scan
+      // completed leave the list.
+      if (!pending_.empty()) {
+        size_t keep = 0;
+        for (int32_t t : pending_) {
+          const int32_t s = slotOf_[static_cast<size_t>(t)];
+          if (complAt_[static_cast<size_t>(s)] == kNever) {
+            pending_[keep++] = t;
+          } else {
+            ticketAt_[static_cast<size_t>(s)] = -1;
+            FreeTicket(t);
+          }
+        }
+        pending_.resize(keep);
+      }
+      pending_.insert(pending_.end(), newC.begin(), newC.end());
+      // The next scan's first coincident test may need the circle the last
+      // test of this scan left behind.
+      last_ = CircleBefore(scanned + 1, i);
+    }
+    // Remove the triangles that touch the super-triangle.
+    int32_t ntri = ntri_;
+    int32_t i = 0;
+    do {
+      ++i;
+      const dTriangle& t = T_[i];
+      if (t.vv0 > nvert_ || t.vv1 > nvert_ || t.vv2 > nvert_) {
+        T_[i].vv0 = T_[ntri].vv0;
+        T_[i].vv1 = T_[ntri].vv1;
+        T_[i].vv2 = T_[ntri].vv2;
+        --i;
+        --ntri;
+      }
+    } while (i < ntri);
+    return ntri;
+  }
+
+ private:
+  struct Circle {
+    double xc = 0, r = 0;
+  };
+  struct Removal {
+    int32_t slot;
+    Circle circle;
+  };
+
+  void Reserve(int32_t slot) {
+    if (static_cast<size_t>(slot) < complAt_.size()) return;
+    const size_t n = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
+                                      std::max<size_t>(complAt_.size() * 2, static_cast<size_t>(slot) + 1));
+    complAt_.resize(n);
+    ticketAt_.resize(n, -1);
+  }
+
+  int32_t NewTicket(int32_t slot) {
+    int32_t t;
+    if (freeTicket_ >= 0) {
+      t = freeTicket_;
+      freeTicket_ = nextTicket_[static_cast<size_t>(t)];
+    } else {
+      t = static_cast<int32_t>(slotOf_.size());
+      slotOf_.push_back(0);
+      nextTicket_.push_back(-1);
+    }
+    slotOf_[static_cast<size_t>(t)] = slot;
+    nextTicket_[static_cast<size_t>(t)] = -1;
+    ticketAt_[static_cast<size_t>(slot)] = t;
+    return t;
+  }
+  void FreeTicket(int32_t t) {
+    nextTicket_[static_cast<size_t>(t)] = freeTicket_;
+    freeTicket_ = t;
+  }
+
+  // A triangle was written into slot s after the scan of point c (c = 0 for
+  // the super-triangle). Works out its circle and its fate: the point whose
+  // scan removes it, or the point at which it is complete. Returns true for
+  // a coincident triangle, which gets a ticket on the pending list instead.
+  bool Made(int32_t s, int32_t c) {
+    dTriangle& t = T_[s];
+    const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
+    bits_.Set(s);
+    const size_t us = static_cast<size_t>(s);
+    if (circle::Coincident(a.y, b.y, d.y)) {
+      t.PreCalc = 0;
+      complAt_[us] = kNever;
+      NewTicket(s);
+      return true;
+    }
+    double rsqr;
+    circle::Compute(a.x, a.y, b.x, b.y, d.x, d.y, t.xc, t.yc, t.r, rsqr);
+    t.PreCalc = 1;
+    const int32_t compl_at = points_.FirstPassing(t.xc, t.r, c);
+    complAt_[us] = compl_at;
+    int32_t death = 0;
+    if (c + 1 < compl_at) {
+      // The first test computes the circle and compares with rsqr.
+      if (circle::DistanceSqr(points_.X(c + 1), points_.Y(c + 1), t.xc, t.yc) <= rsqr)
+        death = c + 1;
+      else if (c + 2 < compl_at)
+        death = points_.FirstInside(t.xc, t.yc, t.r, circle::CachedRSqr(t.r), c + 2, compl_at - 1);
+    }
+    if (death) {
+      const int32_t k = NewTicket(s);
+      nextTicket_[static_cast<size_t>(k)] = hitHead_[static_cast<size_t>(death)];
+      hitHead_[static_cast<size_t>(death)] = k;
+    } else {
+      ticketAt_[us] = -1;
+    }
+    return false;
+  }
+
+  // The scan's removal: triangle ntri moves into slot s with everything it
+  // carries.
+  void MoveTopInto(int32_t s) {
+    const size_t us = static_cast<size_t>(s), un = static_cast<size_t>(ntri_);
+    if (s != ntri_) {
+      T_[s] = T_[ntri_];
+      complAt_[us] = complAt_[un];
+      const int32_t k = ticketAt_[un];
+      ticketAt_[us] = k;
+      if (k >= 0) slotOf_[static_cast<size_t>(k)] = s;
+      if (bits_.Test(ntri_))
+        bits_.Set(s);
+      else
+        bits_.Clear(s);
+    }
+    T_[ntri_].PreCalc = 0;
+    ticketAt_[un] = -1;
+    bits_.Clear(ntri_);
+    --ntri_;
+  }
+
+  void CollectEdges(int32_t s) {
+    if (edges_.size() / 2 + 3 > static_cast<size_t>(MaxEdges))
+      throw zelmaro::ELimitError(zelmaro::Format(
+          "Zu viele Kanten: höchstens %d Kanten je eingefügtem Punkt", MaxEdges));
+    const dTriangle& t = T_[s];
+    edges_.insert(edges_.end(), {t.vv0, t.vv1, t.vv1, t.vv2, t.vv2, t.vv0});
+  }
+
+  // The scan of point i over the removals it makes (and the coincident
+  // triangles it tests).
+  void Scan(int32_t i) {
+    edges_.clear();
+    hits_.clear();
+    for (int32_t k = hitHead_[static_cast<size_t>(i)]; k >= 0;) {
+      const int32_t next = nextTicket_[static_cast<size_t>(k)];
+      const int32_t s = slotOf_[static_cast<size_t>(k)];
+      hits_.push_back(s);
+      ticketAt_[static_cast<size_t>(s)] = -1;
+      FreeTicket(k);
+      k = next;
+    }
+    std::sort(hits_.begin(), hits_.end());
+    // hits_[lo .. hi) are the slots still to be removed, ascending. A
+    // removal at s moves the top slot into s; when that is a hit as well it
+    // is the last entry and becomes the first, since it is tested next.
+    size_t lo = 0, hi = hits_.size();
+    removals_.clear();
+    if (pending_.empty()) {
+      while (lo < hi) {
+        const int32_t s = hits_[lo++];
+        CollectEdges(s);
+        removals_.push_back(Removal{s, Circle{T_[s].xc, T_[s].r}});
+        const bool topHit = hi > lo && hits_[hi - 1] == ntri_;
+        MoveTopInto(s);
+        if (topHit) {
+          --hi;
+          hits_[--lo] = s;
+        }
+      }
+      return;
+    }
+
+    // With coincident triangles waiting, their tests are interleaved in slot
+    // order with the removals.
+    waiting_.clear();
+    for (int32_t k : pending_) waiting_.push_back(slotOf_[static_cast<size_t>(k)]);
+    std::sort(waiting_.begin(), waiting_.end());
+    size_t wlo = 0, whi = waiting_.size();
+    const double xp = points_.X(i);
+    auto test_coincident = [&](int32_t s, Circle before) {
+      report_();
+      if (circle::Passed(before.xc, before.r, xp)) complAt_[static_cast<size_t>(s)] = i;
+    };
+    for (;;) {
+      const int32_t h = lo < hi ? hits_[lo] : INT32_MAX;
+      const int32_t w = wlo < whi ? waiting_[wlo] : INT32_MAX;
+      if (h == INT32_MAX && w == INT32_MAX) break;
+      if (w < h) {
+        ++wlo;
+        test_coincident(w, CircleBefore(w, i));
+        continue;
+      }
+      const int32_t s = hits_[lo++];
+      CollectEdges(s);
+      const Circle removed{T_[s].xc, T_[s].r};
+      removals_.push_back(Removal{s, removed});
+      const bool topHit = hi > lo && hits_[hi - 1] == ntri_;
+      const bool topWaiting = !topHit && s != ntri_ && whi > wlo && waiting_[whi - 1] == ntri_;
+      MoveTopInto(s);
+      if (topHit) {
+        --hi;
+        hits_[--lo] = s;
+      } else if (topWaiting) {
+        // Moved into the hole and tested right after the removed triangle.
+        --whi;
+        test_coincident(s, removed);
+      }
+    }
+  }
+
+  // The circle values the scan of point i holds when it arrives at slot s:
+  // those of the last test in a slot below s that left a circle, or of the
+  // scan before.
+  Circle CircleBefore(int32_t s, int32_t i) {
+    int32_t limit = s - 1;
+    for (;;) {
+      // a: the highest slot below s whose final triangle this scan tested.
+      int32_t a = bits_.HighestAtOrBelow(limit);
+      while (a > 0 && complAt_[static_cast<size_t>(a)] < i) {
+        bits_.Clear(a);  // complete before this scan, never tested again
+        a = bits_.HighestAtOrBelow(a - 1);
+      }
+      // b: the last removal in a slot at or below the limit.
+      auto it = std::upper_bound(removals_.begin(), removals_.end(), limit,
+                                 [](int32_t v, const Removal& r) { return v < r.slot; });
+      const int32_t b = it == removals_.begin() ? 0 : std::prev(it)->slot;
+      if (a == 0 && b == 0) return last_;
+      if (b > a) return std::prev(it)->circle;
+      const dTriangle& t = T_[a];
+      if (t.PreCalc == 1) return Circle{t.xc, t.r};
+      // A coincident triangle leaves the circle values as they were.
+      if (b == a) return std::prev(it)->circle;
+      limit = a - 1;
+    }
+  }
+
+  dVertex* V_;
+  dTriangle* T_;
+  int32_t nvert_;
+  Report report_;
+  PointColumns points_;
+  SlotBits bits_;               // slots that may still be tested
+  std::vector<int32_t> complAt_;  // per slot: the point whose scan completes it
+  std::vector<int32_t> ticketAt_; // per slot: its ticket or -1
+  std::vector<int32_t> slotOf_, nextTicket_;  // per ticket
+  int32_t freeTicket_ = -1;
+  std::vector<int32_t> hitHead_;  // per point: tickets of the triangles it removes
+  std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
+  std::vector<int32_t> edges_, hits_, waiting_;
+  std::vector<Removal> removals_;
+  Circle last_;  // the circle values the previous scan left
+  int32_t ntri_ = 0;
+};
+
+}  // namespace
+
+int32_t TDelaunay::Triangulate(int32_t nvert) {
+  coincidences_ = 0;
+  double xmin = Vertex[1].x, xmax = xmin, ymin = Vertex[1].y, ymax = ymin;
+  zMin = zMax = Vertex[1].z;
+  for (int32_t i = 2; i <= nvert; ++i) {
+    const dVertex& v = Vertex[i];
+    if (v.x < xmin) xmin = v.x;
+    if (v.x > xmax) xmax = v.x;
+    if (v.y < ymin) ymin = v.y;
+    if (v.y > ymax) ymax = v.y;
+    if (v.z < zMin) zMin = v.z;
+    if (v.z > zMax) zMax = v.z;
+  }
+  const double dx = static_cast<double>(ext(xmax) - xmin);
+  const double dy = static_cast<double>(ext(ymax) - ymin);
+  const double dmax = dx > dy ? dx : dy;
+  const double xmid = static_cast<double>(std::trunc((ext(xmax) + xmin) / 2));
+  const double ymid = static_cast<double>(std::trunc((ext(ymax) + ymin) / 2));
+  Vertex[nvert + 1].x = static_cast<double>(ext(xmid) - 2 * ext(dmax));
+  Vertex[nvert + 1].y = static_cast<double>(ext(ymid) - dmax);
+  Vertex[nvert + 2].x = xmid;
+  Vertex[nvert + 2].y = static_cast<double>(ext(ymid) + 2 * ext(dmax));
+  Vertex[nvert + 3].x = static_cast<double>(ext(xmid) + 2 * ext(dmax));
+  Vertex[nvert + 3].y = static_cast<double>(ext(ymid) - dmax);
+
+  auto report = [this] { ReportCoincidence(); };
+  Triangulation<decltype(report)> run(Vertex.get(), Triangle.get(), nvert, report);
+  return run.Run();
+}
+
+}  // namespace Delaunay
