@@ -92,49 +92,40 @@ class SlotBits {
 
 // The points 1 .. n in columns of consecutive store slots (so of ascending
 // x), each column sorted by y: the first point at or after a given slot that
-// lies in a circle is found by walking the columns from that slot on.
-class PointColumns {
+// lies in a circle is found by walking the columns from that slot on, taking
+// in each column only the points in the circle's y range there.
+class Columns {
  public:
-  PointColumns(const dVertex* V, int32_t n) : n_(n) {
-    per_ = std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7));
-    ncol_ = (n + per_ - 1) / per_;
-    px_.resize(static_cast<size_t>(n) + 1);
-    py_.resize(static_cast<size_t>(n) + 1);
-    for (int32_t i = 1; i <= n; ++i) {
-      px_[static_cast<size_t>(i)] = V[i].x;
-      py_[static_cast<size_t>(i)] = V[i].y;
-    }
+  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
+      : px_(px), n_(n), per_(per), ncol_((n + per - 1) / per) {
     entries_.resize(static_cast<size_t>(n));
     cols_.resize(static_cast<size_t>(ncol_));
     for (int32_t c = 0; c < ncol_; ++c) {
       const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
       Entry* e = entries_.data() + (first - 1);
-      for (int32_t i = first; i <= last; ++i)
-        e[i - first] = Entry{py_[static_cast<size_t>(i)], px_[static_cast<size_t>(i)], i};
+      for (int32_t i = first; i <= last; ++i) e[i - first] = Entry{py[static_cast<size_t>(i)], i};
       std::sort(e, e + (last - first + 1),
                 [](const Entry& a, const Entry& b) { return a.y < b.y || (a.y == b.y && a.i < b.i); });
       Column& col = cols_[static_cast<size_t>(c)];
-      col.xmin = px_[static_cast<size_t>(first)];
-      col.xmax = px_[static_cast<size_t>(last)];
+      col.xmin = px[static_cast<size_t>(first)];
+      col.xmax = px[static_cast<size_t>(last)];
       col.ymin = e[0].y;
       col.ymax = e[last - first].y;
     }
   }
 
-  double X(int32_t i) const { return px_[static_cast<size_t>(i)]; }
-  double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
-
-  // The first slot i, lo <= i <= hi, whose point is inside the circle in the
-  // sense of a cached circle's test (distance squared <= rsqr); 0 if none.
-  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo, int32_t hi) const {
+  // The first slot i >= lo whose point is inside the circle in the sense of
+  // a cached circle's test (distance squared <= rsqr); 0 if none. Points
+  // beyond the circle in x may be returned too; the caller decides.
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
     // The test passes only within r * (1 + 1e-15) of the centre; the margin
     // also covers the rounding of the bounds computed here.
     const double margin = 1e-11 * (r + std::fabs(xc) + std::fabs(yc));
     const double R = r + margin, R2 = R * R;
     const double xright = xc + R;
+    // A distance this large in double is beyond rsqr in the exact test too.
+    const double sure_out = rsqr * (1 + 1e-12);
     for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
-      const int32_t first = c * per_ + 1;
-      if (first > hi) break;
       const Column& col = cols_[static_cast<size_t>(c)];
       if (col.xmin > xright) break;
       const double nx = std::clamp(xc, col.xmin, col.xmax);
@@ -144,7 +135,7 @@ class PointColumns {
       const double h = std::sqrt(R2 - d2) + margin;
       const double ylo = yc - h, yhi = yc + h;
       if (ylo > col.ymax || yhi < col.ymin) continue;
-      const int32_t last = std::min(n_, first + per_ - 1);
+      const int32_t first = c * per_ + 1, last = std::min(n_, first + per_ - 1);
       const Entry* b = entries_.data() + (first - 1);
       const Entry* e = b + (last - first + 1);
       const Entry* k =
@@ -152,112 +143,132 @@ class PointColumns {
       int32_t best = INT32_MAX;
       for (; k != e && k->y <= yhi; ++k) {
         const int32_t i = k->i;
-        if (i < lo || i > hi || i >= best) continue;
-        if (circle::DistanceSqr(k->x, k->y, xc, yc) <= rsqr) best = i;
+        if (i < lo || i >= best) continue;
+        const double x = px_[static_cast<size_t>(i)];
+        const double dx = x - xc, dy = k->y - yc;
+        if (dx * dx + dy * dy > sure_out) continue;
+        if (circle::DistanceSqr(x, k->y, xc, yc) <= rsqr) best = i;
       }
       if (best != INT32_MAX) return best;
     }
     return 0;
   }
 
-  // The first slot k > from whose x passes the circle (xc + r < x), or n + 1.
-  int32_t FirstPassing(double xc, double r, int32_t from) const {
-    const ext reach = ext(xc) + r;
-    int32_t lo = from + 1;  // candidates lo .. n + 1
-    if (lo > n_ || reach < px_[static_cast<size_t>(lo)]) return lo;
-    // Gallop, then bisect: most circles are passed within a few points.
-    int32_t step = 1, ok = lo;  // px[ok] <= reach
-    int32_t bad = n_ + 1;
-    while (ok + step <= n_) {
-      if (reach < px_[static_cast<size_t>(ok + step)]) {
-        bad = ok + step;
-        break;
-      }
-      ok += step;
-      step *= 2;
-    }
-    while (bad - ok > 1) {
-      const int32_t mid = ok + (bad - ok) / 2;
-      if (reach < px_[static_cast<size_t>(mid)])
-        bad = mid;
-      else
-        ok = mid;
-    }
-    return bad;
-  }
-
  private:
   struct Entry {
-    double y, x;
+    double y;
     int32_t i;
   };
   struct Column {
     double xmin, xmax, ymin, ymax;
   };
-  int32_t n_;
-  int32_t per_ = 8;
-  int32_t ncol_ = 0;
-  std::vector<double> px_, py_;
+  const std::vector<double>& px_;
+  int32_t n_, per_, ncol_;
   std::vector<Entry> entries_;
   std::vector<Column> cols_;
 };
 
+// The points to be inserted, for finding the first one in a circle. Small
+// circles walk wide columns: a circle about as wide as a column meets one or
+// two of them. Large circles walk narrow ones, where the circle's y range
+// within a column stays close to what the circle covers.
+class PointIndex {
+ public:
+  PointIndex(const dVertex* V, int32_t n)
+      : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
+        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
+        narrow_(px_, py_, n, 24) {
+    double ymin = py_[1], ymax = py_[1];
+    for (int32_t i = 2; i <= n; ++i) {
+      ymin = std::min(ymin, py_[static_cast<size_t>(i)]);
+      ymax = std::max(ymax, py_[static_cast<size_t>(i)]);
+    }
+    large_ = (ymax - ymin) / 64;
+    n_ = n;
+  }
+
+  double X(int32_t i) const { return px_[static_cast<size_t>(i)]; }
+  double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
+
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
+    if (lo > n_) return 0;
+    return (r > large_ ? narrow_ : wide_).FirstInside(xc, yc, r, rsqr, lo);
+  }
+
+ private:
+  static std::vector<double> Coordinates(const dVertex* V, int32_t n, double dVertex::*c) {
+    std::vector<double> v(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) v[static_cast<size_t>(i)] = V[i].*c;
+    return v;
+  }
+  std::vector<double> px_, py_;
+  Columns wide_, narrow_;
+  double large_ = 0;
+  int32_t n_ = 0;
+};
+
 // Cancels the edges that were collected in both directions: each edge, in
 // order, cancels the first later edge that runs the other way and is not
-// cancelled yet. Cancelled edges are set to (0, 0).
-void CancelSharedEdges(std::vector<int32_t>& edges) {
-  const size_t n = edges.size() / 2;
-  if (n <= 64) {
-    for (size_t a = 0; a + 1 < n; ++a) {
-      if (edges[2 * a] == 0 || edges[2 * a + 1] == 0) continue;
-      for (size_t b = a + 1; b < n; ++b) {
-        if (edges[2 * b] == 0 || edges[2 * b + 1] == 0) continue;
-        if (edges[2 * a] == edges[2 * b + 1] && edges[2 * a + 1] == edges[2 * b]) {
-          edges[2 * a] = edges[2 * a + 1] = edges[2 * b] = edges[2 * b + 1] = 0;
-          break;  // edge a is gone; it cancels nothing further
-        }
+// cancelled yet; cancelled edges become (0, 0).
+//
+// The same pairing comes out when each edge, in order, pairs with the
+// earliest edge before it that runs the other way and is not paired yet: the
+// edges of one vertex pair that wait for a partner all run one way, so they
+// form a queue. A small hash table of vertex pairs holds the queues, which
+// makes the work linear in the number of edges.
+class EdgeCanceller {
+ public:
+  void Cancel(std::vector<int32_t>& edges) {
+    const size_t n = edges.size() / 2;
+    if (n < 2) return;
+    size_t cap = 64;
+    while (cap < 2 * n) cap <<= 1;
+    if (table_.size() < cap) {
+      table_.assign(cap, Entry{});
+      stamp_ = 0;
+    }
+    if (++stamp_ == 0) {
+      std::fill(table_.begin(), table_.end(), Entry{});
+      stamp_ = 1;
+    }
+    const int shift = 64 - std::countr_zero(cap);
+    const size_t mask = cap - 1;
+    next_.resize(n);
+    for (size_t k = 0; k < n; ++k) {
+      const int32_t a = edges[2 * k], b = edges[2 * k + 1];
+      const uint64_t key = a < b ? (uint64_t{static_cast<uint32_t>(a)} << 32) | static_cast<uint32_t>(b)
+                                 : (uint64_t{static_cast<uint32_t>(b)} << 32) | static_cast<uint32_t>(a);
+      size_t h = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
+      while (table_[h].stamp == stamp_ && table_[h].key != key) h = (h + 1) & mask;
+      Entry& e = table_[h];
+      const int32_t kk = static_cast<int32_t>(k);
+      next_[k] = -1;
+      if (e.stamp != stamp_) {
+        e = Entry{key, kk, kk, stamp_};
+      } else if (e.head < 0) {
+        e.head = e.tail = kk;
+      } else if (edges[2 * static_cast<size_t>(e.head)] == a) {
+        next_[static_cast<size_t>(e.tail)] = kk;  // same way: waits as well
+        e.tail = kk;
+      } else {
+        const size_t j = static_cast<size_t>(e.head);
+        e.head = next_[j];
+        if (e.head < 0) e.tail = -1;
+        edges[2 * j] = edges[2 * j + 1] = edges[2 * k] = edges[2 * k + 1] = 0;
       }
     }
-    return;
   }
-  // Many edges (a point in very many circles): the same pairing through a
-  // sorted list of directed edges. An edge still standing when its turn comes
-  // pairs with the earliest standing reverse edge after it; all reverse edges
-  // before it are cancelled already, else they would have taken this one.
-  struct Key {
-    uint64_t key;
-    uint32_t index;
+
+ private:
+  struct Entry {
+    uint64_t key = 0;
+    int32_t head = -1, tail = -1;  // queue of edges waiting for a partner
+    uint32_t stamp = 0;            // the call that filled the entry
   };
-  std::vector<Key> keys(n);
-  auto key_of = [](int32_t a, int32_t b) {
-    return (uint64_t{static_cast<uint32_t>(a)} << 32) | static_cast<uint32_t>(b);
-  };
-  for (size_t k = 0; k < n; ++k)
-    keys[k] = Key{key_of(edges[2 * k], edges[2 * k + 1]), static_cast<uint32_t>(k)};
-  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-    return a.key < b.key || (a.key == b.key && a.index < b.index);
-  });
-  std::vector<char> gone(n, 0);
-  std::vector<uint32_t> cursor(n);  // per sorted position of a group start: next unused
-  for (size_t k = 0; k < n; ++k) cursor[k] = static_cast<uint32_t>(k);
-  for (size_t a = 0; a < n; ++a) {
-    if (gone[a]) continue;
-    const uint64_t rev = key_of(edges[2 * a + 1], edges[2 * a]);
-    auto it = std::lower_bound(keys.begin(), keys.end(), rev,
-                               [](const Key& k, uint64_t v) { return k.key < v; });
-    if (it == keys.end() || it->key != rev) continue;
-    const size_t group = static_cast<size_t>(it - keys.begin());
-    size_t pos = cursor[group];
-    while (pos < n && keys[pos].key == rev && (gone[keys[pos].index] || keys[pos].index <= a))
-      ++pos;
-    cursor[group] = static_cast<uint32_t>(pos);
-    if (pos < n && keys[pos].key == rev) {
-      const size_t b = keys[pos].index;
-      gone[a] = gone[b] = 1;
-      edges[2 * a] = edges[2 * a + 1] = edges[2 * b] = edges[2 * b + 1] = 0;
-    }
-  }
-}
+  std::vector<Entry> table_;
+  std::vector<int32_t> next_;
+  uint32_t stamp_ = 0;
+};
 
 template <class Report>
 class Triangulation {
@@ -279,7 +290,7 @@ class Triangulation {
     std::vector<int32_t> newC;
     for (int32_t i = 1; i <= nvert_; ++i) {
       Scan(i);
-      CancelSharedEdges(edges_);
+      canceller_.Cancel(edges_);
       const int32_t scanned = ntri_;
       newC.clear();
       for (size_t a = 0; a < edges_.size(); a += 2) {
@@ -310,7 +321,8 @@ class Triangulation {
       pending_.insert(pending_.end(), newC.begin(), newC.end());
       // The next scan's first coincident test may need the circle the last
       // test of this scan left behind.
-      last_ = CircleBefore(scanned + 1, i);
+      // That may be a removal in a slot above the last one left.
+      last_ = CircleBefore(scanned, INT32_MAX, i);
     }
     // Remove the triangles that touch the super-triangle.
     int32_t ntri = ntri_;
@@ -384,15 +396,16 @@ class Triangulation {
     double rsqr;
     circle::Compute(a.x, a.y, b.x, b.y, d.x, d.y, t.xc, t.yc, t.r, rsqr);
     t.PreCalc = 1;
-    const int32_t compl_at = points_.FirstPassing(t.xc, t.r, c);
-    complAt_[us] = compl_at;
+    // The first point inside the circle removes the triangle unless it has
+    // passed the circle already: then the triangle was complete before.
     int32_t death = 0;
-    if (c + 1 < compl_at) {
+    if (c < nvert_) {
       // The first test computes the circle and compares with rsqr.
       if (circle::DistanceSqr(points_.X(c + 1), points_.Y(c + 1), t.xc, t.yc) <= rsqr)
         death = c + 1;
-      else if (c + 2 < compl_at)
-        death = points_.FirstInside(t.xc, t.yc, t.r, circle::CachedRSqr(t.r), c + 2, compl_at - 1);
+      else
+        death = points_.FirstInside(t.xc, t.yc, t.r, circle::CachedRSqr(t.r), c + 2);
+      if (death && circle::Passed(t.xc, t.r, points_.X(death))) death = 0;
     }
     if (death) {
       const int32_t k = NewTicket(s);
@@ -484,7 +497,7 @@ class Triangulation {
       if (h == INT32_MAX && w == INT32_MAX) break;
       if (w < h) {
         ++wlo;
-        test_coincident(w, CircleBefore(w, i));
+        test_coincident(w, CircleBefore(w - 1, w - 1, i));
         continue;
       }
       const int32_t s = hits_[lo++];
@@ -505,20 +518,31 @@ class Triangulation {
     }
   }
 
-  // The circle values the scan of point i holds when it arrives at slot s:
-  // those of the last test in a slot below s that left a circle, or of the
-  // scan before.
-  Circle CircleBefore(int32_t s, int32_t i) {
-    int32_t limit = s - 1;
+  // Whether the scan of point i tests the triangle in slot s: it does until
+  // the triangle is complete.
+  bool Tested(int32_t s, int32_t i) const {
+    const dTriangle& t = T_[s];
+    if (t.PreCalc != 1) return complAt_[static_cast<size_t>(s)] >= i;
+    // Made after the scan of its last corner (the super-triangle before the
+    // first scan), then complete at the first point past its circle.
+    const int32_t made = t.vv2 > nvert_ ? 0 : t.vv2;
+    return made >= i - 1 || !circle::Passed(t.xc, t.r, points_.X(i - 1));
+  }
+
+  // The circle values the scan of point i holds after its tests in the slots
+  // up to `finished` (of the removals, those in slots up to `removed`): those
+  // of the last such test that left a circle, or of the scan before.
+  Circle CircleBefore(int32_t finished, int32_t removed, int32_t i) {
+    int32_t limit = finished;
     for (;;) {
-      // a: the highest slot below s whose final triangle this scan tested.
+      // a: the highest slot up to the limit whose final triangle this scan tested.
       int32_t a = bits_.HighestAtOrBelow(limit);
-      while (a > 0 && complAt_[static_cast<size_t>(a)] < i) {
+      while (a > 0 && !Tested(a, i)) {
         bits_.Clear(a);  // complete before this scan, never tested again
         a = bits_.HighestAtOrBelow(a - 1);
       }
-      // b: the last removal in a slot at or below the limit.
-      auto it = std::upper_bound(removals_.begin(), removals_.end(), limit,
+      // b: the slot of the last removal up to its limit.
+      auto it = std::upper_bound(removals_.begin(), removals_.end(), removed,
                                  [](int32_t v, const Removal& r) { return v < r.slot; });
       const int32_t b = it == removals_.begin() ? 0 : std::prev(it)->slot;
       if (a == 0 && b == 0) return last_;
@@ -527,7 +551,7 @@ class Triangulation {
       if (t.PreCalc == 1) return Circle{t.xc, t.r};
       // A coincident triangle leaves the circle values as they were.
       if (b == a) return std::prev(it)->circle;
-      limit = a - 1;
+      limit = removed = a - 1;
     }
   }
 
@@ -535,9 +559,9 @@ class Triangulation {
   dTriangle* T_;
   int32_t nvert_;
   Report report_;
-  PointColumns points_;
+  PointIndex points_;
   SlotBits bits_;               // slots that may still be tested
-  std::vector<int32_t> complAt_;  // per slot: the point whose scan completes it
+  std::vector<int32_t> complAt_;  // per coincident slot: the scan that completed it, or kNever
   std::vector<int32_t> ticketAt_; // per slot: its ticket or -1
   std::vector<int32_t> slotOf_, nextTicket_;  // per ticket
   int32_t freeTicket_ = -1;
@@ -545,6 +569,7 @@ class Triangulation {
   std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
   std::vector<int32_t> edges_, hits_, waiting_;
   std::vector<Removal> removals_;
+  EdgeCanceller canceller_;
   Circle last_;  // the circle values the previous scan left
   int32_t ntri_ = 0;
 };
