@@ -1,7 +1,7 @@
 #include "mesh/delaunay.h"
 
 #include <cmath>
-#include <unordered_map>
+#include <vector>
 
 #include "mesh/circumcircle.h"
 #include "text/errors.h"
@@ -23,22 +23,86 @@ double RoundToMicro(double v) {
   return static_cast<double>(ext(n) / 1000000);
 }
 
+// The duplicate search of the point intake: the stored vertices by grid
+// cell, in an open-addressing hash of the cells with a chain of vertices per
+// cell. A cell is wider than the tolerance, so the offered point's tolerance
+// box meets one to four cells.
 struct TDelaunay::IntakeIndex {
-  // Cells of 0.02: two points closer than 0.01 lie in the same or in
-  // neighbouring cells even after the rounding of the scaled coordinate.
+  static constexpr double kPerUnit = 12.5;  // cells of 0.08
+
   static int64_t Cell(double v) {
-    const double c = std::floor(v * 50.0);
-    if (!(c > -4e18)) return INT64_MIN / 2;
-    if (!(c < 4e18)) return INT64_MAX / 2;
+    const double c = std::floor(v * kPerUnit);
+    if (!(c > -4e18)) return INT64_MIN / 4;
+    if (!(c < 4e18)) return INT64_MAX / 4;
     return static_cast<int64_t>(c);
   }
-  static uint64_t Key(int64_t cx, int64_t cy) {
-    return static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
-           (static_cast<uint64_t>(cy) + 0x632BE59BD9B4E019ull);
+  // The cells a point within the tolerance of v can lie in. The slack covers
+  // the rounding of the products, which grows with the magnitude.
+  static void CellRange(double v, int64_t& lo, int64_t& hi) {
+    const double slack = ExPtTolerance * 1.01 + std::fabs(v) * 1e-15;
+    lo = Cell(v - slack);
+    hi = Cell(v + slack);
   }
-  void Insert(const dVertex& v, int32_t slot);
-  std::unordered_map<uint64_t, int32_t> head;  // key -> last vertex in its chain
-  std::vector<int32_t> next;                   // vertex -> previous vertex of the chain
+
+  struct Slot {
+    int64_t cx, cy;
+    int32_t last;  // the last vertex stored in the cell, 0 for an empty slot
+  };
+
+  size_t Find(int64_t cx, int64_t cy) const {
+    uint64_t h = static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
+                 static_cast<uint64_t>(cy) * 0xC2B2AE3D27D4EB4Full;
+    h ^= h >> 29;
+    size_t i = static_cast<size_t>(h) & mask;
+    while (slots[i].last != 0 && (slots[i].cx != cx || slots[i].cy != cy)) i = (i + 1) & mask;
+    return i;
+  }
+
+  // True when a stored vertex lies within the tolerance of (x, y).
+  bool Near(const dVertex* V, double x, double y) const {
+    if (used == 0) return false;
+    int64_t x0, x1, y0, y1;
+    CellRange(x, x0, x1);
+    CellRange(y, y0, y1);
+    for (int64_t cx = x0; cx <= x1; ++cx)
+      for (int64_t cy = y0; cy <= y1; ++cy) {
+        const Slot& sl = slots[Find(cx, cy)];
+        for (int32_t v = sl.last; v != 0; v = next[static_cast<size_t>(v)]) {
+          const dVertex& s = V[v];
+          if (std::fabs(ext(x) - s.x) < ExPtTolerance && std::fabs(ext(y) - s.y) < ExPtTolerance)
+            return true;
+        }
+      }
+    return false;
+  }
+
+  // Indexed by the stored (rounded) coordinates, which later offers compare with.
+  void Insert(const dVertex& v, int32_t slot) {
+    if (2 * (used + 1) > slots.size()) Grow();
+    if (next.size() <= static_cast<size_t>(slot)) next.resize(static_cast<size_t>(slot) * 2 + 16, 0);
+    const int64_t cx = Cell(v.x), cy = Cell(v.y);
+    Slot& sl = slots[Find(cx, cy)];
+    if (sl.last == 0) {
+      sl.cx = cx;
+      sl.cy = cy;
+      ++used;
+    }
+    next[static_cast<size_t>(slot)] = sl.last;
+    sl.last = slot;
+  }
+
+  void Grow() {
+    std::vector<Slot> old = std::move(slots);
+    slots.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0, 0});
+    mask = slots.size() - 1;
+    for (const Slot& o : old)
+      if (o.last != 0) slots[Find(o.cx, o.cy)] = o;
+  }
+
+  std::vector<Slot> slots;
+  size_t mask = 0;
+  size_t used = 0;            // cells in use
+  std::vector<int32_t> next;  // vertex -> the vertex stored before it in its cell
 };
 
 TDelaunay::TDelaunay()
@@ -53,31 +117,12 @@ void TDelaunay::RebuildIntakeIndex() {
   for (int32_t v = 1; v < tPoints; ++v) intake_->Insert(Vertex[v], v);
 }
 
-void TDelaunay::IntakeIndex::Insert(const dVertex& v, int32_t slot) {
-  // Indexed by the stored (rounded) coordinates, which later offers compare with.
-  const uint64_t key = Key(Cell(v.x), Cell(v.y));
-  if (next.size() <= static_cast<size_t>(slot)) next.resize(static_cast<size_t>(slot) + 1, 0);
-  auto [it, inserted] = head.try_emplace(key, slot);
-  next[static_cast<size_t>(slot)] = inserted ? 0 : it->second;
-  it->second = slot;
-}
-
 void TDelaunay::AddPoint(int32_t Number, double x, double y, double z) {
   // Mesh sorts the store and drops the index; a point offered after it is
   // still compared with every stored vertex.
   if (!intake_) RebuildIntakeIndex();
   IntakeIndex& idx = *intake_;
-  const int64_t cx = IntakeIndex::Cell(x), cy = IntakeIndex::Cell(y);
-  for (int64_t dx = -1; dx <= 1; ++dx)
-    for (int64_t dy = -1; dy <= 1; ++dy) {
-      auto it = idx.head.find(IntakeIndex::Key(cx + dx, cy + dy));
-      if (it == idx.head.end()) continue;
-      for (int32_t v = it->second; v != 0; v = idx.next[static_cast<size_t>(v)]) {
-        const dVertex& s = Vertex[v];
-        if (std::fabs(ext(x) - s.x) < ExPtTolerance && std::fabs(ext(y) - s.y) < ExPtTolerance)
-          return;
-      }
-    }
+  if (idx.Near(Vertex.get(), x, y)) return;
   if (tPoints > MaxMeshPoints)
     throw zelmaro::ELimitError(
         zelmaro::Format("Zu viele Punkte: höchstens %d Punkte je Horizont", MaxMeshPoints));
@@ -132,7 +177,7 @@ void TDelaunay::QuickSort(dVertex* A, int32_t Low, int32_t High) {
 }
 
 void TDelaunay::Mesh() {
-  intake_.reset();  // the sort invalidates the intake index; no point comes after Mesh
+  intake_.reset();  // the sort moves the vertices; a later AddPoint rebuilds the index
   QuickSort(Vertex.get(), 1, tPoints - 1);
   if (tPoints > 3) HowMany = Triangulate(tPoints - 1);
 }

@@ -63,6 +63,21 @@ class SlotBits {
     words_[w] &= ~(uint64_t{1} << (s & 63));
     if (words_[w] == 0) summary_[w >> 6] &= ~(uint64_t{1} << (w & 63));
   }
+  // Sets slots 1 .. n and clears the rest.
+  void SetAll(int32_t n) {
+    std::fill(words_.begin(), words_.end(), 0);
+    std::fill(summary_.begin(), summary_.end(), 0);
+    for (int32_t s = 1; s <= n;) {
+      if ((s & 63) == 0 && s + 63 <= n) {
+        const size_t w = static_cast<size_t>(s) >> 6;
+        words_[w] = ~uint64_t{0};
+        summary_[w >> 6] |= uint64_t{1} << (w & 63);
+        s += 64;
+      } else {
+        Set(s++);
+      }
+    }
+  }
   bool Test(int32_t s) const {
     return (words_[static_cast<size_t>(s) >> 6] >> (s & 63)) & 1;
   }
@@ -97,20 +112,43 @@ class SlotBits {
 class Columns {
  public:
   Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
-      : px_(px), n_(n), per_(per), ncol_((n + per - 1) / per) {
-    entries_.resize(static_cast<size_t>(n));
+      : n_(n), per_(per), ncol_((n + per - 1) / per) {
+    ys_.resize(static_cast<size_t>(n));
+    xs_.resize(static_cast<size_t>(n));
+    is_.resize(static_cast<size_t>(n));
     cols_.resize(static_cast<size_t>(ncol_));
+    std::vector<int32_t> order;
     for (int32_t c = 0; c < ncol_; ++c) {
       const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
-      Entry* e = entries_.data() + (first - 1);
-      for (int32_t i = first; i <= last; ++i) e[i - first] = Entry{py[static_cast<size_t>(i)], i};
-      std::sort(e, e + (last - first + 1),
-                [](const Entry& a, const Entry& b) { return a.y < b.y || (a.y == b.y && a.i < b.i); });
+      order.resize(static_cast<size_t>(last - first + 1));
+      for (int32_t i = first; i <= last; ++i) order[static_cast<size_t>(i - first)] = i;
+      std::sort(order.begin(), order.end(), [&py](int32_t a, int32_t b) {
+        return py[static_cast<size_t>(a)] < py[static_cast<size_t>(b)] ||
+               (py[static_cast<size_t>(a)] == py[static_cast<size_t>(b)] && a < b);
+      });
+      const size_t base = static_cast<size_t>(first - 1);
+      for (size_t k = 0; k < order.size(); ++k) {
+        const size_t i = static_cast<size_t>(order[k]);
+        ys_[base + k] = py[i];
+        xs_[base + k] = px[i];
+        is_[base + k] = order[k];
+      }
       Column& col = cols_[static_cast<size_t>(c)];
       col.xmin = px[static_cast<size_t>(first)];
       col.xmax = px[static_cast<size_t>(last)];
-      col.ymin = e[0].y;
-      col.ymax = e[last - first].y;
+      col.ymin = ys_[base];
+      col.ymax = ys_[base + order.size() - 1];
+      // Buckets of equal height over the column's y range, two points each
+      // on average, so that a y value finds its place without a search.
+      const int32_t nb = std::max<int32_t>(1, static_cast<int32_t>(order.size() / 2));
+      col.buckets = nb;
+      col.inv = col.ymax > col.ymin ? nb / (col.ymax - col.ymin) : 0;
+      col.offsets = static_cast<int32_t>(offsets_.size());
+      size_t k = 0;
+      for (int32_t bkt = 0; bkt < nb; ++bkt) {
+        while (k < order.size() && Bucket(col, ys_[base + k]) < bkt) ++k;
+        offsets_.push_back(static_cast<int32_t>(base + k));
+      }
     }
   }
 
@@ -135,19 +173,16 @@ class Columns {
       const double h = std::sqrt(R2 - d2) + margin;
       const double ylo = yc - h, yhi = yc + h;
       if (ylo > col.ymax || yhi < col.ymin) continue;
-      const int32_t first = c * per_ + 1, last = std::min(n_, first + per_ - 1);
-      const Entry* b = entries_.data() + (first - 1);
-      const Entry* e = b + (last - first + 1);
-      const Entry* k =
-          std::lower_bound(b, e, ylo, [](const Entry& a, double v) { return a.y < v; });
+      const size_t end = static_cast<size_t>(std::min(n_, (c + 1) * per_));
+      size_t k = static_cast<size_t>(offsets_[static_cast<size_t>(col.offsets + Bucket(col, ylo))]);
+      while (k < end && ys_[k] < ylo) ++k;
       int32_t best = INT32_MAX;
-      for (; k != e && k->y <= yhi; ++k) {
-        const int32_t i = k->i;
+      for (; k < end && ys_[k] <= yhi; ++k) {
+        const int32_t i = is_[k];
         if (i < lo || i >= best) continue;
-        const double x = px_[static_cast<size_t>(i)];
-        const double dx = x - xc, dy = k->y - yc;
+        const double dx = xs_[k] - xc, dy = ys_[k] - yc;
         if (dx * dx + dy * dy > sure_out) continue;
-        if (circle::DistanceSqr(x, k->y, xc, yc) <= rsqr) best = i;
+        if (circle::DistanceSqr(xs_[k], ys_[k], xc, yc) <= rsqr) best = i;
       }
       if (best != INT32_MAX) return best;
     }
@@ -155,16 +190,22 @@ class Columns {
   }
 
  private:
-  struct Entry {
-    double y;
-    int32_t i;
-  };
   struct Column {
     double xmin, xmax, ymin, ymax;
+    double inv;  // buckets per unit of y
+    int32_t buckets, offsets;
   };
-  const std::vector<double>& px_;
+  // Monotone in y, which is all the lookup needs.
+  static int32_t Bucket(const Column& col, double y) {
+    const double b = (y - col.ymin) * col.inv;
+    if (!(b > 0)) return 0;
+    if (b >= col.buckets) return col.buckets - 1;
+    return static_cast<int32_t>(b);
+  }
   int32_t n_, per_, ncol_;
-  std::vector<Entry> entries_;
+  std::vector<double> ys_, xs_;  // per column in order of y
+  std::vector<int32_t> is_;
+  std::vector<int32_t> offsets_;  // per column and bucket: the first entry
   std::vector<Column> cols_;
 };
 
@@ -286,7 +327,11 @@ class Triangulation {
   int32_t Run() {
     T_[1] = dTriangle{nvert_ + 1, nvert_ + 2, nvert_ + 3, 0, 0, 0, 0};
     ntri_ = 1;
-    if (Made(1, 0)) pending_.push_back(ticketAt_[1]);
+    if (Made(1, 0)) {
+      pending_.push_back(ticketAt_[1]);
+      bits_.SetAll(1);
+      tracking_ = true;
+    }
     std::vector<int32_t> newC;
     for (int32_t i = 1; i <= nvert_; ++i) {
       Scan(i);
@@ -319,10 +364,22 @@ class Triangulation {
         pending_.resize(keep);
       }
       pending_.insert(pending_.end(), newC.begin(), newC.end());
-      // The next scan's first coincident test may need the circle the last
-      // test of this scan left behind.
-      // That may be a removal in a slot above the last one left.
-      last_ = CircleBefore(scanned, INT32_MAX, i);
+      if (pending_.empty()) {
+        tracking_ = false;
+      } else {
+        // The slot bits are kept only while coincident triangles wait; from
+        // all set, CircleBefore clears those of complete triangles as it
+        // meets them.
+        if (!tracking_) {
+          bits_.SetAll(ntri_);
+          tracking_ = true;
+        }
+        // The next scan's first coincident test may need the circle the last
+        // test of this scan left behind, which may be a removal in a slot
+        // above the last one left. (A scan that makes a triangle has tested
+        // one, so an older value is never needed.)
+        last_ = CircleBefore(scanned, INT32_MAX, i);
+      }
     }
     // Remove the triangles that touch the super-triangle.
     int32_t ntri = ntri_;
@@ -385,7 +442,7 @@ class Triangulation {
   bool Made(int32_t s, int32_t c) {
     dTriangle& t = T_[s];
     const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
-    bits_.Set(s);
+    if (tracking_) bits_.Set(s);
     const size_t us = static_cast<size_t>(s);
     if (circle::Coincident(a.y, b.y, d.y)) {
       t.PreCalc = 0;
@@ -427,14 +484,16 @@ class Triangulation {
       const int32_t k = ticketAt_[un];
       ticketAt_[us] = k;
       if (k >= 0) slotOf_[static_cast<size_t>(k)] = s;
-      if (bits_.Test(ntri_))
-        bits_.Set(s);
-      else
-        bits_.Clear(s);
+      if (tracking_) {
+        if (bits_.Test(ntri_))
+          bits_.Set(s);
+        else
+          bits_.Clear(s);
+      }
     }
     T_[ntri_].PreCalc = 0;
     ticketAt_[un] = -1;
-    bits_.Clear(ntri_);
+    if (tracking_) bits_.Clear(ntri_);
     --ntri_;
   }
 
@@ -443,7 +502,15 @@ class Triangulation {
       throw zelmaro::ELimitError(zelmaro::Format(
           "Zu viele Kanten: höchstens %d Kanten je eingefügtem Punkt", MaxEdges));
     const dTriangle& t = T_[s];
-    edges_.insert(edges_.end(), {t.vv0, t.vv1, t.vv1, t.vv2, t.vv2, t.vv0});
+    const size_t k = edges_.size();
+    edges_.resize(k + 6);
+    int32_t* e = edges_.data() + k;
+    e[0] = t.vv0;
+    e[1] = t.vv1;
+    e[2] = t.vv1;
+    e[3] = t.vv2;
+    e[4] = t.vv2;
+    e[5] = t.vv0;
   }
 
   // The scan of point i over the removals it makes (and the coincident
@@ -567,10 +634,11 @@ class Triangulation {
   int32_t freeTicket_ = -1;
   std::vector<int32_t> hitHead_;  // per point: tickets of the triangles it removes
   std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
-  std::vector<int32_t> edges_, hits_, waiting_;
+  std::vector<int32_t> edges_, hits_, waiting_;  // edges_: pairs of vertex slots
   std::vector<Removal> removals_;
   EdgeCanceller canceller_;
   Circle last_;  // the circle values the previous scan left
+  bool tracking_ = false;  // whether bits_ follows the slots
   int32_t ntri_ = 0;
 };
 
