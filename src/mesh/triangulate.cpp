@@ -320,15 +320,15 @@ class Triangulation {
         hitHead_(static_cast<size_t>(nvert) + 2, -1) {
     const size_t guess = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
                                           2 * static_cast<size_t>(nvert) + 64);
-    complAt_.resize(guess);
-    ticketAt_.resize(guess, -1);
+    info_.resize(guess);
+    edges_.reserve(256);
   }
 
   int32_t Run() {
     T_[1] = dTriangle{nvert_ + 1, nvert_ + 2, nvert_ + 3, 0, 0, 0, 0};
     ntri_ = 1;
     if (Made(1, 0)) {
-      pending_.push_back(ticketAt_[1]);
+      pending_.push_back(info_[1].ticket);
       bits_.SetAll(1);
       tracking_ = true;
     }
@@ -338,6 +338,9 @@ class Triangulation {
       canceller_.Cancel(edges_);
       const int32_t scanned = ntri_;
       newC.clear();
+      // All circles first, then the searches: the circles are independent
+      // long chains of arithmetic that the processor can overlap.
+      made_.clear();
       for (size_t a = 0; a < edges_.size(); a += 2) {
         if (edges_[a] == 0 || edges_[a + 1] == 0) continue;
         if (ntri_ >= MaxTriangles)
@@ -346,18 +349,23 @@ class Triangulation {
         ++ntri_;
         Reserve(ntri_);
         T_[ntri_] = dTriangle{edges_[a], edges_[a + 1], i, 0, 0, 0, 0};
-        if (Made(ntri_, i)) newC.push_back(ticketAt_[static_cast<size_t>(ntri_)]);
+        double rsqr;
+        if (ComputeCircle(ntri_, rsqr))
+          made_.push_back({ntri_, rsqr});
+        else
+          newC.push_back(info_[static_cast<size_t>(ntri_)].ticket);
       }
+      for (const auto& [slot, rsqr] : made_) Fate(slot, i, rsqr);
       // Coincident triangles still waiting keep their tickets; those the scan
       // completed leave the list.
       if (!pending_.empty()) {
         size_t keep = 0;
         for (int32_t t : pending_) {
           const int32_t s = slotOf_[static_cast<size_t>(t)];
-          if (complAt_[static_cast<size_t>(s)] == kNever) {
+          if (info_[static_cast<size_t>(s)].complAt == kNever) {
             pending_[keep++] = t;
           } else {
-            ticketAt_[static_cast<size_t>(s)] = -1;
+            info_[static_cast<size_t>(s)].ticket = -1;
             FreeTicket(t);
           }
         }
@@ -408,11 +416,10 @@ class Triangulation {
   };
 
   void Reserve(int32_t slot) {
-    if (static_cast<size_t>(slot) < complAt_.size()) return;
+    if (static_cast<size_t>(slot) < info_.size()) return;
     const size_t n = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
-                                      std::max<size_t>(complAt_.size() * 2, static_cast<size_t>(slot) + 1));
-    complAt_.resize(n);
-    ticketAt_.resize(n, -1);
+                                      std::max<size_t>(info_.size() * 2, static_cast<size_t>(slot) + 1));
+    info_.resize(n);
   }
 
   int32_t NewTicket(int32_t slot) {
@@ -427,7 +434,7 @@ class Triangulation {
     }
     slotOf_[static_cast<size_t>(t)] = slot;
     nextTicket_[static_cast<size_t>(t)] = -1;
-    ticketAt_[static_cast<size_t>(slot)] = t;
+    info_[static_cast<size_t>(slot)].ticket = t;
     return t;
   }
   void FreeTicket(int32_t t) {
@@ -440,19 +447,31 @@ class Triangulation {
   // scan removes it, or the point at which it is complete. Returns true for
   // a coincident triangle, which gets a ticket on the pending list instead.
   bool Made(int32_t s, int32_t c) {
+    double rsqr;
+    if (!ComputeCircle(s, rsqr)) return true;
+    Fate(s, c, rsqr);
+    return false;
+  }
+
+  // The circle of the triangle in slot s, or false for coincident corners.
+  // rsqr is the radius squared of the first test.
+  bool ComputeCircle(int32_t s, double& rsqr) {
     dTriangle& t = T_[s];
     const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
     if (tracking_) bits_.Set(s);
-    const size_t us = static_cast<size_t>(s);
     if (circle::Coincident(a.y, b.y, d.y)) {
       t.PreCalc = 0;
-      complAt_[us] = kNever;
+      info_[static_cast<size_t>(s)].complAt = kNever;
       NewTicket(s);
-      return true;
+      return false;
     }
-    double rsqr;
     circle::Compute(a.x, a.y, b.x, b.y, d.x, d.y, t.xc, t.yc, t.r, rsqr);
     t.PreCalc = 1;
+    return true;
+  }
+
+  void Fate(int32_t s, int32_t c, double rsqr) {
+    const dTriangle& t = T_[s];
     // The first point inside the circle removes the triangle unless it has
     // passed the circle already: then the triangle was complete before.
     int32_t death = 0;
@@ -469,9 +488,8 @@ class Triangulation {
       nextTicket_[static_cast<size_t>(k)] = hitHead_[static_cast<size_t>(death)];
       hitHead_[static_cast<size_t>(death)] = k;
     } else {
-      ticketAt_[us] = -1;
+      info_[static_cast<size_t>(s)].ticket = -1;
     }
-    return false;
   }
 
   // The scan's removal: triangle ntri moves into slot s with everything it
@@ -480,9 +498,9 @@ class Triangulation {
     const size_t us = static_cast<size_t>(s), un = static_cast<size_t>(ntri_);
     if (s != ntri_) {
       T_[s] = T_[ntri_];
-      complAt_[us] = complAt_[un];
-      const int32_t k = ticketAt_[un];
-      ticketAt_[us] = k;
+      info_[us].complAt = info_[un].complAt;
+      const int32_t k = info_[un].ticket;
+      info_[us].ticket = k;
       if (k >= 0) slotOf_[static_cast<size_t>(k)] = s;
       if (tracking_) {
         if (bits_.Test(ntri_))
@@ -492,7 +510,7 @@ class Triangulation {
       }
     }
     T_[ntri_].PreCalc = 0;
-    ticketAt_[un] = -1;
+    info_[un].ticket = -1;
     if (tracking_) bits_.Clear(ntri_);
     --ntri_;
   }
@@ -502,15 +520,13 @@ class Triangulation {
       throw zelmaro::ELimitError(zelmaro::Format(
           "Zu viele Kanten: höchstens %d Kanten je eingefügtem Punkt", MaxEdges));
     const dTriangle& t = T_[s];
-    const size_t k = edges_.size();
-    edges_.resize(k + 6);
-    int32_t* e = edges_.data() + k;
-    e[0] = t.vv0;
-    e[1] = t.vv1;
-    e[2] = t.vv1;
-    e[3] = t.vv2;
-    e[4] = t.vv2;
-    e[5] = t.vv0;
+    if (edges_.capacity() < edges_.size() + 6) edges_.reserve(2 * edges_.capacity() + 6);
+    edges_.push_back(t.vv0);
+    edges_.push_back(t.vv1);
+    edges_.push_back(t.vv1);
+    edges_.push_back(t.vv2);
+    edges_.push_back(t.vv2);
+    edges_.push_back(t.vv0);
   }
 
   // The scan of point i over the removals it makes (and the coincident
@@ -522,7 +538,7 @@ class Triangulation {
       const int32_t next = nextTicket_[static_cast<size_t>(k)];
       const int32_t s = slotOf_[static_cast<size_t>(k)];
       hits_.push_back(s);
-      ticketAt_[static_cast<size_t>(s)] = -1;
+      info_[static_cast<size_t>(s)].ticket = -1;
       FreeTicket(k);
       k = next;
     }
@@ -556,7 +572,7 @@ class Triangulation {
     const double xp = points_.X(i);
     auto test_coincident = [&](int32_t s, Circle before) {
       report_();
-      if (circle::Passed(before.xc, before.r, xp)) complAt_[static_cast<size_t>(s)] = i;
+      if (circle::Passed(before.xc, before.r, xp)) info_[static_cast<size_t>(s)].complAt = i;
     };
     for (;;) {
       const int32_t h = lo < hi ? hits_[lo] : INT32_MAX;
@@ -589,7 +605,7 @@ class Triangulation {
   // the triangle is complete.
   bool Tested(int32_t s, int32_t i) const {
     const dTriangle& t = T_[s];
-    if (t.PreCalc != 1) return complAt_[static_cast<size_t>(s)] >= i;
+    if (t.PreCalc != 1) return info_[static_cast<size_t>(s)].complAt >= i;
     // Made after the scan of its last corner (the super-triangle before the
     // first scan), then complete at the first point past its circle.
     const int32_t made = t.vv2 > nvert_ ? 0 : t.vv2;
@@ -628,14 +644,18 @@ class Triangulation {
   Report report_;
   PointIndex points_;
   SlotBits bits_;               // slots that may still be tested
-  std::vector<int32_t> complAt_;  // per coincident slot: the scan that completed it, or kNever
-  std::vector<int32_t> ticketAt_; // per slot: its ticket or -1
+  struct SlotInfo {
+    int32_t complAt = kNever;  // coincident triangles: the scan that completed it
+    int32_t ticket = -1;       // the triangle's ticket, or -1
+  };
+  std::vector<SlotInfo> info_;  // per slot, moved with the triangle
   std::vector<int32_t> slotOf_, nextTicket_;  // per ticket
   int32_t freeTicket_ = -1;
   std::vector<int32_t> hitHead_;  // per point: tickets of the triangles it removes
   std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
   std::vector<int32_t> edges_, hits_, waiting_;  // edges_: pairs of vertex slots
   std::vector<Removal> removals_;
+  std::vector<std::pair<int32_t, double>> made_;  // new slots with their first rsqr
   EdgeCanceller canceller_;
   Circle last_;  // the circle values the previous scan left
   bool tracking_ = false;  // whether bits_ follows the slots
