@@ -215,6 +215,8 @@ class Columns {
 // within a column stays close to what the circle covers.
 class PointIndex {
  public:
+  static constexpr int32_t kNextPoints = 64;
+
   PointIndex(const dVertex* V, int32_t n)
       : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
         wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
@@ -233,7 +235,25 @@ class PointIndex {
 
   int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
     if (lo > n_) return 0;
-    return (r > large_ ? narrow_ : wide_).FirstInside(xc, yc, r, rsqr, lo);
+    if (r <= large_) return wide_.FirstInside(xc, yc, r, rsqr, lo);
+    // Most large circles hold one of the next few dozen points: try those
+    // in order, eight at a time, before the narrow columns.
+    const double near = rsqr * (1 + 1e-12);  // beyond this in double, outside
+    const int32_t end = std::min(n_, lo + kNextPoints - 1);
+    for (int32_t k0 = lo; k0 <= end; k0 += 8) {
+      const int32_t k1 = std::min(end, k0 + 7);
+      unsigned mask = 0;
+      for (int32_t k = k0; k <= k1; ++k) {
+        const double dx = px_[static_cast<size_t>(k)] - xc, dy = py_[static_cast<size_t>(k)] - yc;
+        mask |= unsigned(dx * dx + dy * dy <= near) << (k - k0);
+      }
+      for (; mask != 0; mask &= mask - 1) {
+        const int32_t k = k0 + std::countr_zero(mask);
+        if (circle::DistanceSqr(X(k), Y(k), xc, yc) <= rsqr) return k;
+      }
+      if (px_[static_cast<size_t>(k1)] > xc + 2 * r) return 0;  // well past the circle
+    }
+    return end < n_ ? narrow_.FirstInside(xc, yc, r, rsqr, end + 1) : 0;
   }
 
  private:
