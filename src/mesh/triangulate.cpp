@@ -11,10 +11,13 @@
 // for a triangle depends only on the triangle and the points: its circle is a
 // function of its corners, and it is tested at every later point until it is
 // complete. So when a triangle is made we compute its circle at once and look
-// up, among the points still to come, the first one that will remove it (a
-// grid of the points answers that). Each point then knows the triangles it
-// removes, and replaying the scan over just those slots, in slot order with
-// the same moves, gives the same edges in the same order.
+// up, among the points still to come, the first one inside it: that point
+// removes it, unless its x has passed the circle, in which case the triangle
+// was complete before (columns of the points sorted by y answer the look-up).
+// Each point then knows the triangles it removes, and replaying the scan
+// over just those slots, in slot order with the same moves, gives the same
+// edges in the same order. Completion itself changes nothing but what later
+// points test, so it needs no bookkeeping of its own.
 //
 // Two things of the scan make this less simple than it sounds:
 //  - The call that computes a circle compares with the squared distance of
@@ -25,8 +28,8 @@
 //    reports a coincidence, and its completion test uses the circle of the
 //    test before it in the scan. For these triangles the replay works out
 //    which slot the scan tested just before, which needs the set of slots
-//    the scan tests at this point (a bit set over slots, cleared lazily) and
-//    the removals made so far.
+//    the scan tests at this point (a bit set over slots, kept while such
+//    triangles wait and cleared lazily) and the removals made so far.
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -275,60 +278,65 @@ class PointIndex {
 // The same pairing comes out when each edge, in order, pairs with the
 // earliest edge before it that runs the other way and is not paired yet: the
 // edges of one vertex pair that wait for a partner all run one way, so they
-// form a queue. A small hash table of vertex pairs holds the queues, which
+// form a queue. The queues hang off the lower vertex of the pair, which
 // makes the work linear in the number of edges.
 class EdgeCanceller {
  public:
+  explicit EdgeCanceller(int32_t vertices)
+      : stamp_(static_cast<size_t>(vertices) + 1, 0), first_(static_cast<size_t>(vertices) + 1) {}
+
   void Cancel(std::vector<int32_t>& edges) {
     const size_t n = edges.size() / 2;
     if (n < 2) return;
-    size_t cap = 64;
-    while (cap < 2 * n) cap <<= 1;
-    if (table_.size() < cap) {
-      table_.assign(cap, Entry{});
-      stamp_ = 0;
+    if (++now_ == 0) {
+      std::fill(stamp_.begin(), stamp_.end(), 0);
+      now_ = 1;
     }
-    if (++stamp_ == 0) {
-      std::fill(table_.begin(), table_.end(), Entry{});
-      stamp_ = 1;
-    }
-    const int shift = 64 - std::countr_zero(cap);
-    const size_t mask = cap - 1;
+    pairs_.clear();
     next_.resize(n);
     for (size_t k = 0; k < n; ++k) {
       const int32_t a = edges[2 * k], b = edges[2 * k + 1];
-      const uint64_t key = a < b ? (uint64_t{static_cast<uint32_t>(a)} << 32) | static_cast<uint32_t>(b)
-                                 : (uint64_t{static_cast<uint32_t>(b)} << 32) | static_cast<uint32_t>(a);
-      size_t h = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
-      while (table_[h].stamp == stamp_ && table_[h].key != key) h = (h + 1) & mask;
-      Entry& e = table_[h];
+      const size_t lo = static_cast<size_t>(std::min(a, b));
+      const int32_t hi = std::max(a, b);
+      if (stamp_[lo] != now_) {
+        stamp_[lo] = now_;
+        first_[lo] = -1;
+      }
+      int32_t c = first_[lo];
+      while (c >= 0 && pairs_[static_cast<size_t>(c)].other != hi) c = pairs_[static_cast<size_t>(c)].next;
       const int32_t kk = static_cast<int32_t>(k);
       next_[k] = -1;
-      if (e.stamp != stamp_) {
-        e = Entry{key, kk, kk, stamp_};
-      } else if (e.head < 0) {
-        e.head = e.tail = kk;
-      } else if (edges[2 * static_cast<size_t>(e.head)] == a) {
-        next_[static_cast<size_t>(e.tail)] = kk;  // same way: waits as well
-        e.tail = kk;
+      if (c < 0) {
+        pairs_.push_back(Pair{hi, first_[lo], kk, kk});
+        first_[lo] = static_cast<int32_t>(pairs_.size() - 1);
+        continue;
+      }
+      Pair& p = pairs_[static_cast<size_t>(c)];
+      if (p.head < 0) {
+        p.head = p.tail = kk;
+      } else if (edges[2 * static_cast<size_t>(p.head)] == a) {
+        next_[static_cast<size_t>(p.tail)] = kk;  // same way: waits as well
+        p.tail = kk;
       } else {
-        const size_t j = static_cast<size_t>(e.head);
-        e.head = next_[j];
-        if (e.head < 0) e.tail = -1;
+        const size_t j = static_cast<size_t>(p.head);
+        p.head = next_[j];
+        if (p.head < 0) p.tail = -1;
         edges[2 * j] = edges[2 * j + 1] = edges[2 * k] = edges[2 * k + 1] = 0;
       }
     }
   }
 
  private:
-  struct Entry {
-    uint64_t key = 0;
-    int32_t head = -1, tail = -1;  // queue of edges waiting for a partner
-    uint32_t stamp = 0;            // the call that filled the entry
+  struct Pair {
+    int32_t other;       // the higher vertex
+    int32_t next;        // the next pair of the same lower vertex
+    int32_t head, tail;  // queue of edges waiting for a partner
   };
-  std::vector<Entry> table_;
-  std::vector<int32_t> next_;
-  uint32_t stamp_ = 0;
+  std::vector<uint32_t> stamp_;  // per vertex: the call that set first_
+  std::vector<int32_t> first_;   // per vertex: its first pair
+  std::vector<Pair> pairs_;
+  std::vector<int32_t> next_;    // per edge: the next one waiting in its queue
+  uint32_t now_ = 0;
 };
 
 template <class Report>
@@ -337,7 +345,7 @@ class Triangulation {
   Triangulation(dVertex* V, dTriangle* T, int32_t nvert, Report report)
       : V_(V), T_(T), nvert_(nvert), report_(report), points_(V, nvert),
         bits_(static_cast<size_t>(MaxTriangles) + 1),
-        hitHead_(static_cast<size_t>(nvert) + 2, -1) {
+        hitHead_(static_cast<size_t>(nvert) + 2, -1), canceller_(nvert + 3) {
     const size_t guess = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
                                           2 * static_cast<size_t>(nvert) + 64);
     info_.resize(guess);
