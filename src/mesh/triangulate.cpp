@@ -120,21 +120,18 @@ class Columns {
     xs_.resize(static_cast<size_t>(n));
     is_.resize(static_cast<size_t>(n));
     cols_.resize(static_cast<size_t>(ncol_));
-    std::vector<int32_t> order;
+    std::vector<std::pair<double, int32_t>> order;
     for (int32_t c = 0; c < ncol_; ++c) {
       const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
-      order.resize(static_cast<size_t>(last - first + 1));
-      for (int32_t i = first; i <= last; ++i) order[static_cast<size_t>(i - first)] = i;
-      std::sort(order.begin(), order.end(), [&py](int32_t a, int32_t b) {
-        return py[static_cast<size_t>(a)] < py[static_cast<size_t>(b)] ||
-               (py[static_cast<size_t>(a)] == py[static_cast<size_t>(b)] && a < b);
-      });
+      order.clear();
+      for (int32_t i = first; i <= last; ++i) order.emplace_back(py[static_cast<size_t>(i)], i);
+      std::sort(order.begin(), order.end());
       const size_t base = static_cast<size_t>(first - 1);
       for (size_t k = 0; k < order.size(); ++k) {
-        const size_t i = static_cast<size_t>(order[k]);
-        ys_[base + k] = py[i];
+        const size_t i = static_cast<size_t>(order[k].second);
+        ys_[base + k] = order[k].first;
         xs_[base + k] = px[i];
-        is_[base + k] = order[k];
+        is_[base + k] = order[k].second;
       }
       Column& col = cols_[static_cast<size_t>(c)];
       col.xmin = px[static_cast<size_t>(first)];
@@ -505,7 +502,9 @@ class Triangulation {
     int32_t death = 0;
     if (c < nvert_) {
       // The first test computes the circle and compares with rsqr.
-      if (circle::DistanceSqr(points_.X(c + 1), points_.Y(c + 1), t.xc, t.yc) <= rsqr)
+      const double dx = points_.X(c + 1) - t.xc, dy = points_.Y(c + 1) - t.yc;
+      if (dx * dx + dy * dy <= rsqr * (1 + 1e-12) &&
+          circle::DistanceSqr(points_.X(c + 1), points_.Y(c + 1), t.xc, t.yc) <= rsqr)
         death = c + 1;
       else
         death = points_.FirstInside(t.xc, t.yc, t.r, circle::CachedRSqr(t.r), c + 2);
