@@ -89,7 +89,8 @@ class TDelaunay {
 
   // Stores the point unless it lies within ExPtTolerance (strictly, in x and
   // in y) of a stored vertex; coordinates are kept rounded to six decimals.
-  // Throws zelmaro::ELimitError when the mesh is full.
+  // Throws zelmaro::ELimitError when the mesh is full and zelmaro::EInvalidOp
+  // for a coordinate too large to round (beyond some 9.2e12).
   void AddPoint(int32_t Number, double x, double y, double z);
 
   // Sorts the vertices by x and, with three or more, triangulates them.

@@ -221,7 +221,7 @@ class PointIndex {
       : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
         wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
         narrow_(px_, py_, n, 24) {
-    double ymin = py_[1], ymax = py_[1];
+    double ymin = n > 0 ? py_[1] : 0, ymax = ymin;
     for (int32_t i = 2; i <= n; ++i) {
       ymin = std::min(ymin, py_[static_cast<size_t>(i)]);
       ymax = std::max(ymax, py_[static_cast<size_t>(i)]);
@@ -693,6 +693,11 @@ class Triangulation {
 
 int32_t TDelaunay::Triangulate(int32_t nvert) {
   coincidences_ = 0;
+  if (nvert < 1) return 0;
+  // The super-triangle's corners go behind the last point.
+  if (nvert > MaxMeshPoints)
+    throw zelmaro::ELimitError(
+        zelmaro::Format("Zu viele Punkte: höchstens %d Punkte je Horizont", MaxMeshPoints));
   double xmin = Vertex[1].x, xmax = xmin, ymin = Vertex[1].y, ymax = ymin;
   zMin = zMax = Vertex[1].z;
   for (int32_t i = 2; i <= nvert; ++i) {
