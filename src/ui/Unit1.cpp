@@ -1,0 +1,676 @@
+#include "ui/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <QWindow>
+#include <clocale>
+
+#include "ui/NumberBox.h"
+#include "ui/Unit2.h"
+#include "ui/icons.h"
+#include "ui/ui_common.h"
+#include "volume/balance.h"
+
+using zelmaro::ui::IconId;
+using zelmaro::ui::MakeIcon;
+using zelmaro::ui::TahomaFont;
+
+namespace {
+
+constexpr int kEditHeight = 21;
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
+                    const QString& hint = QString()) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setGeometry(left, top, width, kEditHeight);
+  edit->setFont(TahomaFont(true));
+  if (!hint.isEmpty()) edit->setToolTip(hint);
+  return edit;
+}
+
+// A read-only result field: its numbers stand right-aligned.
+QLineEdit* MakeResultEdit(QWidget* parent, const char* name, int left, int top,
+                          const QString& hint) {
+  QLineEdit* edit = MakeEdit(parent, name, left, top, 100, hint);
+  edit->setReadOnly(true);
+  edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return edit;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setFont(TahomaFont());
+  label->adjustSize();
+  label->move(left, top);
+  return label;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, int left, int top, int width, int height,
+                     const QString& caption) {
+  auto* box = new QGroupBox(caption, parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setFont(TahomaFont());
+  box->setGeometry(left, top, width, height);
+  return box;
+}
+
+QWidget* MakeTabSheet(const char* name) {
+  auto* page = new QWidget;
+  page->setObjectName(QString::fromLatin1(name));
+  return page;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Massenberechnung"));
+  setFont(TahomaFont());
+
+  CreateToolBar();
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setFont(TahomaFont());
+  TabSheet1 = MakeTabSheet("TabSheet1");
+  TabSheet2 = MakeTabSheet("TabSheet2");
+  TabSheet3 = MakeTabSheet("TabSheet3");
+  TabSheet4 = MakeTabSheet("TabSheet4");
+  PageControl1->addTab(TabSheet1, QStringLiteral("Eingabedaten"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("Punktliste"));
+  PageControl1->addTab(TabSheet3, QStringLiteral("Punktgrafik"));
+  PageControl1->addTab(TabSheet4, QStringLiteral("Protokoll"));
+  setCentralWidget(PageControl1);
+  CreateInputPage();
+  CreateListPage();
+  CreatePlotPage();
+  CreateProtocolPage();
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setFixedHeight(19);
+  setStatusBar(StatusBar1);
+
+  // A page change by the program (FormActivate) must not run the page steps.
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    if (!program_page_change_) RunCommand([this] { PageControl1Change(); });
+  });
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::WindowFocusChanged);
+
+  ws.image_height = [this] { return Imagepp->height(); };
+
+  resize(538, 343);
+}
+
+TForm1::~TForm1() = default;
+
+QPrinter& TForm1::Printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  return *printer_;
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+void TForm1::CreateToolBar() {
+  ToolBar1 = new QToolBar(this);
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+  ToolBar1->setFixedHeight(29);
+  ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
+  ToolBar1->layout()->setSpacing(0);
+  addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+  auto button = [this](const char* name, IconId icon, const QString& hint, bool toggle) {
+    auto* b = new QToolButton(ToolBar1);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(MakeIcon(icon));
+    b->setToolTip(hint);
+    b->setCheckable(toggle);
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFixedSize(30, 29);
+    ToolBar1->addWidget(b);
+    return b;
+  };
+  auto separator = [this](const char* name) {
+    auto* s = new QWidget(ToolBar1);
+    s->setObjectName(QString::fromLatin1(name));
+    s->setFixedSize(8, 29);
+    ToolBar1->addWidget(s);
+    return s;
+  };
+  // Pressing a toggle of a group releases the other; the one that is down can
+  // be released too, so all may be up.
+  auto group = [](QToolButton* a, QToolButton* b) {
+    QObject::connect(a, &QToolButton::toggled, b, [b](bool down) { if (down) b->setChecked(false); });
+    QObject::connect(b, &QToolButton::toggled, a, [a](bool down) { if (down) a->setChecked(false); });
+  };
+  auto on_click = [this](QToolButton* b, void (TForm1::*handler)()) {
+    connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+  };
+
+  ToolButton1 = button("ToolButton1", IconId::Compute, QStringLiteral("Massen berechnen"), false);
+  ToolButton6 = separator("ToolButton6");
+  ToolButtonPan = button("ToolButtonPan", IconId::Pan, QStringLiteral("Bild Verschieben"), true);
+  ToolButtonZoom = button("ToolButtonZoom", IconId::Zoom, QStringLiteral("Bild zoomenm"), true);
+  ToolButton3 = separator("ToolButton3");
+  ToolButtonPNR = button("ToolButtonPNR", IconId::Numbers, QStringLiteral("Punktnummern ein/aus"), true);
+  ToolButtonZ = button("ToolButtonZ", IconId::Heights, QStringLiteral("Höhen anzeigen"), true);
+  ToolButton7 = separator("ToolButton7");
+  ToolButtonMesh0 = button("ToolButtonMesh0", IconId::Mesh0, QStringLiteral("Vermaschung Bezugshorizont"), true);
+  ToolButtonMesh1 = button("ToolButtonMesh1", IconId::Mesh1, QStringLiteral("Vermaschung Gelände"), true);
+  ToolButtonIsoline = button("ToolButtonIsoline", IconId::Isolines, QStringLiteral("Höhenlinien"), true);
+  ToolButton11 = separator("ToolButton11");
+  ToolButton12 = button("ToolButton12", IconId::OutputArea, QStringLiteral("Ausgabebereich anzeigen"), true);
+  ToolButton2 = button("ToolButton2", IconId::PrinterSetup, QStringLiteral("Drucker einstellen"), false);
+  ToolButtonDruck = button("ToolButtonDruck", IconId::Print, QStringLiteral("Bild Drucken"), false);
+  ToolButton8 = separator("ToolButton8");
+  ToolButton9 = button("ToolButton9", IconId::Save, QStringLiteral("Punktdaten speichern"), false);
+  ToolButton10 = separator("ToolButton10");
+  ToolButton4 = button("ToolButton4", IconId::Info, QStringLiteral("Programminfo"), false);
+  ToolButton5 = button("ToolButton5", IconId::Exit, QStringLiteral("Programmende"), false);
+
+  group(ToolButtonPan, ToolButtonZoom);
+  group(ToolButtonPNR, ToolButtonZ);
+
+  on_click(ToolButton1, &TForm1::ToolButton1Click);
+  on_click(ToolButtonPNR, &TForm1::ToolButtonPNRClick);
+  on_click(ToolButtonZ, &TForm1::ToolButtonZClick);
+  on_click(ToolButtonMesh0, &TForm1::ToolButtonMesh0Click);
+  on_click(ToolButtonMesh1, &TForm1::ToolButtonMesh1Click);
+  on_click(ToolButton2, &TForm1::ToolButton2Click);
+  on_click(ToolButtonDruck, &TForm1::ToolButtonDruckClick);
+  on_click(ToolButton9, &TForm1::ToolButton9Click);
+  on_click(ToolButton4, &TForm1::ToolButton4Click);
+  on_click(ToolButton5, &TForm1::ToolButton5Click);
+}
+
+void TForm1::CreateInputPage() {
+  QWidget* page = TabSheet1;
+  page->setFont(TahomaFont());
+
+  GroupBox1 = MakeGroup(page, "GroupBox1", 19, 14, 366, 51, QStringLiteral("Punktdatei"));
+  EditPunktDat = MakeEdit(GroupBox1, "EditPunktDat", 3, 16, 326, QStringLiteral("Punktdatei mit Geländepunkten"));
+  EditPunktDat->installEventFilter(this);
+  BitBtn1 = new QPushButton(QStringLiteral("..."), GroupBox1);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1->setFont(TahomaFont());
+  BitBtn1->setGeometry(335, 15, 21, 21);
+  BitBtn1->setToolTip(QStringLiteral("Punktdatei auswählen"));
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand([this] { BitBtn1Click(); }); });
+
+  GroupBox5 = MakeGroup(page, "GroupBox5", 391, 14, 98, 51, QStringLiteral("Bezugshöhe"));
+
+  GroupBox2 = MakeGroup(page, "GroupBox2", 19, 71, 160, 120, QStringLiteral("Bezugshorizont"));
+  Label1 = MakeLabel(GroupBox2, "Label1", 16, 16, QStringLiteral("Fläche m2"));
+  EditA0 = MakeResultEdit(GroupBox2, "EditA0", 15, 35, QStringLiteral("Fläche des Bezugshoruzonts"));
+  Label2 = MakeLabel(GroupBox2, "Label2", 15, 62, QStringLiteral("Masse m3"));
+  EditM0 = MakeResultEdit(GroupBox2, "EditM0", 18, 81, QStringLiteral("Masse bezugshorizont"));
+  SpeedButton1 = new QToolButton(GroupBox2);
+  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+  SpeedButton1->setGeometry(124, 81, 23, 21);
+
+  GroupBox3 = MakeGroup(page, "GroupBox3", 185, 71, 160, 120, QStringLiteral("Gelände"));
+  Label3 = MakeLabel(GroupBox3, "Label3", 16, 16, QStringLiteral("Fläche m2"));
+  EditA1 = MakeResultEdit(GroupBox3, "EditA1", 16, 35, QStringLiteral("Fläche Gelände"));
+  Label4 = MakeLabel(GroupBox3, "Label4", 16, 62, QStringLiteral("Masse m3"));
+  EditM1 = MakeResultEdit(GroupBox3, "EditM1", 16, 81, QStringLiteral("Masse Geelände"));
+  SpeedButton2 = new QToolButton(GroupBox3);
+  SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+  SpeedButton2->setGeometry(122, 81, 23, 21);
+
+  for (QToolButton* b : {SpeedButton1, SpeedButton2}) {
+    b->setIcon(MakeIcon(IconId::Balance));
+    b->setIconSize(QSize(17, 17));
+    b->setToolTip(QStringLiteral("Massenausgleich"));
+    b->setFocusPolicy(Qt::NoFocus);
+  }
+  connect(SpeedButton1, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton1Click(); }); });
+  connect(SpeedButton2, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton2Click(); }); });
+
+  GroupBox4 = MakeGroup(page, "GroupBox4", 351, 71, 138, 120, QStringLiteral("Differenz"));
+  Label5 = MakeLabel(GroupBox4, "Label5", 16, 16, QStringLiteral("Fläche m2"));
+  EditA2 = MakeResultEdit(GroupBox4, "EditA2", 16, 35, QStringLiteral("Differenzfläche "));
+  Label6 = MakeLabel(GroupBox4, "Label6", 16, 62, QStringLiteral("Masse m3"));
+  EditM2 = MakeResultEdit(GroupBox4, "EditM2", 16, 81, QStringLiteral("Differenzmasse"));
+
+  GroupBox6 = MakeGroup(page, "GroupBox6", 19, 200, 470, 49, QStringLiteral("Projektbezeichnung"));
+  EditBem = MakeEdit(GroupBox6, "EditBem", 16, 16, 441);
+
+  // The field stands on the page, framed by GroupBox5 behind it.
+  NumberBoxH0 = new TNumberBox(page);
+  NumberBoxH0->setObjectName(QStringLiteral("NumberBoxH0"));
+  NumberBoxH0->setGeometry(406, 29, 61, kEditHeight);
+  NumberBoxH0->setFont(TahomaFont(true));
+  NumberBoxH0->raise();
+  NumberBoxH0->OnChangeValue = [this] { RunCommand([this] { NumberBoxH0ChangeValue(); }); };
+
+  QWidget::setTabOrder(EditPunktDat, BitBtn1);
+  QWidget::setTabOrder(BitBtn1, EditA0);
+  QWidget::setTabOrder(EditA0, EditM0);
+  QWidget::setTabOrder(EditM0, EditA1);
+  QWidget::setTabOrder(EditA1, EditM1);
+  QWidget::setTabOrder(EditM1, EditA2);
+  QWidget::setTabOrder(EditA2, EditM2);
+  QWidget::setTabOrder(EditM2, EditBem);
+  QWidget::setTabOrder(EditBem, NumberBoxH0);
+}
+
+void TForm1::CreateListPage() {
+  StringGridPkte = new QTableWidget(4, 6, TabSheet2);
+  StringGridPkte->setObjectName(QStringLiteral("StringGridPkte"));
+  StringGridPkte->setFont(zelmaro::ui::CourierFont());
+  StringGridPkte->setHorizontalHeaderLabels(QStringList(6, QString()));
+  StringGridPkte->horizontalHeader()->setDefaultSectionSize(50);
+  StringGridPkte->horizontalHeader()->setMinimumSectionSize(5);
+  StringGridPkte->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  StringGridPkte->horizontalHeader()->setHighlightSections(false);
+  StringGridPkte->horizontalHeader()->setFixedHeight(20);
+  StringGridPkte->verticalHeader()->setMinimumSectionSize(5);
+  StringGridPkte->verticalHeader()->setDefaultSectionSize(20);
+  StringGridPkte->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  StringGridPkte->verticalHeader()->hide();
+  StringGridPkte->setShowGrid(true);
+  StringGridPkte->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  StringGridPkte->setSelectionBehavior(QAbstractItemView::SelectItems);
+  StringGridPkte->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  // Column 0 ("ID") is fixed: shown in the header's colour and not editable.
+  for (int row = 0; row < StringGridPkte->rowCount(); ++row) {
+    auto* item = new QTableWidgetItem;
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setBackground(StringGridPkte->palette().button());
+    StringGridPkte->setItem(row, 0, item);
+  }
+  auto* layout = new QVBoxLayout(TabSheet2);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(StringGridPkte);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  Punkte1 = PopupMenu1->addAction(QStringLiteral("Punkt löschen"));
+  Punkte1->setObjectName(QStringLiteral("Punkte1"));
+  Sichern1 = PopupMenu1->addAction(QStringLiteral("Punkt einfügen"));
+  Sichern1->setObjectName(QStringLiteral("Sichern1"));
+  Punktespeichern1 = PopupMenu1->addAction(QStringLiteral("Punkte speichern"));
+  Punktespeichern1->setObjectName(QStringLiteral("Punktespeichern1"));
+  connect(Punkte1, &QAction::triggered, this, [this] { RunCommand([this] { Punkte1Click(); }); });
+  connect(Sichern1, &QAction::triggered, this, [this] { RunCommand([this] { Sichern1Click(); }); });
+  connect(Punktespeichern1, &QAction::triggered, this,
+          [this] { RunCommand([this] { Punktespeichern1Click(); }); });
+  StringGridPkte->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(StringGridPkte, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    PopupMenu1->popup(StringGridPkte->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TForm1::CreatePlotPage() {
+  QWidget* page = TabSheet3;
+  page->setFont(TahomaFont());
+  GroupBox7 = MakeGroup(page, "GroupBox7", 3, 0, 142, 33, QString());
+  GroupBox7->setToolTip(QStringLiteral("Plotmaßstab"));
+  Label7 = MakeLabel(GroupBox7, "Label7", 3, 13, QStringLiteral("Plotmaßstab 1 :"));
+  EditMasstab = new QLineEdit(QStringLiteral("1000"), GroupBox7);
+  EditMasstab->setObjectName(QStringLiteral("EditMasstab"));
+  EditMasstab->setGeometry(84, 9, 53, kEditHeight);
+  Label8 = MakeLabel(page, "Label8", 158, 13, QStringLiteral("Höhenlinienintervall"));
+  EditHLIntervall = new QLineEdit(QStringLiteral("0.1"), page);
+  EditHLIntervall->setObjectName(QStringLiteral("EditHLIntervall"));
+  EditHLIntervall->setGeometry(257, 9, 53, kEditHeight);
+  EditHLIntervall->installEventFilter(this);
+
+  Imagepp = new QLabel(page);
+  Imagepp->setObjectName(QStringLiteral("Imagepp"));
+  Imagepp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Imagepp->setMouseTracking(true);
+  Imagepp->installEventFilter(this);
+  // The image follows the page: full width, from 32 pixels below its top.
+  page->installEventFilter(this);
+}
+
+void TForm1::CreateProtocolPage() {
+  Prot = new QPlainTextEdit(TabSheet4);
+  Prot->setObjectName(QStringLiteral("Prot"));
+  Prot->setFont(zelmaro::ui::CourierFont());
+  Prot->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Prot->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Prot->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* layout = new QVBoxLayout(TabSheet4);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Prot);
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void TForm1::RunCommand(const std::function<void()>& command) {
+  if (command_depth_ > 0) {
+    command();
+    return;
+  }
+  QString failure;
+  ++command_depth_;
+  try {
+    command();
+  } catch (const std::exception& e) {
+    failure = zelmaro::ui::ErrorText(e);
+  } catch (...) {
+    failure = QStringLiteral("Unbekannter Fehler");
+  }
+  --command_depth_;
+  NumberBoxH0->SyncFromModel();
+  if (!failure.isEmpty()) ShowError(failure);
+}
+
+QString TForm1::GetVersionInfos(const QString& filename) {
+  // Our executables carry no version resource; the build states the version.
+  Q_UNUSED(filename);
+  const QString version = QString::fromStdString(zelmaro::VersionText());
+  return version.isEmpty() ? QStringLiteral("?") : version;
+}
+
+void TForm1::FormActivate() {
+  ++activation_count_;
+  // Every text conversion of the program uses "." whatever the regional
+  // settings say; the core formats on its own, Qt and the C library follow.
+  QLocale::setDefault(QLocale::c());
+  std::setlocale(LC_NUMERIC, "C");
+  setWindowTitle(QStringLiteral("Zelmaro Ver. ") + GetVersionInfos(QCoreApplication::applicationFilePath()) +
+                 QStringLiteral(" Massenberechnung nach der Prismenmethode"));
+  Display = 0;
+  ws.view.MF = 1;
+  OldFormwidth = frameGeometry().width();
+  OldFormHeight = frameGeometry().height();
+  program_page_change_ = true;
+  PageControl1->setCurrentIndex(0);
+  program_page_change_ = false;
+}
+
+void TForm1::LiesPunkte(const QString& file_name) {
+  ws.LiesPunkte(QFile::encodeName(file_name).toStdString());
+}
+
+void TForm1::ChoosePointFile(bool set_limits) {
+  const QString name = ChooseOpenFile();
+  if (name.isEmpty()) return;
+  EditPunktDat->setText(name);
+  LiesPunkte(EditPunktDat->text());
+  // A different value runs a computation inside this assignment.
+  NumberBoxH0->SetValue(ws.bounds.MinZ);
+  if (set_limits) {
+    NumberBoxH0->SetMinValue(ws.bounds.MinZ);
+    NumberBoxH0->SetMaxValue(ws.bounds.MaxZ);
+  }
+  if (!ws.P.empty()) {
+    ToolButton1->setEnabled(true);
+    SpeedButton1->setEnabled(true);
+    SpeedButton2->setEnabled(true);
+  }
+}
+
+void TForm1::BitBtn1Click() { ChoosePointFile(false); }
+
+void TForm1::EditPunktDatDblClick() { ChoosePointFile(true); }
+
+void TForm1::SetPlotButtonsEnabled(bool enabled) {
+  for (QToolButton* b : {ToolButtonZoom, ToolButtonPan, ToolButtonPNR, ToolButtonZ, ToolButtonMesh0,
+                         ToolButtonMesh1, ToolButtonDruck}) {
+    b->setEnabled(enabled);
+  }
+}
+
+void TForm1::SetOuterSize(int width, int height) {
+  const QSize frame_extra = frameGeometry().size() - geometry().size();
+  resize(width - frame_extra.width(), height - frame_extra.height());
+  // The pages take their new size now, so that a redraw sees it.
+  if (layout()) layout()->activate();
+  zelmaro::ui::CentreOnScreen(this);
+}
+
+void TForm1::PageControl1Change() {
+  SetPlotButtonsEnabled(false);
+  switch (PageControl1->currentIndex()) {
+    case 0:
+      SetOuterSize(OldFormwidth, OldFormHeight);
+      break;
+    case 1:
+      SetOuterSize(OldFormwidth, OldFormHeight);
+      fillGrid();
+      break;
+    case 2: {
+      QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+      const QRect area = s ? s->geometry() : QRect(0, 0, 800, 600);
+      SetOuterSize(area.width() - 100, area.height() - 100);
+      Display = 0;
+      ZeigPPunkte();
+      SetPlotButtonsEnabled(true);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TForm1::ToolButton1Click() {
+  coincidence_shown_ = false;
+  zelmaro::ToolButton1Click(ws, *this);
+}
+
+void TForm1::NumberBoxH0ChangeValue() { ToolButton1Click(); }
+
+void TForm1::SpeedButton1Click() {
+  zelmaro::SpeedButton1Click(ws, NumberBoxH0->Model(), [this] { ToolButton1Click(); });
+}
+
+void TForm1::SpeedButton2Click() {
+  zelmaro::SpeedButton2Click(ws, NumberBoxH0->Model(), [this] { ToolButton1Click(); });
+}
+
+void TForm1::ToolButton2Click() { RunPrinterSetup(); }
+
+void TForm1::ToolButton4Click() {
+  if (Form2) Form2->ShowInfo();
+}
+
+void TForm1::ToolButton5Click() {
+  ws.P.clear();
+  ws.P.shrink_to_fit();
+  ws.Mesh0.reset();
+  ws.Mesh1.reset();
+  close();
+}
+
+void TForm1::ToolButtonDruckClick() {
+  Display = 1;
+  ZeigPPunkte();
+  Display = 0;
+}
+
+void TForm1::ToolButtonPNRClick() { ZeigPPunkte(); }
+void TForm1::ToolButtonZClick() { ZeigPPunkte(); }
+void TForm1::ToolButtonMesh0Click() { ZeigPPunkte(); }
+void TForm1::ToolButtonMesh1Click() { ZeigPPunkte(); }
+
+// The grid, the plot and the point file writer come with their own work; the
+// window already calls them where they belong.
+void TForm1::ToolButton9Click() {}
+void TForm1::Punkte1Click() {}
+void TForm1::Sichern1Click() {}
+void TForm1::Punktespeichern1Click() {}
+void TForm1::FormMouseWheelDown() {}
+void TForm1::FormMouseWheelUp() {}
+void TForm1::ImageppMouseDown(QMouseEvent*) {}
+void TForm1::ImageppMouseMove(QMouseEvent*) {}
+void TForm1::ImageppMouseUp(QMouseEvent*) {}
+void TForm1::fillGrid() {}
+void TForm1::ZeigPPunkte() {}
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+QString TForm1::ChooseOpenFile() {
+  QFileDialog dialog(this);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilters({QStringLiteral("ASC Datei (*.asc)"), QStringLiteral("Kor Datei (*.Kor)"),
+                         QStringLiteral("TXT Datei (*.TXT)"), QStringLiteral("PKT Datei (*.PKT)")});
+  // The extensions match in any letter case, as users of these files expect.
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  const QFileInfo current(EditPunktDat->text());
+  if (!EditPunktDat->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
+}
+
+void TForm1::ShowError(const QString& text) {
+  QMessageBox::critical(this, QStringLiteral("Zelmaro"), text, QMessageBox::Ok);
+}
+
+void TForm1::ShowCoincidenceMessage() {
+  QMessageBox::information(this, QStringLiteral("Zelmaro"),
+                           QStringLiteral("INCIRCUM - F - Points are coincident !!"), QMessageBox::Ok);
+}
+
+void TForm1::RunPrinterSetup() {
+  QPrintDialog dialog(&Printer(), this);
+  dialog.setWindowTitle(QStringLiteral("Drucker einstellen"));
+  dialog.exec();
+}
+
+// ---------------------------------------------------------------------------
+// RunHost
+
+std::string TForm1::PointFileName() { return EditPunktDat->text().toStdString(); }
+
+std::string TForm1::ProjectDesignation() { return EditBem->text().toStdString(); }
+
+double TForm1::ReferenceHeight() { return NumberBoxH0->Value(); }
+
+std::string TForm1::ReferenceHeightText() { return NumberBoxH0->Model().Text(); }
+
+void TForm1::ShowProtocol(const std::vector<std::string>& lines) {
+  QStringList text;
+  text.reserve(static_cast<qsizetype>(lines.size()));
+  for (const std::string& line : lines) text << QString::fromStdString(line);
+  Prot->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+void TForm1::SetResultField(zelmaro::ResultField field, const std::string& text) {
+  QLineEdit* edit = nullptr;
+  switch (field) {
+    case zelmaro::ResultField::EditA0: edit = EditA0; break;
+    case zelmaro::ResultField::EditM0: edit = EditM0; break;
+    case zelmaro::ResultField::EditA1: edit = EditA1; break;
+    case zelmaro::ResultField::EditM1: edit = EditM1; break;
+    case zelmaro::ResultField::EditA2: edit = EditA2; break;
+    case zelmaro::ResultField::EditM2: edit = EditM2; break;
+  }
+  if (edit) edit->setText(QString::fromStdString(text));
+}
+
+void TForm1::Coincidence() {
+  // On gridded data a triangulation meets the same coincidence hundreds of
+  // times; one box per run says all there is to say.
+  if (coincidence_shown_) return;
+  coincidence_shown_ = true;
+  ShowCoincidenceMessage();
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void TForm1::WindowFocusChanged(QWindow* window) {
+  if (window == focus_current_) return;
+  focus_previous_ = focus_current_;
+  focus_current_ = window;
+}
+
+// The activation steps run at start and when the user comes back from
+// another window of the program (the info window), not when the whole
+// program comes back from another program, and not when one of our own modal
+// boxes or menus closes: those return inside the command that opened them,
+// and re-running the steps afterwards would undo what the command set (the
+// view fit's MF, the page being shown).
+bool TForm1::ActivationFromWithinProgram() const {
+  if (!activated_once_) return true;
+  QWindow* const self = windowHandle();
+  QWindow* before = focus_current_ == self ? focus_previous_.data() : focus_current_.data();
+  if (!before || before == self) return false;
+  if (before->modality() != Qt::NonModal) return false;
+  const Qt::WindowType type = before->type();
+  if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Dialog || type == Qt::Sheet) return false;
+  return true;
+}
+
+bool TForm1::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) {
+    const bool run = ActivationFromWithinProgram();
+    activated_once_ = true;
+    if (run) RunCommand([this] { FormActivate(); });
+  }
+  return QMainWindow::event(event);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == EditPunktDat && event->type() == QEvent::MouseButtonDblClick) {
+    RunCommand([this] { EditPunktDatDblClick(); });
+    return true;
+  }
+  if (watched == EditHLIntervall && event->type() == QEvent::KeyPress) {
+    // Only digits can be typed; control keys (erase, paste) still work.
+    const QString text = static_cast<QKeyEvent*>(event)->text();
+    if (!text.isEmpty() && text[0].isPrint() && !text[0].isDigit()) return true;
+  }
+  if (watched == TabSheet3 && event->type() == QEvent::Resize) {
+    Imagepp->setGeometry(0, 32, TabSheet3->width(), qMax(0, TabSheet3->height() - 32));
+  }
+  if (watched == Imagepp) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+      case QEvent::MouseButtonPress: RunCommand([this, mouse] { ImageppMouseDown(mouse); }); break;
+      case QEvent::MouseMove: RunCommand([this, mouse] { ImageppMouseMove(mouse); }); break;
+      case QEvent::MouseButtonRelease: RunCommand([this, mouse] { ImageppMouseUp(mouse); }); break;
+      default: break;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::wheelEvent(QWheelEvent* event) {
+  const int dy = event->angleDelta().y();
+  if (dy < 0) RunCommand([this] { FormMouseWheelDown(); });
+  if (dy > 0) RunCommand([this] { FormMouseWheelUp(); });
+  event->accept();
+}
