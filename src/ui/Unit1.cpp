@@ -649,9 +649,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (watched == EditHLIntervall && event->type() == QEvent::KeyPress) {
-    // Only digits can be typed; control keys (erase, paste) still work.
-    const QString text = static_cast<QKeyEvent*>(event)->text();
-    if (!text.isEmpty() && text[0].isPrint() && !text[0].isDigit()) return true;
+    // Only digits can be typed; control keys and shortcuts (erase, paste)
+    // still work.
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!shortcut && !text.isEmpty() && text[0].isPrint() && !text[0].isDigit()) return true;
   }
   if (watched == TabSheet3 && event->type() == QEvent::Resize) {
     Imagepp->setGeometry(0, 32, TabSheet3->width(), qMax(0, TabSheet3->height() - 32));

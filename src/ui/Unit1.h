@@ -152,8 +152,8 @@ class TForm1 : public QMainWindow, private zelmaro::RunHost {
   void ImageppMouseMove(QMouseEvent* event);
   void ImageppMouseUp(QMouseEvent* event);
   void LiesPunkte(const QString& file_name);
-  void fillGrid();
-  void ZeigPPunkte();
+  virtual void fillGrid();
+  virtual void ZeigPPunkte();
 
   // Runs a handler as a command: a failure inside it ends the command with a
   // modal error report and the program goes on in the state reached. Nested

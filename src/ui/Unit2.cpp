@@ -53,8 +53,10 @@ QStringList TForm2::InfoLines() {
 
 void TForm2::ShowInfo() {
   if (!isVisible()) {
+    // Centred before showing, and again once the frame is known.
     zelmaro::ui::CentreOnScreen(this);
     show();
+    zelmaro::ui::CentreOnScreen(this);
   }
   raise();
   activateWindow();

@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
   TForm2 Form2;
   Form1.SetInfoWindow(&Form2);
 
-  Form1.show();
   zelmaro::ui::CentreOnScreen(&Form1, true);
+  Form1.show();
+  zelmaro::ui::CentreOnScreen(&Form1, true);  // now with the frame
   Form1.activateWindow();
   return app.exec();
 }
