@@ -30,7 +30,7 @@ class QWindow;
 class TForm2;
 class TNumberBox;
 
-class TForm1 : public QMainWindow, private zelmaro::RunHost {
+class TForm1 : public QMainWindow, public zelmaro::RunHost {
   Q_OBJECT
 
  public:
@@ -176,7 +176,7 @@ class TForm1 : public QMainWindow, private zelmaro::RunHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
- private:
+ public:
   // RunHost: what the computation run reads from and writes to the window.
   std::string PointFileName() override;
   std::string ProjectDesignation() override;
@@ -186,6 +186,7 @@ class TForm1 : public QMainWindow, private zelmaro::RunHost {
   void SetResultField(zelmaro::ResultField field, const std::string& text) override;
   void Coincidence() override;
 
+ private:
   void CreateToolBar();
   void CreateInputPage();
   void CreateListPage();
