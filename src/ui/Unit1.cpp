@@ -126,12 +126,19 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   });
   connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::WindowFocusChanged);
 
-  ws.image_height = [this] { return Imagepp->height(); };
+  // The view fit needs the image's height whichever page is shown.
+  ws.image_height = [this] { return qMax(0, PageSize().height() - 32); };
 
   resize(538, 343);
 }
 
 TForm1::~TForm1() = default;
+
+QSize TForm1::PageSize() const {
+  // Only the shown page follows the page control's size at once; the others
+  // take it when they are shown. All pages have the same size.
+  return PageControl1->currentWidget()->size();
+}
 
 QPrinter& TForm1::Printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>();
@@ -163,6 +170,7 @@ void TForm1::CreateToolBar() {
     b->setFocusPolicy(Qt::NoFocus);
     b->setFixedSize(30, 29);
     ToolBar1->addWidget(b);
+    b->setAutoRaise(false);  // the tool bar makes its buttons flat; ours are raised
     return b;
   };
   auto separator = [this](const char* name) {

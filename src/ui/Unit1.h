@@ -43,6 +43,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   zelmaro::Workspace& Work() { return ws; }
   // The printer chosen in the printer setup; the platform's default until then.
   QPrinter& Printer();
+  // The size of a page of the page control (the plot draws into that size).
+  QSize PageSize() const;
 
   // Tool bar, in the order the buttons stand.
   QToolBar* ToolBar1 = nullptr;

@@ -32,8 +32,8 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
 QStringList TForm2::InfoLines() {
   return {
       QStringLiteral("Programm zur Berechnung von Massen nach dem Prismenverfahren."),
-      QStringLiteral("Die Nutzung ist frei und geschieht auf eigene Verantwortung; die Ergebnisse sind"),
-      QStringLiteral("vor ihrer Verwendung zu prüfen, eine Gewähr für ihre Richtigkeit wird nicht übernommen."),
+      QStringLiteral("Die Nutzung ist frei und erfolgt auf eigene Verantwortung."),
+      QStringLiteral("Für die Richtigkeit der Ergebnisse wird keine Gewähr übernommen."),
       QStringLiteral("Die Punktdaten werden in der Form"),
       QStringLiteral("Punktnummer Code              Y                       X              Z"),
       QStringLiteral(" 64                     9    3486946.169  5656820.914    286.684"),

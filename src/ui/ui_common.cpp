@@ -9,6 +9,9 @@ namespace zelmaro::ui {
 
 QFont TahomaFont(bool bold) {
   QFont font(QStringLiteral("Tahoma"));
+  // Where Tahoma is missing a condensed face keeps the designed text widths.
+  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                    QStringLiteral("Liberation Sans Narrow")});
   font.setPixelSize(11);
   font.setBold(bold);
   return font;

@@ -24,6 +24,7 @@
 #include <QToolButton>
 
 #include "test_form.h"
+#include "plot/view.h"
 #include "text/errors.h"
 #include "ui/NumberBox.h"
 #include "ui/Unit2.h"
@@ -442,4 +443,22 @@ TEST(MainWindow, ProgramEndWithoutDataClosesQuietly) {
   EXPECT_TRUE(form.Work().P.empty());
   EXPECT_EQ(form.Work().Mesh0, nullptr);
   EXPECT_EQ(form.Work().Mesh1, nullptr);
+}
+
+TEST(MainWindow, ViewFitUsesThePlotImageHeightWhileAnotherPageIsShown) {
+  QTemporaryDir dir;
+  const QString file = WritePointFile(dir, "hoch.asc", SquareSurvey(280, 300));
+  TestForm form;
+  form.real_runs = false;
+  ASSERT_TRUE(ShowActive(form));
+  // The plot page has never been shown; its image is as high as a page less 32.
+  form.files_to_choose = {file};
+  form.BitBtn1->click();
+  zelmaro::TableBounds bounds;
+  zelmaro::ViewValues expected;
+  zelmaro::SetMinMaxOffset(form.Work().P, bounds, expected, form.TabSheet1->height() - 32);
+  EXPECT_EQ(form.Work().view.MF, expected.MF);
+  EXPECT_EQ(form.Work().view.XOFFset, expected.XOFFset);
+  EXPECT_EQ(form.Work().view.YOffset, expected.YOffset);
+  EXPECT_GT(form.TabSheet1->height(), 200);
 }
