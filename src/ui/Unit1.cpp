@@ -78,6 +78,12 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int left, int top, int w
                      const QString& caption) {
   auto* box = new QGroupBox(caption, parent);
   box->setObjectName(QString::fromLatin1(name));
+  // The caption sits on the frame line, so that the fixed positions inside
+  // the box leave room for it as designed.
+  box->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+      " left: 7px; padding: 0px 2px; background-color: palette(window); }"));
   box->setFont(TahomaFont());
   box->setGeometry(left, top, width, height);
   return box;

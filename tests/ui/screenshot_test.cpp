@@ -25,12 +25,15 @@ TEST(Screenshots, PagesAndInfoWindow) {
   const QString example = dir.filePath("halde.asc");
   ASSERT_TRUE(QFile::copy(QDir::cleanPath(QStringLiteral(ZELMARO_TEST_DATA "/../../examples/halde.asc")), example));
 
+  // A plain file name in the picture: run in the folder of the copy.
+  const QString previous_dir = QDir::currentPath();
+  QDir::setCurrent(dir.path());
   TestForm form;
   TForm2 info;
   form.SetInfoWindow(&info);
   ShowActive(form);
   form.EditBem->setText(QStringLiteral("Halde Süd, Aufmaß März"));
-  form.files_to_choose = {example};
+  form.files_to_choose = {QStringLiteral("halde.asc")};
   form.BitBtn1->click();
   QTest::qWait(100);
 
@@ -44,4 +47,5 @@ TEST(Screenshots, PagesAndInfoWindow) {
   form.ToolButton4->click();
   QTest::qWait(200);
   EXPECT_TRUE(info.grab().save(out + "/5-programminfo.png"));
+  QDir::setCurrent(previous_dir);
 }
