@@ -568,6 +568,16 @@ QString TForm1::ChooseOpenFile() {
   return dialog.selectedFiles().value(0);
 }
 
+QString TForm1::ChooseSaveFile() {
+  QFileDialog dialog(this);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QFileInfo current(EditPunktDat->text());
+  if (!EditPunktDat->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
+}
+
 void TForm1::ShowError(const QString& text) {
   QMessageBox::critical(this, QStringLiteral("Zelmaro"), text, QMessageBox::Ok);
 }

@@ -170,6 +170,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // Dialogs and message boxes; tests answer them without a modal loop.
   // Returns the chosen point file, empty when cancelled.
   virtual QString ChooseOpenFile();
+  // The file to save the points to (asks before overwriting), empty when
+  // cancelled.
+  virtual QString ChooseSaveFile();
   virtual void ShowError(const QString& text);
   virtual void ShowCoincidenceMessage();
   virtual void RunPrinterSetup();
