@@ -8,6 +8,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QCoreApplication>
+#include <QTimer>
 
 #include "test_form.h"
 #include "ui/Unit2.h"
@@ -67,4 +69,25 @@ TEST(InfoWindow, EditsSurviveClosingAndReopening) {
   // A new window (the next program start) has the text as it was.
   TForm2 fresh;
   EXPECT_EQ(fresh.RichEdit1->toPlainText(), TForm2::InfoLines().join(QLatin1Char('\n')));
+}
+
+TEST(InfoWindow, ClosingTheMainWindowEndsTheProgramWhileItIsShown) {
+  TestForm form;
+  TForm2 info;
+  form.SetInfoWindow(&info);
+  ASSERT_TRUE(ShowActive(form));
+  form.ToolButton4->click();
+  ASSERT_TRUE(info.isVisible());
+  // The message loop must end by itself once the main window is closed.
+  bool gave_up = false;
+  QTimer give_up;
+  give_up.setSingleShot(true);
+  QObject::connect(&give_up, &QTimer::timeout, [&] {
+    gave_up = true;
+    QCoreApplication::quit();
+  });
+  give_up.start(3000);
+  QTimer::singleShot(0, &form, [&form] { form.close(); });
+  QCoreApplication::exec();
+  EXPECT_FALSE(gave_up);
 }
