@@ -7,7 +7,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -684,12 +683,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     Imagepp->setGeometry(0, 32, TabSheet3->width(), qMax(0, TabSheet3->height() - 32));
   }
   if (watched == Imagepp) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
-      case QEvent::MouseButtonPress: RunCommand([this, mouse] { ImageppMouseDown(mouse); }); break;
-      case QEvent::MouseMove: RunCommand([this, mouse] { ImageppMouseMove(mouse); }); break;
-      case QEvent::MouseButtonRelease: RunCommand([this, mouse] { ImageppMouseUp(mouse); }); break;
-      default: break;
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+        type == QEvent::MouseButtonRelease) {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      RunCommand([this, mouse, type] {
+        if (type == QEvent::MouseButtonPress) ImageppMouseDown(mouse);
+        if (type == QEvent::MouseMove) ImageppMouseMove(mouse);
+        if (type == QEvent::MouseButtonRelease) ImageppMouseUp(mouse);
+      });
     }
   }
   return QMainWindow::eventFilter(watched, event);
