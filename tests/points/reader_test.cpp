@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "points/point_table.h"
+#include "points/reader.h"
+#include "support/temp_dir.h"
+#include "text/errors.h"
+
+namespace zelmaro {
+namespace {
+
+// Reads the bytes as a point file and returns the one point of the line.
+TPunkt ReadLine(const std::string& line) {
+  PointTable P;
+  ParsePointFile(line, P);
+  EXPECT_EQ(P.size(), 2u) << line;
+  return P.size() > 1 ? P[1] : TPunkt{};
+}
+
+void ExpectPoint(const TPunkt& p, int32_t nr, int code, double y, double x, double z) {
+  EXPECT_EQ(p.NR, nr);
+  EXPECT_EQ(p.Code, code);
+  EXPECT_EQ(p.Y, y);
+  EXPECT_EQ(p.X, x);
+  EXPECT_EQ(p.Z, z);
+}
+
+TEST(PointFileReader, SampleLineWithBlanksOrCommas) {
+  ExpectPoint(ReadLine(" 64                     9    3486946.169  5656820.914    286.684"), 64, 9,
+              3486946.169, 5656820.914, 286.684);
+  ExpectPoint(ReadLine(" 64                     9    3486946,169  5656820,914    286,684"), 64, 9,
+              3486946.169, 5656820.914, 286.684);
+  // Only the first comma becomes a point: 1.234,5 reads 1.234.5, no number.
+  ExpectPoint(ReadLine("1 1 1.234,5 2 3"), 1, 1, 0, 2, 3);
+}
+
+TEST(PointFileReader, MissingExtraAndMalformedFieldsReadAsZero) {
+  ExpectPoint(ReadLine("5 0 100.5"), 5, 0, 100.5, 0, 0);
+  ExpectPoint(ReadLine("5 0 1 2 3 4 5"), 5, 0, 1, 2, 3);
+  ExpectPoint(ReadLine("\r\n"), 0, 0, 0, 0, 0);
+  ExpectPoint(ReadLine("      "), 0, 0, 0, 0, 0);
+  ExpectPoint(ReadLine("Punktnummer Code Y X Z"), 0, 0, 0, 0, 0);
+  ExpectPoint(ReadLine("1\t0\t2\t3\t4"), 0, 0, 0, 0, 0);  // a tab separates nothing
+  ExpectPoint(ReadLine("1 1 2.5x 3 4"), 1, 1, 0, 3, 4);
+  ExpectPoint(ReadLine("1 1 inf nan 1e999"), 1, 1, 0, 0, 0);
+  ExpectPoint(ReadLine("1,5 1 2 3 4"), 0, 1, 2, 3, 4);  // no comma in an integer
+}
+
+TEST(PointFileReader, CodesKeepTheirLowEightBitsAndNumbersTheir32BitRange) {
+  EXPECT_EQ(ReadLine("1 257 0 0 0").Code, 1);
+  EXPECT_EQ(ReadLine("1 255 0 0 0").Code, -1);
+  EXPECT_EQ(ReadLine("1 256 0 0 0").Code, 0);
+  EXPECT_EQ(ReadLine("1 -129 0 0 0").Code, 127);
+  EXPECT_EQ(ReadLine("1 1.0 0 0 0").Code, 0);
+  EXPECT_EQ(ReadLine("1 $FF 0 0 0").Code, -1);
+  EXPECT_EQ(ReadLine("2147483647 1 0 0 0").NR, 2147483647);
+  EXPECT_EQ(ReadLine("2147483648 1 0 0 0").NR, 0);
+  EXPECT_EQ(ReadLine("-2147483648 1 0 0 0").NR, -2147483647 - 1);
+}
+
+TEST(PointFileReader, EveryLineIsAPointAndTheFileEndsAtCtrlZ) {
+  PointTable P;
+  ParsePointFile("", P);
+  EXPECT_EQ(P.size(), 1u);  // slot 0 alone
+  ParsePointFile("1 0 1 2 3\r\n2 1 4 5 6", P);
+  ASSERT_EQ(P.size(), 3u);
+  ExpectPoint(P[2], 2, 1, 4, 5, 6);  // a last line without line end counts
+  ParsePointFile("1 0 1 2 3\r\n\r\n", P);
+  ASSERT_EQ(P.size(), 3u);  // two line ends at the end: one point of zeros
+  ExpectPoint(P[2], 0, 0, 0, 0, 0);
+  ParsePointFile("1 0 1 2 3\r\n\x1A" "2 0 1 2 3\r\n", P);
+  EXPECT_EQ(P.size(), 2u);
+  ParsePointFile("1 0 1 2 3\rgarbage 9 9 9 9\n2 0 4 5 6", P);
+  ASSERT_EQ(P.size(), 3u);
+  ExpectPoint(P[1], 1, 0, 1, 2, 3);
+}
+
+TEST(PointFileReader, GarbageAndHugeLinesNeitherCrashNorHang) {
+  std::string garbage;
+  uint32_t s = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    s = s * 1664525u + 1013904223u;
+    garbage.push_back(static_cast<char>(s >> 24));
+  }
+  PointTable P;
+  ParsePointFile(garbage, P);
+  EXPECT_GE(P.size(), 1u);
+  std::string long_line(5'000'000, '7');
+  long_line += " 1 2 3 4";
+  ParsePointFile(long_line, P);
+  ASSERT_EQ(P.size(), 2u);
+  EXPECT_EQ(P[1].NR, 0);
+  EXPECT_EQ(P[1].Code, 1);
+  ParsePointFile(std::string(3'000'000, '\n'), P);
+  EXPECT_EQ(P.size(), 3'000'001u);
+}
+
+TEST(GetIntGetFloat, TakeOneFieldAndTheBlanksAfterIt) {
+  std::string satz = "   12   3,5 rest of line";
+  EXPECT_EQ(GetInt(satz), 12);
+  EXPECT_EQ(satz, "3,5 rest of line");
+  EXPECT_EQ(GetFloat(satz), 3.5);
+  EXPECT_EQ(satz, "rest of line");
+  EXPECT_EQ(GetFloat(satz), 0);
+  EXPECT_EQ(satz, "of line");
+  satz = "last";
+  EXPECT_EQ(GetInt(satz), 0);
+  EXPECT_EQ(satz, "");
+  EXPECT_EQ(GetInt(satz), 0);
+}
+
+TEST(LiesPunkte, QuietWhenTheFileIsMissingAFolderOrUnnamed) {
+  testing::TempDir dir;
+  PointTable P(3);
+  P[1].NR = 42;
+  EXPECT_FALSE(LiesPunkte(dir.File("missing.asc"), P));
+  EXPECT_FALSE(LiesPunkte("", P));
+  EXPECT_FALSE(LiesPunkte(dir.path().string(), P));
+  ASSERT_EQ(P.size(), 3u);
+  EXPECT_EQ(P[1].NR, 42);
+  EXPECT_TRUE(LiesPunkte(dir.Write("a.asc", "7 1 1 2 3\r\n"), P));
+  ASSERT_EQ(P.size(), 2u);
+  EXPECT_EQ(P[1].NR, 7);
+}
+
+TEST(LiesPunkte, AReadErrorAfterOpeningIsReportedAndKeepsTheTable) {
+  PointTable P(2);
+  P[1].NR = 42;
+  // Reading a folder's handle fails after opening; /proc/self/mem fails on read.
+  EXPECT_THROW(LiesPunkte("/proc/self/mem", P), EInOutError);
+  ASSERT_EQ(P.size(), 2u);
+  EXPECT_EQ(P[1].NR, 42);
+}
+
+TEST(GetMinMax, BoundsOfThePointsAfterSlotZero) {
+  double a, b, c, d, e, f;
+  PointTable none;
+  GetMinMax(none, a, b, c, d, e, f);
+  EXPECT_EQ(a, 1e12);
+  EXPECT_EQ(c, 1e12);
+  EXPECT_EQ(d, -1e12);
+  EXPECT_EQ(f, -1e12);
+  PointTable P(1);
+  GetMinMax(P, a, b, c, d, e, f);
+  EXPECT_EQ(b, 1e12);
+  EXPECT_EQ(e, -1e12);
+
+  P.push_back({1, 5000, 1000, 300, 0});
+  GetMinMax(P, a, b, c, d, e, f);
+  EXPECT_EQ(a, 5000);
+  EXPECT_EQ(d, 5000);  // one point: minimum and maximum alike
+  EXPECT_EQ(c, 300);   // slot 0's zeros never count
+  P.push_back({2, 5215, 1100, 350, 1});
+  P.push_back({3, 5100, 990, 400, 0});  // the last point counts
+  GetMinMax(P, a, b, c, d, e, f);
+  EXPECT_EQ(a, 5000);
+  EXPECT_EQ(b, 990);
+  EXPECT_EQ(c, 300);
+  EXPECT_EQ(d, 5215);
+  EXPECT_EQ(e, 1100);
+  EXPECT_EQ(f, 400);
+
+  // Beyond +-1e12 the bounds are not found; 1e12 itself changes nothing.
+  PointTable far(1);
+  far.push_back({1, 2e12, 0, 0, 0});
+  far.push_back({2, 1e12, 0, 0, 0});
+  GetMinMax(far, a, b, c, d, e, f);
+  EXPECT_EQ(a, 1e12);
+  EXPECT_EQ(d, 2e12);
+}
+
+}  // namespace
+}  // namespace zelmaro
