@@ -67,7 +67,13 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
                     ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
     f1.Close();
   } catch (...) {
-    // What was written so far stays visible.
+    // What was written so far stays, in the file as in the pane. After a
+    // failed write the file is closed already and this does nothing.
+    try {
+      f1.Close();
+    } catch (const EInOutError&) {
+      // The first failure is the one reported.
+    }
     host.ShowProtocol(pane);
     throw;
   }

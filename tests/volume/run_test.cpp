@@ -169,6 +169,35 @@ TEST(RunFailure, ReadErrorOfThePointFileEndsTheRunAfterTwoLines) {
   EXPECT_EQ(host.pane[1], "");
   EXPECT_TRUE(host.fields.empty());
   EXPECT_EQ(ws.Mesh0, nullptr);
+  // The two lines written before the failure are in the file too.
+  EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)),
+            "Massenberechnung Zelmaro Ver. " + VersionText() + "\r\n\r\n");
+}
+
+TEST(RunFailure, FullMeshEndsTheRunWithItsReport) {
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = dir / "gross.asc";
+  std::string text;
+  int nr = 0;
+  for (int x = 0; x < 708; ++x)
+    for (int y = 0; y < 708; ++y) {
+      text += std::to_string(++nr) + " 1 " + std::to_string(y) + " " + std::to_string(x) + " 0\n";
+    }
+  ASSERT_GT(nr, Delaunay::MaxMeshPoints);
+  WriteBytes(host.point_file, text);
+  Workspace ws;
+  try {
+    ToolButton1Click(ws, host);
+    FAIL() << "no error";
+  } catch (const ELimitError& e) {
+    EXPECT_NE(std::string(e.what()).find("Zu viele Punkte"), std::string::npos) << e.what();
+  }
+  ASSERT_EQ(host.pane.size(), 3u);
+  EXPECT_EQ(host.pane[2], "Höhenbezug0.000 m");
+  EXPECT_TRUE(host.fields.empty());
+  EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)),
+            "Massenberechnung Zelmaro Ver. " + VersionText() + "\r\n\r\nH\xF6henbezug0.000 m\r\n");
 }
 
 }  // namespace
