@@ -81,6 +81,11 @@ TEST(CliRun, FailuresAndUsage) {
   r = Cli("balance " + lst + " --horizon terrain");
   EXPECT_EQ(r.code, 1);
 
+  r = Cli("run " + dir / "fehlt.asc");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("ist nicht vorhanden"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "fehlt.LST"));
+
   EXPECT_EQ(Cli("run " + few + " --h0 abc").code, 2);
   EXPECT_EQ(Cli("run").code, 2);
   EXPECT_EQ(Cli("balance " + few).code, 2);
