@@ -89,8 +89,7 @@ void BM_ProtocolLines(benchmark::State& state) {
     pane.clear();
     zelmaro::ProtocolOutput out(f, pane);
     for (int t = 1; t <= lines; ++t)
-      out.Line(zelmaro::Format("%4d %10d %10d %10d %10.2f %10.2f", t, t + 1, t + 2, t + 3,
-                               0.37 * (t % 1000), -12.5 + 0.01 * t));
+      out.Line(zelmaro::TriangleLine(t, t + 1, t + 2, t + 3, 0.37 * (t % 1000), -12.5 + 0.01 * t));
     f.Close();
   }
   const double bytes = static_cast<double>(std::filesystem::file_size(file));
