@@ -2,6 +2,8 @@
 // whose numbers were worked out by hand.
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "text/cp1252.h"
 #include "volume/balance.h"
 #include "volume/run.h"
@@ -108,6 +110,21 @@ TEST(ProtocolGoldenFields, EmptyPointFileNameWritesLstInTheWorkingFolder) {
   EXPECT_EQ(ReadBytes(dir / "LST"), ReadBytes(DataFile("empty_name.LST")));
   EXPECT_TRUE(ws.P.empty());
   EXPECT_EQ(host.fields[ResultField::EditM2], "      0.00");
+}
+
+// Whatever the user's regional settings, the protocol's numbers use ".".
+TEST(ProtocolGoldenFields, GermanLocaleChangesNoByte) {
+  const char* old = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = old ? old : "C";
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale";
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = CopyData(dir, "areas.asc");
+  Workspace ws;
+  ToolButton1Click(ws, host);
+  std::setlocale(LC_ALL, saved.c_str());
+  EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)), ReadBytes(DataFile("areas.LST")));
+  EXPECT_EQ(host.fields[ResultField::EditA2], "      0.02");
 }
 
 TEST(ProtocolGoldenBalance, TwoTrianglesBalanceAt287) {
