@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/errors.h"
 #include "text/format.h"
 
 namespace zelmaro {
@@ -109,6 +110,9 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
     sumA = static_cast<double>(ext(sumA) + A);
     const double Ma = static_cast<double>(((ext(p0.Z) + p1.Z + p2.Z) / 3 - H0) * A);
     V = static_cast<double>(ext(V) + Ma);
+    // Only coordinates near the double range get here; an overflow is an
+    // error, never an "inf" in the protocol.
+    if (!std::isfinite(sumA) || !std::isfinite(V)) throw EOverflow();
     out.Line(TriangleLine(t, p0.NR, p1.NR, p2.NR, A, Ma));
   }
 

@@ -200,5 +200,22 @@ TEST(RunFailure, FullMeshEndsTheRunWithItsReport) {
             "Massenberechnung Zelmaro Ver. " + VersionText() + "\r\n\r\nH\xF6henbezug0.000 m\r\n");
 }
 
+TEST(RunFailure, OverflowingVolumeIsAnErrorNotInf) {
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = dir / "riesig.asc";
+  // Area 5e299, mean height 1e20 above H0: the volume leaves the double range.
+  WriteBytes(host.point_file, "1 1 0 0 1e20\r\n2 1 0 1e150 1e20\r\n3 1 1e150 0 1e20\r\n");
+  Workspace ws;
+  try {
+    ToolButton1Click(ws, host);
+    FAIL() << "no error";
+  } catch (const EOverflow& e) {
+    EXPECT_STREQ(e.what(), "Gleitkommaüberlauf");
+  }
+  ASSERT_EQ(host.pane.size(), 6u);  // up to the reference table's rule
+  for (const std::string& line : host.pane) EXPECT_EQ(line.find("inf"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zelmaro::testing
