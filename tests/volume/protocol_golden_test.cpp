@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 
 #include "text/cp1252.h"
 #include "volume/balance.h"
@@ -125,6 +126,30 @@ TEST(ProtocolGoldenFields, GermanLocaleChangesNoByte) {
   std::setlocale(LC_ALL, saved.c_str());
   EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)), ReadBytes(DataFile("areas.LST")));
   EXPECT_EQ(host.fields[ResultField::EditA2], "      0.02");
+}
+
+// m1 - m0 = 0.125 - (-2^-60): a double rounds it to the tie 0.125, which
+// prints as 0.12; the difference itself lies above the tie and prints 0.13.
+TEST(ProtocolGoldenFields, DifferencesArePrintedFromTheirExtendedValue) {
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = dir / "feinheit.asc";
+  // Terrain points first: they displace the reference points at the same
+  // places from the terrain, so both horizons are the same triangle of
+  // area 1 at different heights.
+  WriteBytes(host.point_file,
+             "4 0 0 0 0.125\r\n5 0 0 1 0.125\r\n6 0 2 0 0.125\r\n"
+             "1 1 0 0 -8.673617379884035e-19\r\n2 1 0 1 -8.673617379884035e-19\r\n"
+             "3 1 2 0 -8.673617379884035e-19\r\n");
+  Workspace ws;
+  ToolButton1Click(ws, host);
+  EXPECT_EQ(ws.m0, -std::ldexp(1.0, -60));
+  EXPECT_EQ(ws.m1, 0.125);
+  EXPECT_EQ(ws.m1 - ws.m0, 0.125);  // as a double
+  EXPECT_EQ(host.fields[ResultField::EditM0], "     -0.00");
+  EXPECT_EQ(host.fields[ResultField::EditM1], "      0.12");
+  EXPECT_EQ(host.fields[ResultField::EditM2], "      0.13");
+  EXPECT_EQ(host.pane.back(), "Differenz Gelände - Bezugshorizont:         0.00       0.13");
 }
 
 TEST(ProtocolGoldenBalance, TwoTrianglesBalanceAt287) {
