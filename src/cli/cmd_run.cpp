@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "text/convert.h"
+#include "text/errors.h"
 #include "text/format.h"
 #include "volume/balance.h"
 #include "volume/number_field.h"
@@ -125,13 +126,8 @@ bool ReadPointFile(Workspace& ws, const std::string& file) {
 int CmdRun(const Args& args) {
   Options o;
   if (int rc = Parse(args, false, o)) return rc;
-  if (ProtocolWouldOverwrite(o.file)) {
-    // The run refuses it; say so before even reading the file.
-    NumberFieldModel field;
-    CliHost host(o.file, o.bem, field);
-    Workspace ws;
-    ToolButton1Click(ws, host);  // throws the refusal
-  }
+  // The run refuses it; say so before even reading the file.
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   Workspace ws;
   // As choosing the file in the program: read it, the field at MinZ.
   if (!ReadPointFile(ws, o.file)) return 1;
@@ -149,7 +145,7 @@ int CmdBalance(const Args& args) {
   Workspace ws;
   NumberFieldModel field;
   CliHost host(o.file, o.bem, field);
-  if (ProtocolWouldOverwrite(o.file)) ToolButton1Click(ws, host);  // throws the refusal
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   // As choosing the file with "...": the field at MinZ, limits equal. That
   // selection's own run is left out; the balance's runs replace it anyway.
   if (!ReadPointFile(ws, o.file)) return 1;

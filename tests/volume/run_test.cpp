@@ -46,6 +46,19 @@ TEST(Run, LstPointFileIsRefusedAndStaysIntact) {
   EXPECT_FALSE(std::filesystem::exists(dir / "MESS.LST"));
   EXPECT_EQ(host.show_calls, 0);
   EXPECT_TRUE(ws.P.empty());
+
+  // The same file under the protocol's name, through a link.
+  host.point_file = dir / "punkte.asc";
+  WriteBytes(host.point_file, content);
+  std::filesystem::create_hard_link(host.point_file, dir / "punkte.LST");
+  try {
+    ToolButton1Click(ws, host);
+    FAIL() << "no error";
+  } catch (const ELimitError& e) {
+    EXPECT_NE(std::string(e.what()).find("ist dieselbe Datei wie die Punktdatei"),
+              std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadBytes(host.point_file), content);
 }
 
 TEST(Run, RereadsThePointFileAndUsesTheFieldTexts) {
