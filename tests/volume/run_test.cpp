@@ -217,8 +217,10 @@ TEST(RunFailure, OverflowingVolumeIsAnErrorNotInf) {
   ScratchDir dir;
   FakeHost host;
   host.point_file = dir / "riesig.asc";
-  // Area 5e299, mean height 1e20 above H0: the volume leaves the double range.
-  WriteBytes(host.point_file, "1 1 0 0 1e20\r\n2 1 0 1e150 1e20\r\n3 1 1e150 0 1e20\r\n");
+  // Area 5e9 and a reference height of -1e300 typed in: the volume leaves
+  // the double range.
+  WriteBytes(host.point_file, "1 1 0 0 0\r\n2 1 0 1e5 0\r\n3 1 1e5 0 0\r\n");
+  host.field.UserEdited("-1e300");
   Workspace ws;
   try {
     ToolButton1Click(ws, host);
