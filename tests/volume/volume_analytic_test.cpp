@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "text/cp1252.h"
 #include "text/format.h"
 #include "volume/balance.h"
 #include "volume_support.h"
@@ -100,6 +101,9 @@ TEST(VolumeAnalytic, TiltedPlaneVolumeIsAreaTimesCentroidHeight) {
       if (line.size() == 59 && line[3] != '-' && std::isdigit(static_cast<unsigned char>(line[3])))
         ++lines;
     EXPECT_EQ(lines, f.ws.Mesh0->HowMany + f.ws.Mesh1->HowMany);
+    std::string pane;
+    for (const std::string& line : f.host.pane) pane += line + "\r\n";
+    EXPECT_EQ(Utf8ToCp1252(pane), ReadBytes(ProtocolFileName(f.host.point_file)));
   }
 }
 
