@@ -9,6 +9,10 @@ TNumberBox::TNumberBox(QWidget* parent) : QLineEdit(parent) {
   setPlaceholderText(QStringLiteral("Bezugshöhe"));
   model_.OnChangeValue = [this] { ModelChanged(); };
   connect(this, &QLineEdit::textEdited, this, &TNumberBox::UserTextEdited);
+  connect(this, &QLineEdit::editingFinished, this, [this] {
+    model_.EditingFinished();
+    SyncFromModel();
+  });
   SyncFromModel();
 }
 

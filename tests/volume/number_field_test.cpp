@@ -108,3 +108,30 @@ TEST(NumberField, TextUsesThePointUnderAGermanLocale) {
 
 }  // namespace
 }  // namespace zelmaro
+
+namespace zelmaro {
+namespace {
+
+// A typed height that the limits clamp must not stay in the field (and in the
+// protocol's reference line) once the edit is over: it was not computed with.
+TEST(NumberField, FinishingAnEditShowsTheHeightHeld) {
+  Counted c;
+  c.field.SetMinValue(280);
+  c.field.SetMaxValue(300);
+  c.field.UserEdited("310");
+  EXPECT_EQ(c.field.Value(), 300);
+  EXPECT_EQ(c.field.Text(), "310");  // while typing, the text is the user's
+  const int events = c.events;
+  c.field.EditingFinished();
+  EXPECT_EQ(c.field.Text(), "300.000");
+  EXPECT_EQ(c.events, events);
+  c.field.UserEdited("29a");
+  c.field.EditingFinished();
+  EXPECT_EQ(c.field.Text(), "300.000");
+  c.field.UserEdited("");
+  c.field.EditingFinished();
+  EXPECT_EQ(c.field.Text(), "");  // a cleared field keeps its placeholder
+}
+
+}  // namespace
+}  // namespace zelmaro
