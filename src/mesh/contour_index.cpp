@@ -21,6 +21,21 @@ int64_t CellChains::Cell(double v) {
   return static_cast<int64_t>(c);
 }
 
+void CellChains::Span(double v, int64_t& lo, int64_t& hi) {
+  const int64_t c = Cell(v);
+  lo = c - 1;
+  hi = c + 1;
+  // The window is half a cell wide on each side. Within 1e9 of the origin
+  // the scaled coordinate is exact to far better than the 0.01 cell kept as
+  // margin; beyond, all three cells are looked at.
+  if (std::fabs(v) < 1e9) {
+    const double scaled = v * 50.0;
+    const double f = scaled - std::floor(scaled);
+    if (f >= 0.51) lo = c;
+    if (f <= 0.49) hi = c;
+  }
+}
+
 uint64_t CellChains::Hash(int64_t cx, int64_t cy) {
   uint64_t h = static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ull;
   h ^= static_cast<uint64_t>(cy) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
@@ -31,15 +46,26 @@ uint64_t CellChains::Hash(int64_t cx, int64_t cy) {
 }
 
 size_t CellChains::Find(int64_t cx, int64_t cy) const {
-  size_t i = Hash(cx, cy) & mask_;
+  // Blocks of 4 x 4 cells share one run of 16 slots: the cells of one query
+  // and of the next triangle's query are mostly in the same cache lines.
+  const uint64_t block = Hash(cx >> 2, cy >> 2) << 4;
+  size_t i = static_cast<size_t>(block | static_cast<uint64_t>(((cx & 3) << 2) | (cy & 3))) & mask_;
   while (slots_[i].head >= 0 && (slots_[i].cx != cx || slots_[i].cy != cy)) i = (i + 1) & mask_;
   return i;
 }
 
-void CellChains::Grow() {
+void CellChains::Reserve(size_t items) {
+  size_t want = slots_.size();
+  while (want < items * 3) want *= 2;
+  if (want > slots_.size()) Grow(want);
+  item_.reserve(items);
+  next_.reserve(items);
+}
+
+void CellChains::Grow(size_t size) {
   std::vector<Slot> old;
   old.swap(slots_);
-  slots_.assign(old.size() * 2, Slot{0, 0, -1});
+  slots_.assign(size, Slot{0, 0, -1});
   mask_ = slots_.size() - 1;
   occupied_.clear();
   for (const Slot& s : old)
@@ -60,7 +86,7 @@ void CellChains::Clear() {
 }
 
 void CellChains::Insert(double x, double y, int32_t item) {
-  if ((occupied_.size() + 1) * 2 > slots_.size()) Grow();
+  if ((occupied_.size() + 1) * 3 > slots_.size()) Grow(slots_.size() * 2);  // at most a third in use: misses end fast
   const int64_t cx = Cell(x), cy = Cell(y);
   const size_t i = Find(cx, cy);
   Slot& s = slots_[i];

@@ -13,12 +13,15 @@ namespace Delaunay {
 // Square cells of 0.02 over the plane, each with the items (point or segment
 // indexes) filed under a position in it. Every position within 0.01 in x and
 // in y of a query lies in the query's cell or in one of its eight
-// neighbours, so a 3 x 3 look-up finds every candidate of the 0.01 windows.
+// neighbours, so a 3 x 3 look-up finds every candidate of the 0.01 windows;
+// mostly 2 x 2 suffice, since the window reaches only one side of the cell.
 class CellChains {
  public:
   CellChains();
 
   void Clear();
+  // Room for about this many items in distinct cells without regrowing.
+  void Reserve(size_t items);
   void Insert(double x, double y, int32_t item);
 
   // Calls f(item) for the items of the 3 x 3 cells around (x, y), in no
@@ -28,6 +31,10 @@ class CellChains {
 
   // The cell of a coordinate; NaN and huge values land in end cells.
   static int64_t Cell(double v);
+  // The cells [lo, hi] that the window around v can reach on one axis: the
+  // cell of v and, unless v lies clearly on the far side of its cell's
+  // middle, the neighbour on that side.
+  static void Span(double v, int64_t& lo, int64_t& hi);
 
  private:
   struct Slot {
@@ -36,7 +43,7 @@ class CellChains {
   };
   static uint64_t Hash(int64_t cx, int64_t cy);
   size_t Find(int64_t cx, int64_t cy) const;
-  void Grow();
+  void Grow(size_t size);
 
   std::vector<Slot> slots_;
   size_t mask_ = 0;
@@ -48,10 +55,12 @@ class CellChains {
 template <class F>
 bool CellChains::AnyAround(double x, double y, F&& f) const {
   if (item_.empty()) return false;
-  const int64_t cx = Cell(x), cy = Cell(y);
-  for (int64_t dx = -1; dx <= 1; ++dx)
-    for (int64_t dy = -1; dy <= 1; ++dy) {
-      const Slot& s = slots_[Find(cx + dx, cy + dy)];
+  int64_t x0, x1, y0, y1;
+  Span(x, x0, x1);
+  Span(y, y0, y1);
+  for (int64_t cx = x0; cx <= x1; ++cx)
+    for (int64_t cy = y0; cy <= y1; ++cy) {
+      const Slot& s = slots_[Find(cx, cy)];
       for (int32_t e = s.head; e >= 0; e = next_[static_cast<size_t>(e)])
         if (f(item_[static_cast<size_t>(e)])) return true;
     }

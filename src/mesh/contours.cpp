@@ -59,7 +59,9 @@ void CheckSegmentIndexes(const TContourSetup& c, size_t levels) {
 // indexes over the pooled points and over the current level's segment ends.
 class SegmentBuilder {
  public:
-  explicit SegmentBuilder(TContourSetup& c) : c_(c) {
+  // expected: about how many points the call will add.
+  SegmentBuilder(TContourSetup& c, size_t expected) : c_(c) {
+    pool_.Reserve(c_.Points.size() + expected);
     for (size_t i = 0; i < c_.Points.size(); ++i)
       pool_.Insert(c_.Points[i].X, c_.Points[i].Y, static_cast<int32_t>(i));
   }
@@ -262,7 +264,7 @@ void TDelaunay::CalculateContours() {
                                 Contour.Contours.size()});
   CheckSegmentIndexes(Contour, nlev);
   const CutTriangles cut = TrianglesPerLevel(*this, Contour.Levels, nlev);
-  SegmentBuilder builder(Contour);
+  SegmentBuilder builder(Contour, cut.tri.size());
   for (size_t i = 0; i < nlev; ++i) {
     const size_t first = cut.start[i], last = cut.start[i + 1];
     if (first == last) continue;

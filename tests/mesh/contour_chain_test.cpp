@@ -199,7 +199,7 @@ TEST(ContourIndex, PositionsFollowExchangesLikeAScan) {
 TEST(ContourIndex, CellsFindEveryPointOfTheWindow) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> u(-0.1, 0.1);
-  for (double base : {0.0, -3.0, 123456.789, 5.6e6, 1e13, 2e17}) {
+  for (double base : {0.0, -3.0, 123456.789, 5.6e6, -7.5e8, 1e13, 2e17}) {
     CellChains cells;
     std::vector<std::pair<double, double>> pts;
     for (int i = 0; i < 400; ++i) {
