@@ -45,6 +45,8 @@ void Counters(benchmark::State& state, const TDelaunay& m) {
   size_t segments = 0;
   for (const auto& list : m.Contour.Contours) segments += list.size();
   state.counters["points"] = static_cast<double>(m.tPoints - 1);
+  state.counters["points_per_s"] = benchmark::Counter(static_cast<double>(m.tPoints - 1),
+                                                      benchmark::Counter::kIsIterationInvariantRate);
   state.counters["levels"] = m.Contour.NoLevels;
   state.counters["segments"] = static_cast<double>(segments);
   state.counters["contour_points"] = static_cast<double>(m.Contour.Points.size());
