@@ -1,8 +1,170 @@
+// run and balance: the computation run and the mass balance of the desktop
+// program on one point file, with the protocol file written beside it.
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "cli/commands.h"
+#include "cli/json.h"
+#include "text/convert.h"
+#include "text/errors.h"
+#include "text/format.h"
+#include "volume/balance.h"
+#include "volume/number_field.h"
+#include "volume/run.h"
+#include "volume/workspace.h"
 
 namespace zelmaro::cli {
 
-int CmdRun(const Args&) { return Usage("'run' ist noch nicht verfügbar"); }
-int CmdBalance(const Args&) { return Usage("'balance' ist noch nicht verfügbar"); }
+namespace {
+
+constexpr const char* kFieldNames[] = {"EditA0", "EditM0", "EditA1", "EditM1", "EditA2", "EditM2"};
+
+// The window as far as a run needs it.
+class CliHost : public RunHost {
+ public:
+  CliHost(std::string file, std::string bem, NumberFieldModel& field)
+      : file_(std::move(file)), bem_(std::move(bem)), field_(field) {}
+  std::string PointFileName() override { return file_; }
+  std::string ProjectDesignation() override { return bem_; }
+  double ReferenceHeight() override { return field_.Value(); }
+  std::string ReferenceHeightText() override { return field_.Text(); }
+  void ShowProtocol(const std::vector<std::string>&) override {}
+  void SetResultField(ResultField f, const std::string& text) override {
+    fields[static_cast<size_t>(f)] = text;
+  }
+  void Coincidence() override { ++coincidences; }
+
+  std::string fields[6];
+  long coincidences = 0;
+
+ private:
+  std::string file_;
+  std::string bem_;
+  NumberFieldModel& field_;
+};
+
+struct Options {
+  std::string file;
+  std::string bem;
+  bool json = false;
+  bool has_h0 = false;
+  double h0 = 0;
+  std::string horizon;
+};
+
+// Returns 0 when the options are complete, else the usage exit code.
+int Parse(const Args& args, bool balance, Options& o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    if (a == "--json") {
+      o.json = true;
+    } else if (a == "--bem") {
+      if (!value(o.bem)) return Usage("--bem ohne Text");
+    } else if (a == "--h0" && !balance) {
+      std::string text;
+      if (!value(text)) return Usage("--h0 ohne Wert");
+      if (!TryStrToFloat(Trim(text), o.h0)) return Usage("'" + text + "' ist keine Höhe");
+      o.has_h0 = true;
+    } else if (a == "--horizon" && balance) {
+      if (!value(o.horizon)) return Usage("--horizon ohne Wert");
+      if (o.horizon != "reference" && o.horizon != "terrain")
+        return Usage("--horizon erwartet reference oder terrain");
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage("unbekannte Option '" + a + "'");
+    } else if (o.file.empty()) {
+      o.file = a;
+    } else {
+      return Usage("zu viele Argumente");
+    }
+  }
+  if (o.file.empty()) return Usage("keine Punktdatei angegeben");
+  if (balance && o.horizon.empty()) return Usage("--horizon reference|terrain fehlt");
+  return 0;
+}
+
+void Report(const CliHost& host, const std::string& protocol, bool json, const std::string& head_json,
+            const std::string& head_text) {
+  std::string out;
+  if (json) {
+    out = "{" + head_json;
+    for (size_t i = 0; i < 6; ++i) {
+      if (i > 0 || !head_json.empty()) out += ',';
+      out += JsonString(kFieldNames[i]) + ":" + JsonString(host.fields[i]);
+    }
+    out += ",\"protocol\":" + JsonString(protocol) + "}\n";
+  } else {
+    out = head_text;
+    const char* labels[] = {"Bezugshorizont Fläche m2", "Bezugshorizont Masse m3",
+                            "Gelände Fläche m2",        "Gelände Masse m3",
+                            "Differenz Fläche m2",      "Differenz Masse m3"};
+    for (size_t i = 0; i < 6; ++i)
+      out += std::string(kFieldNames[i]) + "  " + host.fields[i] + "  " + labels[i] + "\n";
+    out += "Protokoll: " + protocol + "\n";
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (host.coincidences > 0)
+    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
+}
+
+// The program computes quietly on an empty table when the file is missing;
+// a batch call that names a file wants to hear that it is not there.
+bool ReadPointFile(Workspace& ws, const std::string& file) {
+  if (ws.LiesPunkte(file)) return true;
+  std::fprintf(stderr, "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
+               file.c_str());
+  return false;
+}
+
+}  // namespace
+
+int CmdRun(const Args& args) {
+  Options o;
+  if (int rc = Parse(args, false, o)) return rc;
+  // The run refuses it; say so before even reading the file.
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
+  Workspace ws;
+  // As choosing the file in the program: read it, the field at MinZ.
+  if (!ReadPointFile(ws, o.file)) return 1;
+  NumberFieldModel field;
+  field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
+  CliHost host(o.file, o.bem, field);
+  ToolButton1Click(ws, host);
+  Report(host, ProtocolFileName(o.file), o.json, "", "");
+  return 0;
+}
+
+int CmdBalance(const Args& args) {
+  Options o;
+  if (int rc = Parse(args, true, o)) return rc;
+  Workspace ws;
+  NumberFieldModel field;
+  CliHost host(o.file, o.bem, field);
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
+  // As choosing the file with "...": the field at MinZ, limits equal. That
+  // selection's own run is left out; the balance's runs replace it anyway.
+  if (!ReadPointFile(ws, o.file)) return 1;
+  field.SetValue(ws.bounds.MinZ);
+  int runs = 0;
+  auto run = [&] {
+    ++runs;
+    ToolButton1Click(ws, host);
+  };
+  field.OnChangeValue = run;
+  if (o.horizon == "reference")
+    SpeedButton1Click(ws, field, run);
+  else
+    SpeedButton2Click(ws, field, run);
+  const std::string h0 = Format("%.3f", field.Value());
+  Report(host, ProtocolFileName(o.file), o.json,
+         "\"H0\":" + JsonString(h0) + ",\"runs\":" + std::to_string(runs),
+         "Bezugshöhe " + h0 + " m nach " + std::to_string(runs) + " Berechnungen\n");
+  return 0;
+}
 
 }  // namespace zelmaro::cli

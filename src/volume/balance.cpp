@@ -1,0 +1,66 @@
+#include "volume/balance.h"
+
+#include <cmath>
+
+#include "text/errors.h"
+#include "text/format.h"
+
+namespace zelmaro {
+
+namespace {
+using ext = long double;
+
+// One correction suffices in exact arithmetic; the bound only stops a search
+// that cannot reach the balance height (limits of the field) or that rounding
+// keeps just above the threshold.
+constexpr int kMaxPasses = 50;
+constexpr double kThreshold = 0.001;
+
+struct Balanced {
+  const char* no_triangles;  // the horizon, as the message names it
+  double Workspace::*volume;
+  double Workspace::*area;
+  bool correct_before_test;
+};
+
+const Balanced kReference{"Der Bezugshorizont", &Workspace::m0, &Workspace::sumA0, true};
+const Balanced kTerrainBalance{"Das Gelände", &Workspace::m1, &Workspace::SumA1, false};
+
+void Balance(Workspace& ws, NumberFieldModel& field, const std::function<void()>& click_run,
+             const Balanced& b) {
+  if (ws.P.empty()) return;  // no point file read yet
+  double H0 = static_cast<double>((ext(ws.bounds.MinZ) + ws.bounds.MaxZ) / 2);
+  for (int pass = 1;; ++pass) {
+    field.SetValue(H0);
+    click_run();
+    const double volume = ws.*b.volume;
+    const double area = ws.*b.area;
+    if (area == 0)
+      throw ELimitError(std::string(b.no_triangles) +
+                        " hat keine Dreiecke (Fläche 0 m2): ein Massenausgleich ist nicht "
+                        "möglich.");
+    H0 = static_cast<double>(ext(volume) / area + field.Value());
+    if (!std::isfinite(H0)) throw EOverflow();  // a vanishing area
+    if (b.correct_before_test) field.SetValue(H0);
+    const double residual = ws.*b.volume;
+    if (std::fabs(residual) < kThreshold) return;
+    if (pass == kMaxPasses)
+      throw ELimitError(Format(
+          "Massenausgleich nach %d Durchgängen abgebrochen: Restmasse %.3f m3 bei "
+          "Bezugshöhe %.3f m.",
+          kMaxPasses, residual, field.Value()));
+  }
+}
+}  // namespace
+
+void SpeedButton1Click(Workspace& ws, NumberFieldModel& field,
+                       const std::function<void()>& click_run) {
+  Balance(ws, field, click_run, kReference);
+}
+
+void SpeedButton2Click(Workspace& ws, NumberFieldModel& field,
+                       const std::function<void()>& click_run) {
+  Balance(ws, field, click_run, kTerrainBalance);
+}
+
+}  // namespace zelmaro

@@ -1,0 +1,113 @@
+#include "volume/run.h"
+
+#include <sys/stat.h>
+
+#include "text/convert.h"
+#include "text/errors.h"
+#include "text/format.h"
+#include "text/textfile.h"
+#include "volume/horizon.h"
+
+namespace zelmaro {
+
+namespace {
+using ext = long double;
+
+// Start of the last n characters of UTF-8 text (a character's continuation
+// bytes are 10xxxxxx), or npos when the text has fewer.
+size_t LastCharsStart(const std::string& s, int n) {
+  size_t pos = s.size();
+  while (n > 0) {
+    if (pos == 0) return std::string::npos;
+    --pos;
+    while (pos > 0 && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80) --pos;
+    --n;
+  }
+  return pos;
+}
+
+bool EndsInLst(const std::string& point_file) {
+  const size_t start = LastCharsStart(point_file, 3);
+  if (start == std::string::npos || point_file.size() - start != 3) return false;
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  return upper(point_file[start]) == 'L' && upper(point_file[start + 1]) == 'S' &&
+         upper(point_file[start + 2]) == 'T';
+}
+
+// A point file reached through a link under the protocol's name is the same
+// file by another name.
+bool SameFile(const std::string& point_file, const std::string& protocol) {
+  struct stat a {}, b {};
+  if (point_file.empty() || ::stat(point_file.c_str(), &a) != 0) return false;
+  if (::stat(protocol.c_str(), &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+}  // namespace
+
+std::string ProtocolFileName(const std::string& point_file) {
+  const size_t start = LastCharsStart(point_file, 3);
+  if (start == std::string::npos) return "LST";
+  return point_file.substr(0, start) + "LST";
+}
+
+std::string OwnProtocolRefusal(const std::string& point_file) {
+  if (EndsInLst(point_file))
+    return "Die Punktdatei '" + point_file +
+           "' endet auf LST und würde von ihrer eigenen Protokolldatei überschrieben. Die "
+           "Berechnung wird nicht ausgeführt; bitte die Punktdatei umbenennen.";
+  const std::string protocol = ProtocolFileName(point_file);
+  if (SameFile(point_file, protocol))
+    return "Die Protokolldatei '" + protocol + "' ist dieselbe Datei wie die Punktdatei '" +
+           point_file + "' und würde sie überschreiben. Die Berechnung wird nicht ausgeführt.";
+  return "";
+}
+
+bool ProtocolWouldOverwrite(const std::string& point_file) {
+  return !OwnProtocolRefusal(point_file).empty();
+}
+
+void ToolButton1Click(Workspace& ws, RunHost& host) {
+  const std::string point_file = host.PointFileName();
+  // Its protocol would be the point file itself, emptied before it is read.
+  const std::string refusal = OwnProtocolRefusal(point_file);
+  if (!refusal.empty()) throw ELimitError(refusal);
+
+  TextFileWriter f1;
+  f1.Create(ProtocolFileName(point_file));  // a failure here changes nothing
+
+  std::vector<std::string> pane;  // the cleared pane, shown in one step
+  ProtocolOutput out(f1, pane);
+  HorizonResult reference, terrain;
+  try {
+    out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
+    ws.LiesPunkte(point_file);
+    out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
+    reference = CalcHorizon(ws, kReferenceHorizon, host, out);
+    ws.m0 = reference.volume;
+    terrain = CalcHorizon(ws, kTerrain, host, out);
+    ws.m1 = terrain.volume;
+    out.Line("");
+    out.Line(Format("Differenz Gelände - Bezugshorizont:   %10.2Lf %10.2Lf",
+                    ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
+    f1.Close();
+  } catch (...) {
+    // What was written so far stays, in the file as in the pane. After a
+    // failed write the file is closed already and this does nothing.
+    try {
+      f1.Close();
+    } catch (const EInOutError&) {
+      // The first failure is the one reported.
+    }
+    host.ShowProtocol(pane);
+    throw;
+  }
+  host.ShowProtocol(pane);
+
+  host.SetResultField(ResultField::EditM2, Format("%10.2Lf", ext(ws.m1) - ws.m0));
+  // The difference of the areas as displayed, not of the unrounded sums.
+  const double a = StrToFloat(Trim(terrain.area_text));
+  const double b = StrToFloat(Trim(reference.area_text));
+  host.SetResultField(ResultField::EditA2, Format("%10.2Lf", ext(a) - b));
+}
+
+}  // namespace zelmaro

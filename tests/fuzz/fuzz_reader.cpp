@@ -1,0 +1,22 @@
+// Fuzz target for the point file reader: any bytes must read without a crash,
+// one record per line, up to the first Ctrl-Z.
+//   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -Isrc \
+//     tests/fuzz/fuzz_reader.cpp src/points/*.cpp src/text/*.cpp -o fuzz_reader
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "points/reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  zelmaro::PointTable P;
+  zelmaro::ParsePointFile(bytes, P);
+  std::string_view text = bytes.substr(0, std::min(bytes.size(), bytes.find('\x1A')));
+  size_t lines = 0;
+  for (char c : text) lines += c == '\n';
+  if (!text.empty() && text.back() != '\n') ++lines;
+  if (P.size() != lines + 1) std::abort();
+  return 0;
+}
