@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -30,8 +31,11 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include <clocale>
+#include <cmath>
 
+#include "plot/plot.h"
 #include "ui/NumberBox.h"
+#include "ui/PlotCanvas.h"
 #include "ui/Unit2.h"
 #include "ui/icons.h"
 #include "ui/ui_common.h"
@@ -146,7 +150,8 @@ QSize TForm1::PageSize() const {
 }
 
 QPrinter& TForm1::Printer() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  // At the printer's own resolution: the plot is drawn in 0.1 mm units.
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   return *printer_;
 }
 
@@ -536,19 +541,98 @@ void TForm1::ToolButtonZClick() { ZeigPPunkte(); }
 void TForm1::ToolButtonMesh0Click() { ZeigPPunkte(); }
 void TForm1::ToolButtonMesh1Click() { ZeigPPunkte(); }
 
-// The grid, the plot and the point file writer come with their own work; the
-// window already calls them where they belong.
+// The grid and the point file writer come with their own work; the window
+// already calls them where they belong.
 void TForm1::ToolButton9Click() {}
 void TForm1::Punkte1Click() {}
 void TForm1::Sichern1Click() {}
 void TForm1::Punktespeichern1Click() {}
-void TForm1::FormMouseWheelDown() {}
-void TForm1::FormMouseWheelUp() {}
-void TForm1::ImageppMouseDown(QMouseEvent*) {}
-void TForm1::ImageppMouseMove(QMouseEvent*) {}
-void TForm1::ImageppMouseUp(QMouseEvent*) {}
 void TForm1::fillGrid() {}
-void TForm1::ZeigPPunkte() {}
+
+// ---------------------------------------------------------------------------
+// Plot
+
+namespace {
+
+// The pixel under the mouse, in the image's columns and rows.
+QPoint ImagePixel(const QMouseEvent* event) {
+  const QPointF p = event->position();
+  return QPoint(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+}
+
+}  // namespace
+
+void TForm1::ZeigPPunkte() {
+  zelmaro::TPlotSettings s;
+  s.PNR = ToolButtonPNR->isChecked();
+  s.Z = ToolButtonZ->isChecked();
+  s.Mesh0 = ToolButtonMesh0->isChecked();
+  s.Mesh1 = ToolButtonMesh1->isChecked();
+  s.Isoline = ToolButtonIsoline->isChecked();
+  s.OutputArea = ToolButton12->isChecked();
+  s.HLIntervall = EditHLIntervall->text().toStdString();
+  s.Masstab = EditMasstab->text().toStdString();
+  zelmaro::ui::QtPlotTarget target(PageSize(), plot_bitmap_, Printer());
+  // What was drawn before a failure stays on the screen.
+  auto show = [&] {
+    if (target.FinishScreen()) Imagepp->setPixmap(QPixmap::fromImage(plot_bitmap_));
+  };
+  try {
+    zelmaro::ZeigPPunkte(ws, Display, PlotMF, s, target);
+  } catch (...) {
+    show();
+    throw;
+  }
+  show();
+}
+
+zelmaro::TNavMode TForm1::NavMode() const {
+  if (ToolButtonPan->isChecked()) return zelmaro::TNavMode::Pan;
+  if (ToolButtonZoom->isChecked()) return zelmaro::TNavMode::Zoom;
+  return zelmaro::TNavMode::Pick;
+}
+
+void TForm1::ImageppMouseDown(QMouseEvent* event) {
+  zelmaro::TMouseButton button;
+  switch (event->button()) {
+    case Qt::LeftButton: button = zelmaro::TMouseButton::Left; break;
+    case Qt::RightButton: button = zelmaro::TMouseButton::Right; break;
+    case Qt::MiddleButton: button = zelmaro::TMouseButton::Middle; break;
+    default: return;  // the side buttons are no plot buttons
+  }
+  const QPoint at = ImagePixel(event);
+  const int i = zelmaro::ImageMouseDown(ws.P, ws.view, NavMode(), button, at.x(), at.y(),
+                                        [this] { ZeigPPunkte(); });
+  if (i > 0) {
+    StatusBar1->showMessage(
+        QString::fromStdString(zelmaro::PointStatusText(ws.P[static_cast<size_t>(i)])));
+  }
+}
+
+void TForm1::ImageppMouseMove(QMouseEvent* event) {
+  const QPoint at = ImagePixel(event);
+  MausposX = at.x();
+  MausposY = at.y();
+}
+
+void TForm1::ImageppMouseUp(QMouseEvent* event) {
+  const QPoint at = ImagePixel(event);
+  zelmaro::ImageMouseUp(ws.view, NavMode(), at.x(), at.y(), [this] { ZeigPPunkte(); });
+}
+
+// The wheel zooms about the last position over the image, wherever the
+// mouse is now, and redraws the plot even when another page is shown.
+void TForm1::WheelZoom(zelmaro::TZoom direction) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restore;
+  zelmaro::ZoomAbout(ws.view, MausposX, MausposY, direction);
+  ZeigPPunkte();
+}
+
+void TForm1::FormMouseWheelDown() { WheelZoom(zelmaro::TZoom::Out); }
+void TForm1::FormMouseWheelUp() { WheelZoom(zelmaro::TZoom::In); }
 
 // ---------------------------------------------------------------------------
 // Dialogs
@@ -658,6 +742,9 @@ bool TForm1::ActivationFromWithinProgram() const {
 }
 
 bool TForm1::event(QEvent* event) {
+  // The status bar keeps the last picked point: no hovered widget or menu
+  // entry may replace it with a tip.
+  if (event->type() == QEvent::StatusTip) return true;
   if (event->type() == QEvent::WindowActivate) {
     const bool run = ActivationFromWithinProgram();
     activated_once_ = true;

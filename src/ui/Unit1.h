@@ -2,6 +2,7 @@
 // The main window: tool bar, the four pages and the status bar, and the
 // handlers of every command. The handlers read the widgets, call the core and
 // write the widgets; the program state lives in the Workspace.
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/navigation.h"
 #include "volume/run.h"
 #include "volume/workspace.h"
 
@@ -126,6 +128,14 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   int OldFormwidth = 0;
   int OldFormHeight = 0;
 
+  // Plot values.
+  int MausposX = 0;     // column of the last mouse position over the image
+  int MausposY = 0;     // row of that position
+  double PlotMF = 0;    // plot scale denominator / 1000, set with the frame
+  // The plot's bitmap: the page's full size, shown by Imagepp from its
+  // top-left corner.
+  const QImage& PlotBitmap() const { return plot_bitmap_; }
+
   // Handlers and operations, under the names the commands have.
   void FormActivate();
   static QString GetVersionInfos(const QString& filename);
@@ -202,10 +212,13 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void SetPlotButtonsEnabled(bool enabled);
   bool ActivationFromWithinProgram() const;
   void WindowFocusChanged(QWindow* window);
+  zelmaro::TNavMode NavMode() const;
+  void WheelZoom(zelmaro::TZoom direction);
 
   zelmaro::Workspace ws;
   TForm2* Form2 = nullptr;
   std::unique_ptr<QPrinter> printer_;
+  QImage plot_bitmap_;
   int command_depth_ = 0;
   bool coincidence_shown_ = false;  // in the current run
   bool program_page_change_ = false;
