@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -579,17 +581,31 @@ void TForm1::fillGrid() {
   grid->clearContents();
   grid->setRowCount(std::max(0, zelmaro::High(P)));
 
+  // Measuring every text is most of the time a large table takes. In a
+  // font of fixed pitch a text's width follows from its length, so one text
+  // of each length is measured.
   const QFontMetrics metrics(grid->font());
+  const bool fixed_pitch = QFontInfo(grid->font()).fixedPitch();
   std::array<int, 6> widest{};
-  for (int j = 0; j < 6; ++j) widest[j] = metrics.horizontalAdvance(header[j]);
+  std::array<QHash<qsizetype, QString>, 6> by_length;
+  auto measure = [&](int j, const QString& text) {
+    if (!fixed_pitch)
+      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+    else if (!by_length[j].contains(text.size()))
+      by_length[j].insert(text.size(), text);
+  };
+  for (int j = 0; j < 6; ++j) measure(j, header[j]);
   for (int i = 1; i <= zelmaro::High(P); ++i) {
     const zelmaro::GridRow cells = zelmaro::GridCells(P, i);
     for (int j = 0; j < 6; ++j) {
       const QString text = QString::fromStdString(cells[static_cast<size_t>(j)]);
-      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+      measure(j, text);
       grid->setItem(i - 1, j, j == 0 ? FixedCell(grid, text) : new QTableWidgetItem(text));
     }
   }
+  for (int j = 0; j < 6; ++j)
+    for (const QString& text : std::as_const(by_length[j]))
+      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
   for (int j = 0; j < 6; ++j)
     grid->setColumnWidth(j, zelmaro::GridColumnWidth(grid->columnWidth(j), widest[j]));
   if (grid->rowCount() > 0)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -129,22 +130,35 @@ TEST(PointGrid, WidensColumnsToTheirWidestTextOnly) {
   QTableWidget* grid = form.StringGridPkte;
   grid->setColumnWidth(0, 37);   // dragged narrower by the user
   grid->setColumnWidth(5, 140);  // and wider
-  form.files_to_choose = {WritePointFile(dir, "w.asc", kThree)};
+  std::vector<PointLine> points = kThree;
+  points.push_back({-2147483647, -128, -0.5, 1.25, -1234567.5});
+  form.files_to_choose = {WritePointFile(dir, "w.asc", points)};
   form.BitBtn1->click();
   ClickTab(form, 1);
 
-  const QFontMetrics metrics(grid->font());
-  for (int j = 0; j < 6; ++j) {
-    int widest = metrics.horizontalAdvance(grid->horizontalHeaderItem(j)->text());
-    for (int r = 0; r < grid->rowCount(); ++r)
-      widest = std::max(widest, metrics.horizontalAdvance(Cell(grid, r, j)));
-    const int expected = widest > 50 ? widest + 5 : (j == 0 ? 37 : j == 5 ? 140 : 50);
-    EXPECT_EQ(grid->columnWidth(j), expected) << "column " << j;
-  }
+  auto check = [grid](const std::array<int, 6>& present) {
+    const QFontMetrics metrics(grid->font());
+    for (int j = 0; j < 6; ++j) {
+      int widest = metrics.horizontalAdvance(grid->horizontalHeaderItem(j)->text());
+      for (int r = 0; r < grid->rowCount(); ++r)
+        widest = std::max(widest, metrics.horizontalAdvance(Cell(grid, r, j)));
+      EXPECT_EQ(grid->columnWidth(j), widest > 50 ? widest + 5 : present[j]) << "column " << j;
+    }
+  };
+  check({37, 50, 50, 50, 50, 140});
   // Both cases are met: the coordinates are wider than 50 pixels, the IDs not.
   EXPECT_GT(grid->columnWidth(3), 55);
   EXPECT_EQ(grid->columnWidth(0), 37);
   EXPECT_EQ(grid->columnWidth(5), 140);
+
+  // The same in a font whose letters differ in width.
+  QFont proportional(QStringLiteral("DejaVu Sans"));
+  proportional.setPixelSize(13);
+  grid->setFont(proportional);
+  std::array<int, 6> present{};
+  for (int j = 0; j < 6; ++j) present[j] = grid->columnWidth(j);
+  form.fillGrid();
+  check(present);
 }
 
 TEST(PointGrid, InsertedRowIsEmptyAndStopsTheSave) {
