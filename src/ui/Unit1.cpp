@@ -575,6 +575,9 @@ void TForm1::fillGrid() {
   // write its old text over the new cell.
   FinishGridEdit(false);
   grid->setUpdatesEnabled(false);
+  // Shown again however the filling ends (a table too large for the memory).
+  const std::unique_ptr<QTableWidget, void (*)(QTableWidget*)> show_again(
+      grid, [](QTableWidget* g) { g->setUpdatesEnabled(true); });
   QStringList header;
   for (const std::string& text : zelmaro::GridHeader()) header << QString::fromStdString(text);
   grid->setHorizontalHeaderLabels(header);
@@ -610,7 +613,6 @@ void TForm1::fillGrid() {
     grid->setColumnWidth(j, zelmaro::GridColumnWidth(grid->columnWidth(j), widest[j]));
   if (grid->rowCount() > 0)
     grid->setCurrentCell(std::clamp(row, 0, grid->rowCount() - 1), column < 0 ? 1 : column);
-  grid->setUpdatesEnabled(true);
 }
 
 void TForm1::UpdatePunkte() {
@@ -631,7 +633,6 @@ void TForm1::Punkte1Click() {
   const int r = grid->currentRow();
   if (r < 0) return;
   const int column = grid->currentColumn();
-  FinishGridEdit(true);
   grid->removeRow(r);
   if (grid->rowCount() > 0) grid->setCurrentCell(std::min(r, grid->rowCount() - 1), column);
 }
