@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QHash>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -30,10 +33,14 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <cmath>
 
 #include "plot/plot.h"
+#include "points/grid.h"
+#include "points/writer.h"
 #include "ui/NumberBox.h"
 #include "ui/PlotCanvas.h"
 #include "ui/Unit2.h"
@@ -90,6 +97,15 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int left, int top, int w
   box->setFont(TahomaFont());
   box->setGeometry(left, top, width, height);
   return box;
+}
+
+// A cell of the grid's "ID" column: fixed, shown in the header's colour and
+// not editable.
+QTableWidgetItem* FixedCell(const QTableWidget* grid, const QString& text = QString()) {
+  auto* item = new QTableWidgetItem(text);
+  item->setFlags(Qt::ItemIsEnabled);
+  item->setBackground(grid->palette().button());
+  return item;
 }
 
 QWidget* MakeTabSheet(const char* name) {
@@ -325,13 +341,8 @@ void TForm1::CreateListPage() {
   StringGridPkte->setSelectionMode(QAbstractItemView::ContiguousSelection);
   StringGridPkte->setSelectionBehavior(QAbstractItemView::SelectItems);
   StringGridPkte->setEditTriggers(QAbstractItemView::AllEditTriggers);
-  // Column 0 ("ID") is fixed: shown in the header's colour and not editable.
-  for (int row = 0; row < StringGridPkte->rowCount(); ++row) {
-    auto* item = new QTableWidgetItem;
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(StringGridPkte->palette().button());
-    StringGridPkte->setItem(row, 0, item);
-  }
+  for (int row = 0; row < StringGridPkte->rowCount(); ++row)
+    StringGridPkte->setItem(row, 0, FixedCell(StringGridPkte));
   auto* layout = new QVBoxLayout(TabSheet2);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(StringGridPkte);
@@ -445,6 +456,9 @@ void TForm1::ChoosePointFile(bool set_limits) {
   if (name.isEmpty()) return;
   EditPunktDat->setText(name);
   LiesPunkte(EditPunktDat->text());
+  // The grid would otherwise still hold the former file's points, and saving
+  // from the tool bar would write them under the new file's name.
+  fillGrid();
   // A different value runs a computation inside this assignment.
   NumberBoxH0->SetValue(ws.bounds.MinZ);
   if (set_limits) {
@@ -541,13 +555,115 @@ void TForm1::ToolButtonZClick() { ZeigPPunkte(); }
 void TForm1::ToolButtonMesh0Click() { ZeigPPunkte(); }
 void TForm1::ToolButtonMesh1Click() { ZeigPPunkte(); }
 
-// The grid and the point file writer come with their own work; the window
-// already calls them where they belong.
-void TForm1::ToolButton9Click() {}
-void TForm1::Punkte1Click() {}
-void TForm1::Sichern1Click() {}
-void TForm1::Punktespeichern1Click() {}
-void TForm1::fillGrid() {}
+// ---------------------------------------------------------------------------
+// Point grid and saving
+
+void TForm1::FinishGridEdit(bool take_text) {
+  QWidget* editor = StringGridPkte->indexWidget(StringGridPkte->currentIndex());
+  if (!editor) return;
+  if (take_text) {
+    QMetaObject::invokeMethod(StringGridPkte, "commitData", Qt::DirectConnection,
+                              Q_ARG(QWidget*, editor));
+  } else {
+    QMetaObject::invokeMethod(StringGridPkte, "closeEditor", Qt::DirectConnection,
+                              Q_ARG(QWidget*, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
+  }
+}
+
+void TForm1::fillGrid() {
+  QTableWidget* grid = StringGridPkte;
+  const zelmaro::PointTable& P = ws.P;
+  const int row = grid->currentRow();
+  const int column = grid->currentColumn();
+  // Unsaved edits go, an open editor with them: committed later it would
+  // write its old text over the new cell.
+  FinishGridEdit(false);
+  grid->setUpdatesEnabled(false);
+  // Shown again however the filling ends (a table too large for the memory).
+  const std::unique_ptr<QTableWidget, void (*)(QTableWidget*)> show_again(
+      grid, [](QTableWidget* g) { g->setUpdatesEnabled(true); });
+  QStringList header;
+  for (const std::string& text : zelmaro::GridHeader()) header << QString::fromStdString(text);
+  grid->setHorizontalHeaderLabels(header);
+  grid->clearContents();
+  grid->setRowCount(std::max(0, zelmaro::High(P)));
+
+  // Measuring every text is most of the time a large table takes. In a
+  // font of fixed pitch a text's width follows from its length, so one text
+  // of each length is measured.
+  const QFontMetrics metrics(grid->font());
+  const bool fixed_pitch = QFontInfo(grid->font()).fixedPitch();
+  std::array<int, 6> widest{};
+  std::array<QHash<qsizetype, QString>, 6> by_length;
+  auto measure = [&](int j, const QString& text) {
+    if (!fixed_pitch)
+      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+    else if (!by_length[j].contains(text.size()))
+      by_length[j].insert(text.size(), text);
+  };
+  for (int j = 0; j < 6; ++j) measure(j, header[j]);
+  for (int i = 1; i <= zelmaro::High(P); ++i) {
+    const zelmaro::GridRow cells = zelmaro::GridCells(P, i);
+    for (int j = 0; j < 6; ++j) {
+      const QString text = QString::fromStdString(cells[static_cast<size_t>(j)]);
+      measure(j, text);
+      grid->setItem(i - 1, j, j == 0 ? FixedCell(grid, text) : new QTableWidgetItem(text));
+    }
+  }
+  for (int j = 0; j < 6; ++j)
+    for (const QString& text : std::as_const(by_length[j]))
+      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+  for (int j = 0; j < 6; ++j)
+    grid->setColumnWidth(j, zelmaro::GridColumnWidth(grid->columnWidth(j), widest[j]));
+  if (grid->rowCount() > 0)
+    grid->setCurrentCell(std::clamp(row, 0, grid->rowCount() - 1), column < 0 ? 1 : column);
+}
+
+void TForm1::UpdatePunkte() {
+  FinishGridEdit(true);
+  const QTableWidget* grid = StringGridPkte;
+  zelmaro::GridRows rows(static_cast<size_t>(grid->rowCount()));
+  for (int r = 0; r < grid->rowCount(); ++r) {
+    for (int j = 1; j < 6; ++j) {
+      if (const QTableWidgetItem* item = grid->item(r, j))
+        rows[static_cast<size_t>(r)][static_cast<size_t>(j)] = item->text().toStdString();
+    }
+  }
+  zelmaro::UpdatePunkte(rows, ws.P);
+}
+
+void TForm1::Punkte1Click() {
+  QTableWidget* grid = StringGridPkte;
+  const int r = grid->currentRow();
+  if (r < 0) return;
+  const int column = grid->currentColumn();
+  grid->removeRow(r);
+  if (grid->rowCount() > 0) grid->setCurrentCell(std::min(r, grid->rowCount() - 1), column);
+}
+
+void TForm1::Sichern1Click() {
+  QTableWidget* grid = StringGridPkte;
+  FinishGridEdit(true);
+  // Without a current row (a grid of the header alone) the row is added at
+  // the end, so that points can be entered into an empty list too.
+  const int r = grid->currentRow() < 0 ? grid->rowCount() : grid->currentRow();
+  const int column = grid->currentColumn() < 0 ? 1 : grid->currentColumn();
+  grid->insertRow(r);
+  grid->setItem(r, 0, FixedCell(grid));
+  grid->setCurrentCell(r, column);
+}
+
+void TForm1::Punktespeichern1Click() {
+  const QString name = ChooseSaveFile();
+  if (name.isEmpty()) return;
+  UpdatePunkte();
+  zelmaro::WritePointFile(QFile::encodeName(name).toStdString(), ws.P);
+  // Nothing is read now; the next run reads the saved file.
+  EditPunktDat->setText(name);
+}
+
+void TForm1::ToolButton9Click() { Punktespeichern1Click(); }
 
 // ---------------------------------------------------------------------------
 // Plot
@@ -657,6 +773,8 @@ QString TForm1::ChooseSaveFile() {
   dialog.setFileMode(QFileDialog::AnyFile);
   const QFileInfo current(EditPunktDat->text());
   if (!EditPunktDat->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+  // Primed with the current point file, so saving the edits back is one click.
+  if (!EditPunktDat->text().isEmpty()) dialog.selectFile(current.fileName());
   if (dialog.exec() != QDialog::Accepted) return QString();
   return dialog.selectedFiles().value(0);
 }

@@ -165,6 +165,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void ImageppMouseUp(QMouseEvent* event);
   void LiesPunkte(const QString& file_name);
   virtual void fillGrid();
+  // The grid's rows back into P, just before the points are saved.
+  void UpdatePunkte();
   virtual void ZeigPPunkte();
 
   // Runs a handler as a command: a failure inside it ends the command with a
@@ -208,6 +210,10 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void CreatePlotPage();
   void CreateProtocolPage();
   void ChoosePointFile(bool set_limits);
+  // The text of an open cell editor: taken as entered (what the user sees in
+  // the cell is what a command of the menu or the tool bar works on), or
+  // dropped.
+  void FinishGridEdit(bool take_text);
   void SetOuterSize(int width, int height);
   void SetPlotButtonsEnabled(bool enabled);
   bool ActivationFromWithinProgram() const;
