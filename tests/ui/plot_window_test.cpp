@@ -248,10 +248,18 @@ TEST(PlotWindow, ExtremeZoomDrawsWithoutGarbage) {
   f.ToolButtonZoom->click();
   // Deep into one corner: the meshes reach far beyond the image.
   const QPoint at = p.Pixel(205, 105);
-  for (int i = 0; i < 80; ++i) QTest::mouseClick(f.Imagepp, Qt::LeftButton, Qt::NoModifier, at);
-  EXPECT_LT(p.View().MF, 1e-7);
+  // The lines from the centre point to the corners, 5 m and 7 m long, end
+  // some hundred million pixels away and still cross the image.
+  for (int i = 0; i < 69; ++i) QTest::mouseClick(f.Imagepp, Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_LT(p.View().MF, 1e-8);
+  EXPECT_GT(7 / p.View().MF, 5e8);
   EXPECT_TRUE(f.errors.isEmpty());
   EXPECT_EQ(f.PlotBitmap().size(), f.PageSize());
+  EXPECT_GT(CountColour(f.PlotBitmap(), qRgb(255, 0, 0)), 100);
   // The zoomed-in point is still where it was pressed.
+  EXPECT_TRUE(DarkNear(f.PlotBitmap(), at));
+  // Farther in, the corners lie beyond any image: those lines are left out.
+  for (int i = 0; i < 20; ++i) QTest::mouseClick(f.Imagepp, Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_TRUE(f.errors.isEmpty());
   EXPECT_TRUE(DarkNear(f.PlotBitmap(), at));
 }
