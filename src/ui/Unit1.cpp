@@ -888,7 +888,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     Imagepp->setGeometry(0, 32, TabSheet3->width(), qMax(0, TabSheet3->height() - 32));
   }
   if (watched == Imagepp) {
-    const QEvent::Type type = event->type();
+    // The second press of a quick double click comes as a double click; it
+    // is a press all the same, so that quick clicks zoom step by step.
+    QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick) type = QEvent::MouseButtonPress;
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
         type == QEvent::MouseButtonRelease) {
       auto* mouse = static_cast<QMouseEvent*>(event);

@@ -124,6 +124,12 @@ TEST(PlotWindow, ZoomModeButtonsZoomAboutThePressAndPickThePoint) {
   QTest::mousePress(f.Imagepp, Qt::RightButton, Qt::NoModifier, at);
   QTest::mouseRelease(f.Imagepp, Qt::RightButton, Qt::NoModifier, at);
   EXPECT_DOUBLE_EQ(p.View().MF, mf);
+  // Two quick clicks are two steps, though the second comes as a double click.
+  QTest::mouseDClick(f.windowHandle(), Qt::LeftButton, Qt::NoModifier, f.Imagepp->mapTo(&f, at));
+  EXPECT_DOUBLE_EQ(p.View().MF, mf / 1.25 / 1.25);
+  QTest::mousePress(f.Imagepp, Qt::RightButton, Qt::NoModifier, at);
+  QTest::mousePress(f.Imagepp, Qt::RightButton, Qt::NoModifier, at);
+  EXPECT_NEAR(p.View().MF, mf, 1e-15);
   QTest::mousePress(f.Imagepp, Qt::MiddleButton, Qt::NoModifier, p.Pixel(200, 100));
   EXPECT_DOUBLE_EQ(p.View().MF, mf);
   EXPECT_EQ(f.StatusBar1->currentMessage(),
