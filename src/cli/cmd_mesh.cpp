@@ -1,7 +1,97 @@
+#include <cstdio>
+#include <memory>
+#include <string>
+
 #include "cli/commands.h"
+#include "cli/json.h"
+#include "mesh/delaunay.h"
+#include "points/reader.h"
 
 namespace zelmaro::cli {
 
-int CmdMesh(const Args&) { return Usage("'mesh' ist noch nicht verfügbar"); }
+// zelmaro-cli mesh FILE --horizon reference|terrain --json: the triangulation
+// of one horizon as the computation builds it, with the vertices in store
+// order after the sort and the triangles in slot order.
+int CmdMesh(const Args& args) {
+  std::string file, horizon;
+  bool json = false;
+  for (size_t k = 0; k < args.size(); ++k) {
+    const std::string& a = args[k];
+    if (a == "--json") {
+      json = true;
+    } else if (a == "--horizon") {
+      if (k + 1 == args.size()) return Usage("--horizon braucht reference oder terrain");
+      horizon = args[++k];
+      if (horizon != "reference" && horizon != "terrain")
+        return Usage("unbekannter Horizont '" + horizon + "'");
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage("unbekannte Option '" + a + "'");
+    } else if (file.empty()) {
+      file = a;
+    } else {
+      return Usage("zu viele Argumente");
+    }
+  }
+  if (file.empty()) return Usage("keine Punktdatei angegeben");
+  if (horizon.empty()) return Usage("kein Horizont angegeben (--horizon reference|terrain)");
+  if (!json) return Usage("mesh gibt nur JSON aus (--json)");
+
+  PointTable P;
+  LiesPunkte(file, P);  // a missing file leaves the table empty, as in the program
+  const bool reference = horizon == "reference";
+  auto mesh = std::make_unique<Delaunay::TDelaunay>();
+  for (int i = 1; i <= High(P); ++i) {
+    const TPunkt& p = P[static_cast<size_t>(i)];
+    if (p.Code == 1 || (!reference && p.Code == 0)) mesh->AddPoint(i, p.X, p.Y, p.Z);
+  }
+  mesh->Mesh();
+
+  // Appended piece by piece: long chains of string + trip a false warning of
+  // the compiler.
+  std::string out;
+  auto field = [&out](const char* name, const std::string& value) {
+    out += '"';
+    out += name;
+    out += "\":";
+    out += value;
+  };
+  out += '{';
+  field("HowMany", JsonNumber(mesh->HowMany));
+  out += ',';
+  field("zMin", JsonNumber(mesh->zMin));
+  out += ',';
+  field("zMax", JsonNumber(mesh->zMax));
+  out += ',';
+  field("coincidences", JsonNumber(mesh->Coincidences()));
+  out += ",\"vertices\":[";
+  for (int32_t v = 1; v < mesh->tPoints; ++v) {
+    const Delaunay::dVertex& d = mesh->Vertex[v];
+    if (v > 1) out += ',';
+    out += '{';
+    field("x", JsonNumber(d.x));
+    out += ',';
+    field("y", JsonNumber(d.y));
+    out += ',';
+    field("z", JsonNumber(d.z));
+    out += ',';
+    field("ID", JsonNumber(d.ID));
+    out += '}';
+  }
+  out += "],\"triangles\":[";
+  for (int32_t t = 1; t <= mesh->HowMany; ++t) {
+    const Delaunay::dTriangle& d = mesh->Triangle[t];
+    if (t > 1) out += ',';
+    out += '[';
+    out += JsonNumber(d.vv0);
+    out += ',';
+    out += JsonNumber(d.vv1);
+    out += ',';
+    out += JsonNumber(d.vv2);
+    out += ']';
+  }
+  out += "]}\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
 
 }  // namespace zelmaro::cli

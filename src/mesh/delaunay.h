@@ -116,6 +116,7 @@ class TDelaunay {
  private:
   static void DoQuickSort(dVertex* A, int32_t iLo, int32_t iHi);
   void ReportCoincidence();
+  void RebuildIntakeIndex();
 
   CoincidenceHandler coincidence_;
   int32_t coincidences_ = 0;

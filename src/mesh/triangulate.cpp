@@ -1,0 +1,724 @@
+// The triangulation of TDelaunay.
+//
+// The algorithm inserts the points in order of x and, for every point, scans
+// all triangle slots: a triangle is complete once a point passes its
+// circumcircle on the larger-x side, and removed when the point falls into
+// its circle; a removal moves the last triangle into the freed slot, which is
+// tested next. The triangle order of the result follows from that exact
+// sequence of removals and moves, so it has to be kept.
+//
+// Scanning every slot for every point costs O(n^2). What the scan decides
+// for a triangle depends only on the triangle and the points: its circle is a
+// function of its corners, and it is tested at every later point until it is
+// complete. So when a triangle is made we compute its circle at once and look
+// up, among the points still to come, the first one inside it: that point
+// removes it, unless its x has passed the circle, in which case the triangle
+// was complete before (columns of the points sorted by y answer the look-up).
+// Each point then knows the triangles it removes, and replaying the scan
+// over just those slots, in slot order with the same moves, gives the same
+// edges in the same order. Completion itself changes nothing but what later
+// points test, so it needs no bookkeeping of its own.
+//
+// Two things of the scan make this less simple than it sounds:
+//  - The call that computes a circle compares with the squared distance of
+//    corner 2, later calls with r * r. A triangle's first test is always at
+//    the point after the one that made it, so that point is tested with the
+//    first form and all later ones with the second.
+//  - A triangle with corners of nearly equal y gets no circle: every test
+//    reports a coincidence, and its completion test uses the circle of the
+//    test before it in the scan. For these triangles the replay works out
+//    which slot the scan tested just before, which needs the set of slots
+//    the scan tests at this point (a bit set over slots, kept while such
+//    triangles wait and cleared lazily) and the removals made so far.
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "mesh/circumcircle.h"
+#include "mesh/delaunay.h"
+#include "text/errors.h"
+#include "text/format.h"
+
+namespace Delaunay {
+namespace {
+
+using circle::ext;
+
+constexpr int32_t kNever = INT32_MAX;
+
+// One bit per triangle slot with a summary word per 64 words, for the
+// highest set slot at or below a given one.
+class SlotBits {
+ public:
+  explicit SlotBits(size_t slots)
+      : words_((slots >> 6) + 1), summary_((words_.size() >> 6) + 1) {}
+
+  void Set(int32_t s) {
+    const size_t w = static_cast<size_t>(s) >> 6;
+    words_[w] |= uint64_t{1} << (s & 63);
+    summary_[w >> 6] |= uint64_t{1} << (w & 63);
+  }
+  void Clear(int32_t s) {
+    const size_t w = static_cast<size_t>(s) >> 6;
+    words_[w] &= ~(uint64_t{1} << (s & 63));
+    if (words_[w] == 0) summary_[w >> 6] &= ~(uint64_t{1} << (w & 63));
+  }
+  // Sets slots 1 .. n and clears the rest.
+  void SetAll(int32_t n) {
+    std::fill(words_.begin(), words_.end(), 0);
+    std::fill(summary_.begin(), summary_.end(), 0);
+    for (int32_t s = 1; s <= n;) {
+      if ((s & 63) == 0 && s + 63 <= n) {
+        const size_t w = static_cast<size_t>(s) >> 6;
+        words_[w] = ~uint64_t{0};
+        summary_[w >> 6] |= uint64_t{1} << (w & 63);
+        s += 64;
+      } else {
+        Set(s++);
+      }
+    }
+  }
+  bool Test(int32_t s) const {
+    return (words_[static_cast<size_t>(s) >> 6] >> (s & 63)) & 1;
+  }
+  // The highest set slot <= s, or 0 when there is none.
+  int32_t HighestAtOrBelow(int32_t s) const {
+    if (s <= 0) return 0;
+    size_t w = static_cast<size_t>(s) >> 6;
+    const uint64_t m = words_[w] & ((uint64_t{2} << (s & 63)) - 1);
+    if (m) return static_cast<int32_t>((w << 6) + 63 - static_cast<size_t>(std::countl_zero(m)));
+    if (w == 0) return 0;
+    --w;
+    size_t sw = w >> 6;
+    uint64_t sm = summary_[sw] & ((uint64_t{2} << (w & 63)) - 1);
+    while (sm == 0) {
+      if (sw == 0) return 0;
+      sm = summary_[--sw];
+    }
+    const size_t word = (sw << 6) + 63 - static_cast<size_t>(std::countl_zero(sm));
+    return static_cast<int32_t>((word << 6) + 63 -
+                                static_cast<size_t>(std::countl_zero(words_[word])));
+  }
+
+ private:
+  std::vector<uint64_t> words_;
+  std::vector<uint64_t> summary_;
+};
+
+// The points 1 .. n in columns of consecutive store slots (so of ascending
+// x), each column sorted by y: the first point at or after a given slot that
+// lies in a circle is found by walking the columns from that slot on, taking
+// in each column only the points in the circle's y range there.
+class Columns {
+ public:
+  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
+      : n_(n), per_(per), ncol_((n + per - 1) / per) {
+    ys_.resize(static_cast<size_t>(n));
+    xs_.resize(static_cast<size_t>(n));
+    is_.resize(static_cast<size_t>(n));
+    cols_.resize(static_cast<size_t>(ncol_));
+    std::vector<std::pair<double, int32_t>> order;
+    for (int32_t c = 0; c < ncol_; ++c) {
+      const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
+      order.clear();
+      for (int32_t i = first; i <= last; ++i) order.emplace_back(py[static_cast<size_t>(i)], i);
+      std::sort(order.begin(), order.end());
+      const size_t base = static_cast<size_t>(first - 1);
+      for (size_t k = 0; k < order.size(); ++k) {
+        const size_t i = static_cast<size_t>(order[k].second);
+        ys_[base + k] = order[k].first;
+        xs_[base + k] = px[i];
+        is_[base + k] = order[k].second;
+      }
+      Column& col = cols_[static_cast<size_t>(c)];
+      col.xmin = px[static_cast<size_t>(first)];
+      col.xmax = px[static_cast<size_t>(last)];
+      col.ymin = ys_[base];
+      col.ymax = ys_[base + order.size() - 1];
+      // Buckets of equal height over the column's y range, two points each
+      // on average, so that a y value finds its place without a search.
+      const int32_t nb = std::max<int32_t>(1, static_cast<int32_t>(order.size() / 2));
+      col.buckets = nb;
+      col.inv = col.ymax > col.ymin ? nb / (col.ymax - col.ymin) : 0;
+      col.offsets = static_cast<int32_t>(offsets_.size());
+      size_t k = 0;
+      for (int32_t bkt = 0; bkt < nb; ++bkt) {
+        while (k < order.size() && Bucket(col, ys_[base + k]) < bkt) ++k;
+        offsets_.push_back(static_cast<int32_t>(base + k));
+      }
+    }
+  }
+
+  // The first slot i >= lo whose point is inside the circle in the sense of
+  // a cached circle's test (distance squared <= rsqr); 0 if none. Points
+  // beyond the circle in x may be returned too; the caller decides.
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
+    // The test passes only within r * (1 + 1e-15) of the centre; the margin
+    // also covers the rounding of the bounds computed here.
+    const double margin = 1e-11 * (r + std::fabs(xc) + std::fabs(yc));
+    const double R = r + margin, R2 = R * R;
+    const double xright = xc + R;
+    // A distance this large in double is beyond rsqr in the exact test too.
+    const double sure_out = rsqr * (1 + 1e-12);
+    for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
+      const Column& col = cols_[static_cast<size_t>(c)];
+      if (col.xmin > xright) break;
+      const double nx = std::clamp(xc, col.xmin, col.xmax);
+      const double d = xc - nx;
+      const double d2 = d * d;
+      if (d2 > R2) continue;
+      const double h = std::sqrt(R2 - d2) + margin;
+      const double ylo = yc - h, yhi = yc + h;
+      if (ylo > col.ymax || yhi < col.ymin) continue;
+      const size_t end = static_cast<size_t>(std::min(n_, (c + 1) * per_));
+      size_t k = static_cast<size_t>(offsets_[static_cast<size_t>(col.offsets + Bucket(col, ylo))]);
+      while (k < end && ys_[k] < ylo) ++k;
+      int32_t best = INT32_MAX;
+      for (; k < end && ys_[k] <= yhi; ++k) {
+        const int32_t i = is_[k];
+        if (i < lo || i >= best) continue;
+        const double dx = xs_[k] - xc, dy = ys_[k] - yc;
+        if (dx * dx + dy * dy > sure_out) continue;
+        if (circle::DistanceSqr(xs_[k], ys_[k], xc, yc) <= rsqr) best = i;
+      }
+      if (best != INT32_MAX) return best;
+    }
+    return 0;
+  }
+
+ private:
+  struct Column {
+    double xmin, xmax, ymin, ymax;
+    double inv;  // buckets per unit of y
+    int32_t buckets, offsets;
+  };
+  // Monotone in y, which is all the lookup needs.
+  static int32_t Bucket(const Column& col, double y) {
+    const double b = (y - col.ymin) * col.inv;
+    if (!(b > 0)) return 0;
+    if (b >= col.buckets) return col.buckets - 1;
+    return static_cast<int32_t>(b);
+  }
+  int32_t n_, per_, ncol_;
+  std::vector<double> ys_, xs_;  // per column in order of y
+  std::vector<int32_t> is_;
+  std::vector<int32_t> offsets_;  // per column and bucket: the first entry
+  std::vector<Column> cols_;
+};
+
+// The points to be inserted, for finding the first one in a circle. Small
+// circles walk wide columns: a circle about as wide as a column meets one or
+// two of them. Large circles walk narrow ones, where the circle's y range
+// within a column stays close to what the circle covers.
+class PointIndex {
+ public:
+  static constexpr int32_t kNextPoints = 64;
+
+  PointIndex(const dVertex* V, int32_t n)
+      : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
+        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
+        narrow_(px_, py_, n, 24) {
+    double ymin = py_[1], ymax = py_[1];
+    for (int32_t i = 2; i <= n; ++i) {
+      ymin = std::min(ymin, py_[static_cast<size_t>(i)]);
+      ymax = std::max(ymax, py_[static_cast<size_t>(i)]);
+    }
+    large_ = (ymax - ymin) / 64;
+    n_ = n;
+  }
+
+  double X(int32_t i) const { return px_[static_cast<size_t>(i)]; }
+  double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
+
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
+    if (lo > n_) return 0;
+    if (r <= large_) return wide_.FirstInside(xc, yc, r, rsqr, lo);
+    // Most large circles hold one of the next few dozen points: try those
+    // in order, eight at a time, before the narrow columns.
+    const double near = rsqr * (1 + 1e-12);  // beyond this in double, outside
+    const int32_t end = std::min(n_, lo + kNextPoints - 1);
+    for (int32_t k0 = lo; k0 <= end; k0 += 8) {
+      const int32_t k1 = std::min(end, k0 + 7);
+      unsigned mask = 0;
+      for (int32_t k = k0; k <= k1; ++k) {
+        const double dx = px_[static_cast<size_t>(k)] - xc, dy = py_[static_cast<size_t>(k)] - yc;
+        mask |= unsigned(dx * dx + dy * dy <= near) << (k - k0);
+      }
+      for (; mask != 0; mask &= mask - 1) {
+        const int32_t k = k0 + std::countr_zero(mask);
+        if (circle::DistanceSqr(X(k), Y(k), xc, yc) <= rsqr) return k;
+      }
+      if (px_[static_cast<size_t>(k1)] > xc + 2 * r) return 0;  // well past the circle
+    }
+    return end < n_ ? narrow_.FirstInside(xc, yc, r, rsqr, end + 1) : 0;
+  }
+
+ private:
+  static std::vector<double> Coordinates(const dVertex* V, int32_t n, double dVertex::*c) {
+    std::vector<double> v(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) v[static_cast<size_t>(i)] = V[i].*c;
+    return v;
+  }
+  std::vector<double> px_, py_;
+  Columns wide_, narrow_;
+  double large_ = 0;
+  int32_t n_ = 0;
+};
+
+// Cancels the edges that were collected in both directions: each edge, in
+// order, cancels the first later edge that runs the other way and is not
+// cancelled yet; cancelled edges become (0, 0).
+//
+// The same pairing comes out when each edge, in order, pairs with the
+// earliest edge before it that runs the other way and is not paired yet: the
+// edges of one vertex pair that wait for a partner all run one way, so they
+// form a queue. The queues hang off the lower vertex of the pair, which
+// makes the work linear in the number of edges.
+class EdgeCanceller {
+ public:
+  explicit EdgeCanceller(int32_t vertices)
+      : stamp_(static_cast<size_t>(vertices) + 1, 0), first_(static_cast<size_t>(vertices) + 1) {}
+
+  void Cancel(std::vector<int32_t>& edges) {
+    const size_t n = edges.size() / 2;
+    if (n < 2) return;
+    if (++now_ == 0) {
+      std::fill(stamp_.begin(), stamp_.end(), 0);
+      now_ = 1;
+    }
+    pairs_.clear();
+    next_.resize(n);
+    for (size_t k = 0; k < n; ++k) {
+      const int32_t a = edges[2 * k], b = edges[2 * k + 1];
+      const size_t lo = static_cast<size_t>(std::min(a, b));
+      const int32_t hi = std::max(a, b);
+      if (stamp_[lo] != now_) {
+        stamp_[lo] = now_;
+        first_[lo] = -1;
+      }
+      int32_t c = first_[lo];
+      while (c >= 0 && pairs_[static_cast<size_t>(c)].other != hi) c = pairs_[static_cast<size_t>(c)].next;
+      const int32_t kk = static_cast<int32_t>(k);
+      next_[k] = -1;
+      if (c < 0) {
+        pairs_.push_back(Pair{hi, first_[lo], kk, kk});
+        first_[lo] = static_cast<int32_t>(pairs_.size() - 1);
+        continue;
+      }
+      Pair& p = pairs_[static_cast<size_t>(c)];
+      if (p.head < 0) {
+        p.head = p.tail = kk;
+      } else if (edges[2 * static_cast<size_t>(p.head)] == a) {
+        next_[static_cast<size_t>(p.tail)] = kk;  // same way: waits as well
+        p.tail = kk;
+      } else {
+        const size_t j = static_cast<size_t>(p.head);
+        p.head = next_[j];
+        if (p.head < 0) p.tail = -1;
+        edges[2 * j] = edges[2 * j + 1] = edges[2 * k] = edges[2 * k + 1] = 0;
+      }
+    }
+  }
+
+ private:
+  struct Pair {
+    int32_t other;       // the higher vertex
+    int32_t next;        // the next pair of the same lower vertex
+    int32_t head, tail;  // queue of edges waiting for a partner
+  };
+  std::vector<uint32_t> stamp_;  // per vertex: the call that set first_
+  std::vector<int32_t> first_;   // per vertex: its first pair
+  std::vector<Pair> pairs_;
+  std::vector<int32_t> next_;    // per edge: the next one waiting in its queue
+  uint32_t now_ = 0;
+};
+
+template <class Report>
+class Triangulation {
+ public:
+  Triangulation(dVertex* V, dTriangle* T, int32_t nvert, Report report)
+      : V_(V), T_(T), nvert_(nvert), report_(report), points_(V, nvert),
+        bits_(static_cast<size_t>(MaxTriangles) + 1),
+        hitHead_(static_cast<size_t>(nvert) + 2, -1), canceller_(nvert + 3) {
+    const size_t guess = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
+                                          2 * static_cast<size_t>(nvert) + 64);
+    info_.resize(guess);
+    edges_.reserve(256);
+  }
+
+  int32_t Run() {
+    T_[1] = dTriangle{nvert_ + 1, nvert_ + 2, nvert_ + 3, 0, 0, 0, 0};
+    ntri_ = 1;
+    if (Made(1, 0)) {
+      pending_.push_back(info_[1].ticket);
+      bits_.SetAll(1);
+      tracking_ = true;
+    }
+    std::vector<int32_t> newC;
+    for (int32_t i = 1; i <= nvert_; ++i) {
+      Scan(i);
+      canceller_.Cancel(edges_);
+      const int32_t scanned = ntri_;
+      newC.clear();
+      // All circles first, then the searches: the circles are independent
+      // long chains of arithmetic that the processor can overlap.
+      made_.clear();
+      for (size_t a = 0; a < edges_.size(); a += 2) {
+        if (edges_[a] == 0 || edges_[a + 1] == 0) continue;
+        if (ntri_ >= MaxTriangles)
+          throw zelmaro::ELimitError(zelmaro::Format(
+              "Zu viele Dreiecke: höchstens %d Dreiecke je Horizont", MaxTriangles));
+        ++ntri_;
+        Reserve(ntri_);
+        T_[ntri_] = dTriangle{edges_[a], edges_[a + 1], i, 0, 0, 0, 0};
+        double rsqr;
+        if (ComputeCircle(ntri_, rsqr))
+          made_.push_back({ntri_, rsqr});
+        else
+          newC.push_back(info_[static_cast<size_t>(ntri_)].ticket);
+      }
+      for (const auto& [slot, rsqr] : made_) Fate(slot, i, rsqr);
+      // Coincident triangles still waiting keep their tickets; those the scan
+      // completed leave the list.
+      if (!pending_.empty()) {
+        size_t keep = 0;
+        for (int32_t t : pending_) {
+          const int32_t s = slotOf_[static_cast<size_t>(t)];
+          if (info_[static_cast<size_t>(s)].complAt == kNever) {
+            pending_[keep++] = t;
+          } else {
+            info_[static_cast<size_t>(s)].ticket = -1;
+            FreeTicket(t);
+          }
+        }
+        pending_.resize(keep);
+      }
+      pending_.insert(pending_.end(), newC.begin(), newC.end());
+      if (pending_.empty()) {
+        tracking_ = false;
+      } else {
+        // The slot bits are kept only while coincident triangles wait; from
+        // all set, CircleBefore clears those of complete triangles as it
+        // meets them.
+        if (!tracking_) {
+          bits_.SetAll(ntri_);
+          tracking_ = true;
+        }
+        // The next scan's first coincident test may need the circle the last
+        // test of this scan left behind, which may be a removal in a slot
+        // above the last one left. (A scan that makes a triangle has tested
+        // one, so an older value is never needed.)
+        last_ = CircleBefore(scanned, INT32_MAX, i);
+      }
+    }
+    // Remove the triangles that touch the super-triangle.
+    int32_t ntri = ntri_;
+    int32_t i = 0;
+    do {
+      ++i;
+      const dTriangle& t = T_[i];
+      if (t.vv0 > nvert_ || t.vv1 > nvert_ || t.vv2 > nvert_) {
+        T_[i].vv0 = T_[ntri].vv0;
+        T_[i].vv1 = T_[ntri].vv1;
+        T_[i].vv2 = T_[ntri].vv2;
+        --i;
+        --ntri;
+      }
+    } while (i < ntri);
+    return ntri;
+  }
+
+ private:
+  struct Circle {
+    double xc = 0, r = 0;
+  };
+  struct Removal {
+    int32_t slot;
+    Circle circle;
+  };
+
+  void Reserve(int32_t slot) {
+    if (static_cast<size_t>(slot) < info_.size()) return;
+    const size_t n = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
+                                      std::max<size_t>(info_.size() * 2, static_cast<size_t>(slot) + 1));
+    info_.resize(n);
+  }
+
+  int32_t NewTicket(int32_t slot) {
+    int32_t t;
+    if (freeTicket_ >= 0) {
+      t = freeTicket_;
+      freeTicket_ = nextTicket_[static_cast<size_t>(t)];
+    } else {
+      t = static_cast<int32_t>(slotOf_.size());
+      slotOf_.push_back(0);
+      nextTicket_.push_back(-1);
+    }
+    slotOf_[static_cast<size_t>(t)] = slot;
+    nextTicket_[static_cast<size_t>(t)] = -1;
+    info_[static_cast<size_t>(slot)].ticket = t;
+    return t;
+  }
+  void FreeTicket(int32_t t) {
+    nextTicket_[static_cast<size_t>(t)] = freeTicket_;
+    freeTicket_ = t;
+  }
+
+  // A triangle was written into slot s after the scan of point c (c = 0 for
+  // the super-triangle). Works out its circle and its fate: the point whose
+  // scan removes it, or the point at which it is complete. Returns true for
+  // a coincident triangle, which gets a ticket on the pending list instead.
+  bool Made(int32_t s, int32_t c) {
+    double rsqr;
+    if (!ComputeCircle(s, rsqr)) return true;
+    Fate(s, c, rsqr);
+    return false;
+  }
+
+  // The circle of the triangle in slot s, or false for coincident corners.
+  // rsqr is the radius squared of the first test.
+  bool ComputeCircle(int32_t s, double& rsqr) {
+    dTriangle& t = T_[s];
+    const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
+    if (tracking_) bits_.Set(s);
+    if (circle::Coincident(a.y, b.y, d.y)) {
+      t.PreCalc = 0;
+      info_[static_cast<size_t>(s)].complAt = kNever;
+      NewTicket(s);
+      return false;
+    }
+    circle::Compute(a.x, a.y, b.x, b.y, d.x, d.y, t.xc, t.yc, t.r, rsqr);
+    t.PreCalc = 1;
+    return true;
+  }
+
+  void Fate(int32_t s, int32_t c, double rsqr) {
+    const dTriangle& t = T_[s];
+    // The first point inside the circle removes the triangle unless it has
+    // passed the circle already: then the triangle was complete before.
+    int32_t death = 0;
+    if (c < nvert_) {
+      // The first test computes the circle and compares with rsqr.
+      const double dx = points_.X(c + 1) - t.xc, dy = points_.Y(c + 1) - t.yc;
+      if (dx * dx + dy * dy <= rsqr * (1 + 1e-12) &&
+          circle::DistanceSqr(points_.X(c + 1), points_.Y(c + 1), t.xc, t.yc) <= rsqr)
+        death = c + 1;
+      else
+        death = points_.FirstInside(t.xc, t.yc, t.r, circle::CachedRSqr(t.r), c + 2);
+      if (death && circle::Passed(t.xc, t.r, points_.X(death))) death = 0;
+    }
+    if (death) {
+      const int32_t k = NewTicket(s);
+      nextTicket_[static_cast<size_t>(k)] = hitHead_[static_cast<size_t>(death)];
+      hitHead_[static_cast<size_t>(death)] = k;
+    } else {
+      info_[static_cast<size_t>(s)].ticket = -1;
+    }
+  }
+
+  // The scan's removal: triangle ntri moves into slot s with everything it
+  // carries.
+  void MoveTopInto(int32_t s) {
+    const size_t us = static_cast<size_t>(s), un = static_cast<size_t>(ntri_);
+    if (s != ntri_) {
+      T_[s] = T_[ntri_];
+      info_[us].complAt = info_[un].complAt;
+      const int32_t k = info_[un].ticket;
+      info_[us].ticket = k;
+      if (k >= 0) slotOf_[static_cast<size_t>(k)] = s;
+      if (tracking_) {
+        if (bits_.Test(ntri_))
+          bits_.Set(s);
+        else
+          bits_.Clear(s);
+      }
+    }
+    T_[ntri_].PreCalc = 0;
+    info_[un].ticket = -1;
+    if (tracking_) bits_.Clear(ntri_);
+    --ntri_;
+  }
+
+  void CollectEdges(int32_t s) {
+    if (edges_.size() / 2 + 3 > static_cast<size_t>(MaxEdges))
+      throw zelmaro::ELimitError(zelmaro::Format(
+          "Zu viele Kanten: höchstens %d Kanten je eingefügtem Punkt", MaxEdges));
+    const dTriangle& t = T_[s];
+    if (edges_.capacity() < edges_.size() + 6) edges_.reserve(2 * edges_.capacity() + 6);
+    edges_.push_back(t.vv0);
+    edges_.push_back(t.vv1);
+    edges_.push_back(t.vv1);
+    edges_.push_back(t.vv2);
+    edges_.push_back(t.vv2);
+    edges_.push_back(t.vv0);
+  }
+
+  // The scan of point i over the removals it makes (and the coincident
+  // triangles it tests).
+  void Scan(int32_t i) {
+    edges_.clear();
+    hits_.clear();
+    for (int32_t k = hitHead_[static_cast<size_t>(i)]; k >= 0;) {
+      const int32_t next = nextTicket_[static_cast<size_t>(k)];
+      const int32_t s = slotOf_[static_cast<size_t>(k)];
+      hits_.push_back(s);
+      info_[static_cast<size_t>(s)].ticket = -1;
+      FreeTicket(k);
+      k = next;
+    }
+    std::sort(hits_.begin(), hits_.end());
+    // hits_[lo .. hi) are the slots still to be removed, ascending. A
+    // removal at s moves the top slot into s; when that is a hit as well it
+    // is the last entry and becomes the first, since it is tested next.
+    size_t lo = 0, hi = hits_.size();
+    removals_.clear();
+    if (pending_.empty()) {
+      while (lo < hi) {
+        const int32_t s = hits_[lo++];
+        CollectEdges(s);
+        removals_.push_back(Removal{s, Circle{T_[s].xc, T_[s].r}});
+        const bool topHit = hi > lo && hits_[hi - 1] == ntri_;
+        MoveTopInto(s);
+        if (topHit) {
+          --hi;
+          hits_[--lo] = s;
+        }
+      }
+      return;
+    }
+
+    // With coincident triangles waiting, their tests are interleaved in slot
+    // order with the removals.
+    waiting_.clear();
+    for (int32_t k : pending_) waiting_.push_back(slotOf_[static_cast<size_t>(k)]);
+    std::sort(waiting_.begin(), waiting_.end());
+    size_t wlo = 0, whi = waiting_.size();
+    const double xp = points_.X(i);
+    auto test_coincident = [&](int32_t s, Circle before) {
+      report_();
+      if (circle::Passed(before.xc, before.r, xp)) info_[static_cast<size_t>(s)].complAt = i;
+    };
+    for (;;) {
+      const int32_t h = lo < hi ? hits_[lo] : INT32_MAX;
+      const int32_t w = wlo < whi ? waiting_[wlo] : INT32_MAX;
+      if (h == INT32_MAX && w == INT32_MAX) break;
+      if (w < h) {
+        ++wlo;
+        test_coincident(w, CircleBefore(w - 1, w - 1, i));
+        continue;
+      }
+      const int32_t s = hits_[lo++];
+      CollectEdges(s);
+      const Circle removed{T_[s].xc, T_[s].r};
+      removals_.push_back(Removal{s, removed});
+      const bool topHit = hi > lo && hits_[hi - 1] == ntri_;
+      const bool topWaiting = !topHit && s != ntri_ && whi > wlo && waiting_[whi - 1] == ntri_;
+      MoveTopInto(s);
+      if (topHit) {
+        --hi;
+        hits_[--lo] = s;
+      } else if (topWaiting) {
+        // Moved into the hole and tested right after the removed triangle.
+        --whi;
+        test_coincident(s, removed);
+      }
+    }
+  }
+
+  // Whether the scan of point i tests the triangle in slot s: it does until
+  // the triangle is complete.
+  bool Tested(int32_t s, int32_t i) const {
+    const dTriangle& t = T_[s];
+    if (t.PreCalc != 1) return info_[static_cast<size_t>(s)].complAt >= i;
+    // Made after the scan of its last corner (the super-triangle before the
+    // first scan), then complete at the first point past its circle.
+    const int32_t made = t.vv2 > nvert_ ? 0 : t.vv2;
+    return made >= i - 1 || !circle::Passed(t.xc, t.r, points_.X(i - 1));
+  }
+
+  // The circle values the scan of point i holds after its tests in the slots
+  // up to `finished` (of the removals, those in slots up to `removed`): those
+  // of the last such test that left a circle, or of the scan before.
+  Circle CircleBefore(int32_t finished, int32_t removed, int32_t i) {
+    int32_t limit = finished;
+    for (;;) {
+      // a: the highest slot up to the limit whose final triangle this scan tested.
+      int32_t a = bits_.HighestAtOrBelow(limit);
+      while (a > 0 && !Tested(a, i)) {
+        bits_.Clear(a);  // complete before this scan, never tested again
+        a = bits_.HighestAtOrBelow(a - 1);
+      }
+      // b: the slot of the last removal up to its limit.
+      auto it = std::upper_bound(removals_.begin(), removals_.end(), removed,
+                                 [](int32_t v, const Removal& r) { return v < r.slot; });
+      const int32_t b = it == removals_.begin() ? 0 : std::prev(it)->slot;
+      if (a == 0 && b == 0) return last_;
+      if (b > a) return std::prev(it)->circle;
+      const dTriangle& t = T_[a];
+      if (t.PreCalc == 1) return Circle{t.xc, t.r};
+      // A coincident triangle leaves the circle values as they were.
+      if (b == a) return std::prev(it)->circle;
+      limit = removed = a - 1;
+    }
+  }
+
+  dVertex* V_;
+  dTriangle* T_;
+  int32_t nvert_;
+  Report report_;
+  PointIndex points_;
+  SlotBits bits_;               // slots that may still be tested
+  struct SlotInfo {
+    int32_t complAt = kNever;  // coincident triangles: the scan that completed it
+    int32_t ticket = -1;       // the triangle's ticket, or -1
+  };
+  std::vector<SlotInfo> info_;  // per slot, moved with the triangle
+  std::vector<int32_t> slotOf_, nextTicket_;  // per ticket
+  int32_t freeTicket_ = -1;
+  std::vector<int32_t> hitHead_;  // per point: tickets of the triangles it removes
+  std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
+  std::vector<int32_t> edges_, hits_, waiting_;  // edges_: pairs of vertex slots
+  std::vector<Removal> removals_;
+  std::vector<std::pair<int32_t, double>> made_;  // new slots with their first rsqr
+  EdgeCanceller canceller_;
+  Circle last_;  // the circle values the previous scan left
+  bool tracking_ = false;  // whether bits_ follows the slots
+  int32_t ntri_ = 0;
+};
+
+}  // namespace
+
+int32_t TDelaunay::Triangulate(int32_t nvert) {
+  coincidences_ = 0;
+  double xmin = Vertex[1].x, xmax = xmin, ymin = Vertex[1].y, ymax = ymin;
+  zMin = zMax = Vertex[1].z;
+  for (int32_t i = 2; i <= nvert; ++i) {
+    const dVertex& v = Vertex[i];
+    if (v.x < xmin) xmin = v.x;
+    if (v.x > xmax) xmax = v.x;
+    if (v.y < ymin) ymin = v.y;
+    if (v.y > ymax) ymax = v.y;
+    if (v.z < zMin) zMin = v.z;
+    if (v.z > zMax) zMax = v.z;
+  }
+  const double dx = static_cast<double>(ext(xmax) - xmin);
+  const double dy = static_cast<double>(ext(ymax) - ymin);
+  const double dmax = dx > dy ? dx : dy;
+  const double xmid = static_cast<double>(std::trunc((ext(xmax) + xmin) / 2));
+  const double ymid = static_cast<double>(std::trunc((ext(ymax) + ymin) / 2));
+  Vertex[nvert + 1].x = static_cast<double>(ext(xmid) - 2 * ext(dmax));
+  Vertex[nvert + 1].y = static_cast<double>(ext(ymid) - dmax);
+  Vertex[nvert + 2].x = xmid;
+  Vertex[nvert + 2].y = static_cast<double>(ext(ymid) + 2 * ext(dmax));
+  Vertex[nvert + 3].x = static_cast<double>(ext(xmid) + 2 * ext(dmax));
+  Vertex[nvert + 3].y = static_cast<double>(ext(ymid) - dmax);
+
+  auto report = [this] { ReportCoincidence(); };
+  Triangulation<decltype(report)> run(Vertex.get(), Triangle.get(), nvert, report);
+  return run.Run();
+}
+
+}  // namespace Delaunay

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace zelmaro {
+namespace {
+
+int Cli(const std::string& args, std::string& out) {
+  return testing::RunCommand(std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1", out);
+}
+
+// Four reference points of a square, a terrain point on one corner (dropped
+// there as a duplicate), one on the centre, and a point of no horizon.
+constexpr const char* kSquare =
+    "1 1 0 0 5\r\n"
+    "2 1 10 0 6\r\n"
+    "3 1 10 10 7\r\n"
+    "4 0 0 10.004 8\r\n"
+    "5 1 0 10 9\r\n"
+    "6 0 5 5 4.5\r\n"
+    "7 3 5 6 1\r\n";
+
+TEST(CliMesh, EachHorizonAsJson) {
+  testing::TempDir dir;
+  const std::string f = dir.Write("quadrat.asc", kSquare);
+  std::string out;
+  ASSERT_EQ(Cli("mesh " + f + " --horizon reference --json", out), 0) << out;
+  // x is the northing (the file's fourth column); corners are sorted slots.
+  EXPECT_EQ(out,
+            "{\"HowMany\":2,\"zMin\":5,\"zMax\":9,\"coincidences\":0,\"vertices\":["
+            "{\"x\":0,\"y\":10,\"z\":6,\"ID\":2},{\"x\":0,\"y\":0,\"z\":5,\"ID\":1},"
+            "{\"x\":10,\"y\":0,\"z\":9,\"ID\":5},{\"x\":10,\"y\":10,\"z\":7,\"ID\":3}],"
+            "\"triangles\":[[3,2,4],[2,1,4]]}\n");
+  ASSERT_EQ(Cli("mesh " + f + " --json --horizon terrain", out), 0) << out;
+  EXPECT_NE(out.find("\"HowMany\":4,\"zMin\":4.5,\"zMax\":8,"), std::string::npos) << out;
+  EXPECT_NE(out.find("{\"x\":10.004,\"y\":0,\"z\":8,\"ID\":4}"), std::string::npos) << out;
+  EXPECT_EQ(out.find("\"ID\":5"), std::string::npos) << out;
+  EXPECT_EQ(out.find("\"ID\":7"), std::string::npos) << out;
+}
+
+TEST(CliMesh, UsageErrorsExitTwoFailuresOneInGerman) {
+  testing::TempDir dir;
+  const std::string f = dir.Write("quadrat.asc", kSquare);
+  std::string out;
+  EXPECT_EQ(Cli("mesh " + f + " --json", out), 2);
+  EXPECT_EQ(Cli("mesh " + f + " --horizon both --json", out), 2);
+  EXPECT_EQ(Cli("mesh " + f + " --horizon", out), 2);
+  EXPECT_EQ(Cli("mesh --horizon terrain --json", out), 2);
+  EXPECT_EQ(Cli("mesh " + f + " " + f + " --horizon terrain --json", out), 2);
+  const std::string huge = dir.Write("gross.asc", "1 1 0 0 0\r\n2 1 1 1e13 0\r\n");
+  EXPECT_EQ(Cli("mesh " + huge + " --horizon reference --json", out), 1);
+  EXPECT_EQ(out, "Ungültige Gleitkommaoperation\n");
+  // The reader is quiet about a missing file: an empty mesh.
+  ASSERT_EQ(Cli("mesh " + dir.File("fehlt.asc") + " --horizon terrain --json", out), 0);
+  EXPECT_EQ(out,
+            "{\"HowMany\":0,\"zMin\":0,\"zMax\":0,\"coincidences\":0,\"vertices\":[],"
+            "\"triangles\":[]}\n");
+}
+
+}  // namespace
+}  // namespace zelmaro
