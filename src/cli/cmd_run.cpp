@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "text/convert.h"
+#include "text/errors.h"
 #include "text/format.h"
 #include "volume/balance.h"
 #include "volume/number_field.h"
@@ -111,21 +112,25 @@ void Report(const CliHost& host, const std::string& protocol, bool json, const s
     std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
 }
 
+// The program computes quietly on an empty table when the file is missing;
+// a batch call that names a file wants to hear that it is not there.
+bool ReadPointFile(Workspace& ws, const std::string& file) {
+  if (ws.LiesPunkte(file)) return true;
+  std::fprintf(stderr, "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
+               file.c_str());
+  return false;
+}
+
 }  // namespace
 
 int CmdRun(const Args& args) {
   Options o;
   if (int rc = Parse(args, false, o)) return rc;
-  if (ProtocolWouldOverwrite(o.file)) {
-    // The run refuses it; say so before even reading the file.
-    NumberFieldModel field;
-    CliHost host(o.file, o.bem, field);
-    Workspace ws;
-    ToolButton1Click(ws, host);  // throws the refusal
-  }
+  // The run refuses it; say so before even reading the file.
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   Workspace ws;
   // As choosing the file in the program: read it, the field at MinZ.
-  ws.LiesPunkte(o.file);
+  if (!ReadPointFile(ws, o.file)) return 1;
   NumberFieldModel field;
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
@@ -140,10 +145,10 @@ int CmdBalance(const Args& args) {
   Workspace ws;
   NumberFieldModel field;
   CliHost host(o.file, o.bem, field);
-  if (ProtocolWouldOverwrite(o.file)) ToolButton1Click(ws, host);  // throws the refusal
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   // As choosing the file with "...": the field at MinZ, limits equal. That
   // selection's own run is left out; the balance's runs replace it anyway.
-  ws.LiesPunkte(o.file);
+  if (!ReadPointFile(ws, o.file)) return 1;
   field.SetValue(ws.bounds.MinZ);
   int runs = 0;
   auto run = [&] {

@@ -44,6 +44,12 @@ class EZeroDivide : public EZelmaroError {
   EZeroDivide() : EZelmaroError("Gleitkommadivision durch Null") {}
 };
 
+// A result beyond the double range (coordinates of absurd size).
+class EOverflow : public EZelmaroError {
+ public:
+  EOverflow() : EZelmaroError("Gleitkommaüberlauf") {}
+};
+
 class ERangeError : public EZelmaroError {
  public:
   ERangeError() : EZelmaroError("Fehler bei Bereichsprüfung") {}

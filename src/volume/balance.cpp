@@ -40,6 +40,7 @@ void Balance(Workspace& ws, NumberFieldModel& field, const std::function<void()>
                         " hat keine Dreiecke (Fläche 0 m2): ein Massenausgleich ist nicht "
                         "möglich.");
     H0 = static_cast<double>(ext(volume) / area + field.Value());
+    if (!std::isfinite(H0)) throw EOverflow();  // a vanishing area
     if (b.correct_before_test) field.SetValue(H0);
     const double residual = ws.*b.volume;
     if (std::fabs(residual) < kThreshold) return;

@@ -1,7 +1,9 @@
 #include "volume/horizon.h"
 
+#include <charconv>
 #include <cmath>
 
+#include "text/errors.h"
 #include "text/format.h"
 
 namespace zelmaro {
@@ -10,6 +12,27 @@ namespace {
 // Expressions are evaluated with a 64-bit significand and rounded to double
 // where they are stored, as in the triangulation.
 using ext = long double;
+
+// Right-aligns [b, e) in width columns; a wider text widens the line.
+void AppendPadded(std::string& out, const char* b, const char* e, int width) {
+  const int n = static_cast<int>(e - b);
+  if (n < width) out.append(static_cast<size_t>(width - n), ' ');
+  out.append(b, e);
+}
+
+void AppendInt(std::string& out, int32_t v, int width) {
+  char buf[16];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  AppendPadded(out, buf, r.ptr, width);
+}
+
+// Fixed notation with two decimals from to_chars is exactly rounded: the
+// same digits printf gives (halves of the binary value to even).
+void AppendFixed2(std::string& out, double v, int width) {
+  char buf[400];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+  AppendPadded(out, buf, r.ptr, width);
+}
 
 bool IsReference(int8_t code) { return code == 1; }
 bool IsTerrain(int8_t code) { return code == 0 || code == 1; }
@@ -20,6 +43,25 @@ const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &Workspace::Mesh0
                                 true};
 const Horizon kTerrain{"Gelände", IsTerrain, &Workspace::Mesh1, &Workspace::SumA1,
                        ResultField::EditA1, ResultField::EditM1, false};
+
+std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma) {
+  if (!std::isfinite(A) || !std::isfinite(Ma))
+    return Format("%4d %10d %10d %10d %10.2f %10.2f", t, nr0, nr1, nr2, A, Ma);
+  std::string line;
+  line.reserve(64);
+  AppendInt(line, t, 4);
+  line += ' ';
+  AppendInt(line, nr0, 10);
+  line += ' ';
+  AppendInt(line, nr1, 10);
+  line += ' ';
+  AppendInt(line, nr2, 10);
+  line += ' ';
+  AppendFixed2(line, A, 10);
+  line += ' ';
+  AppendFixed2(line, Ma, 10);
+  return line;
+}
 
 void ProtocolOutput::Lines(std::initializer_list<std::string> group) {
   for (const std::string& line : group) file_.WriteLine(line);
@@ -68,7 +110,10 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
     sumA = static_cast<double>(ext(sumA) + A);
     const double Ma = static_cast<double>(((ext(p0.Z) + p1.Z + p2.Z) / 3 - H0) * A);
     V = static_cast<double>(ext(V) + Ma);
-    out.Line(Format("%4d %10d %10d %10d %10.2f %10.2f", t, p0.NR, p1.NR, p2.NR, A, Ma));
+    // Only coordinates near the double range get here; an overflow is an
+    // error, never an "inf" in the protocol.
+    if (!std::isfinite(sumA) || !std::isfinite(V)) throw EOverflow();
+    out.Line(TriangleLine(t, p0.NR, p1.NR, p2.NR, A, Ma));
   }
 
   HorizonResult r;

@@ -45,6 +45,11 @@ inline constexpr const char* kColumnHeader =
     "Masche    Punkt      Punkt      Punkt  Fläche m2   Masse m3";
 inline constexpr const char* kRule = "-----------------------------------------------------------";
 
+// One triangle's line, "%4d %10d %10d %10d %10.2f %10.2f" of its number, the
+// corners' point numbers, its area and its volume; built without printf
+// because a large run writes millions of them.
+std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma);
+
 struct HorizonResult {
   double volume = 0;
   std::string area_text;    // as shown in the area field

@@ -41,6 +41,10 @@ void NumberFieldModel::UserEdited(const std::string& text) {
   Take(v, false);
 }
 
+void NumberFieldModel::EditingFinished() {
+  if (!Trim(text_).empty()) text_ = Format("%.3f", value_);
+}
+
 void NumberFieldModel::StepBy(double delta) { SetValue(value_ + delta); }
 
 }  // namespace zelmaro

@@ -32,6 +32,11 @@ class NumberFieldModel {
   // other than the held value makes it the value (clamped) and raises the
   // event. A text that is no number leaves the value.
   void UserEdited(const std::string& text);
+  // The end of the user's edit (Enter, leaving the field): a typed text that
+  // is no number, or whose number was clamped, gives way to the value held,
+  // so the field and the protocol show the height actually computed with.
+  // An empty text stays empty. Raises nothing: the value does not change.
+  void EditingFinished();
   // The user's steps (arrow and page keys, wheel): value + delta.
   void StepBy(double delta);
 

@@ -1,5 +1,7 @@
 #include "volume/run.h"
 
+#include <sys/stat.h>
+
 #include "text/convert.h"
 #include "text/errors.h"
 #include "text/format.h"
@@ -23,6 +25,23 @@ size_t LastCharsStart(const std::string& s, int n) {
   }
   return pos;
 }
+
+bool EndsInLst(const std::string& point_file) {
+  const size_t start = LastCharsStart(point_file, 3);
+  if (start == std::string::npos || point_file.size() - start != 3) return false;
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  return upper(point_file[start]) == 'L' && upper(point_file[start + 1]) == 'S' &&
+         upper(point_file[start + 2]) == 'T';
+}
+
+// A point file reached through a link under the protocol's name is the same
+// file by another name.
+bool SameFile(const std::string& point_file, const std::string& protocol) {
+  struct stat a {}, b {};
+  if (point_file.empty() || ::stat(point_file.c_str(), &a) != 0) return false;
+  if (::stat(protocol.c_str(), &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 }  // namespace
 
 std::string ProtocolFileName(const std::string& point_file) {
@@ -31,22 +50,27 @@ std::string ProtocolFileName(const std::string& point_file) {
   return point_file.substr(0, start) + "LST";
 }
 
+std::string OwnProtocolRefusal(const std::string& point_file) {
+  if (EndsInLst(point_file))
+    return "Die Punktdatei '" + point_file +
+           "' endet auf LST und würde von ihrer eigenen Protokolldatei überschrieben. Die "
+           "Berechnung wird nicht ausgeführt; bitte die Punktdatei umbenennen.";
+  const std::string protocol = ProtocolFileName(point_file);
+  if (SameFile(point_file, protocol))
+    return "Die Protokolldatei '" + protocol + "' ist dieselbe Datei wie die Punktdatei '" +
+           point_file + "' und würde sie überschreiben. Die Berechnung wird nicht ausgeführt.";
+  return "";
+}
+
 bool ProtocolWouldOverwrite(const std::string& point_file) {
-  const size_t start = LastCharsStart(point_file, 3);
-  if (start == std::string::npos || point_file.size() - start != 3) return false;
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  return upper(point_file[start]) == 'L' && upper(point_file[start + 1]) == 'S' &&
-         upper(point_file[start + 2]) == 'T';
+  return !OwnProtocolRefusal(point_file).empty();
 }
 
 void ToolButton1Click(Workspace& ws, RunHost& host) {
   const std::string point_file = host.PointFileName();
   // Its protocol would be the point file itself, emptied before it is read.
-  if (ProtocolWouldOverwrite(point_file))
-    throw ELimitError("Die Punktdatei '" + point_file +
-                      "' endet auf LST und würde von ihrer eigenen Protokolldatei "
-                      "überschrieben. Die Berechnung wird nicht ausgeführt; bitte die "
-                      "Punktdatei umbenennen.");
+  const std::string refusal = OwnProtocolRefusal(point_file);
+  if (!refusal.empty()) throw ELimitError(refusal);
 
   TextFileWriter f1;
   f1.Create(ProtocolFileName(point_file));  // a failure here changes nothing
@@ -67,7 +91,13 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
                     ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
     f1.Close();
   } catch (...) {
-    // What was written so far stays visible.
+    // What was written so far stays, in the file as in the pane. After a
+    // failed write the file is closed already and this does nothing.
+    try {
+      f1.Close();
+    } catch (const EInOutError&) {
+      // The first failure is the one reported.
+    }
     host.ShowProtocol(pane);
     throw;
   }

@@ -33,9 +33,12 @@ std::string VersionText();
 // The protocol file's name: the point file name without its last three
 // characters, followed by "LST"; "LST" alone for a shorter name.
 std::string ProtocolFileName(const std::string& point_file);
-// True when the point file's own name ends in "LST" (any letter case): its
-// protocol would replace it before it is read, so the run refuses it.
+// True when the point file's own name ends in "LST" (any letter case), or
+// when the protocol's name is a link to the point file: the protocol would
+// replace it before it is read, so the run refuses it.
 bool ProtocolWouldOverwrite(const std::string& point_file);
+// The German message of that refusal, empty when the run may go ahead.
+std::string OwnProtocolRefusal(const std::string& point_file);
 
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.

@@ -1,0 +1,105 @@
+// A complete computation run: read the point file, triangulate and compute
+// both horizons, write the protocol. Seconds per run and protocol MB/s.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "text/format.h"
+#include "text/textfile.h"
+#include "volume/horizon.h"
+#include "volume/run.h"
+
+namespace {
+
+// A survey-like dump heap: one point in three on the reference horizon, the
+// others terrain, heights of a gentle mound.
+std::string MakeFile(int points) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  std::string name = (dir / ("zelmaro-bench-run-" + std::to_string(points) + ".asc")).string();
+  if (std::filesystem::exists(name)) return name;
+  std::mt19937_64 rnd(7);
+  std::uniform_real_distribution<double> d(0, 1000);
+  std::string text;
+  text.reserve(static_cast<size_t>(points) * 61);
+  for (int i = 1; i <= points; ++i) {
+    const double y = d(rnd), x = d(rnd);
+    const double z = 280 + 15 * (1 - ((x - 500) * (x - 500) + (y - 500) * (y - 500)) / 5e5);
+    text += zelmaro::Format("%16d %5d %12.3f %12.3f %10.3f\r\n", i, i % 3 == 0 ? 1 : 0,
+                            3486000 + y, 5656000 + x, z);
+  }
+  std::FILE* f = std::fopen(name.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  return name;
+}
+
+class QuietHost : public zelmaro::RunHost {
+ public:
+  explicit QuietHost(std::string file) : file_(std::move(file)) {}
+  std::string PointFileName() override { return file_; }
+  std::string ProjectDesignation() override { return "Benchmark"; }
+  double ReferenceHeight() override { return 285; }
+  std::string ReferenceHeightText() override { return "285.000"; }
+  void ShowProtocol(const std::vector<std::string>& lines) override { shown = lines.size(); }
+  void SetResultField(zelmaro::ResultField, const std::string&) override {}
+  void Coincidence() override {}
+  size_t shown = 0;
+
+ private:
+  std::string file_;
+};
+
+void BM_ComputationRun(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  const std::string file = MakeFile(points);
+  QuietHost host(file);
+  zelmaro::Workspace ws;
+  for (auto _ : state) {
+    zelmaro::ToolButton1Click(ws, host);
+    benchmark::DoNotOptimize(ws.m1);
+  }
+  const double bytes =
+      static_cast<double>(std::filesystem::file_size(zelmaro::ProtocolFileName(file)));
+  state.counters["triangles"] = ws.Mesh0->HowMany + ws.Mesh1->HowMany;
+  state.counters["protocol_MB"] = bytes / 1e6;
+  state.counters["protocol_MB/s"] = benchmark::Counter(
+      bytes * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ComputationRun)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Arg(400000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// The protocol alone: formatting and writing the triangle lines, the part of
+// a run that does not depend on the triangulation.
+void BM_ProtocolLines(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string file =
+      (std::filesystem::temp_directory_path() / "zelmaro-bench-protocol.LST").string();
+  std::vector<std::string> pane;
+  pane.reserve(static_cast<size_t>(lines));
+  for (auto _ : state) {
+    zelmaro::TextFileWriter f;
+    f.Create(file);
+    pane.clear();
+    zelmaro::ProtocolOutput out(f, pane);
+    for (int t = 1; t <= lines; ++t)
+      out.Line(zelmaro::TriangleLine(t, t + 1, t + 2, t + 3, 0.37 * (t % 1000), -12.5 + 0.01 * t));
+    f.Close();
+  }
+  const double bytes = static_cast<double>(std::filesystem::file_size(file));
+  state.counters["lines/s"] = benchmark::Counter(
+      static_cast<double>(lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["MB/s"] = benchmark::Counter(
+      bytes * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProtocolLines)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

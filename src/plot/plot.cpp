@@ -1,0 +1,219 @@
+#include "plot/plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "text/convert.h"
+#include "text/format.h"
+
+namespace zelmaro {
+
+namespace {
+
+using ext = long double;
+
+bool Usable(double mf) { return std::isfinite(mf) && mf != 0; }
+
+bool InPlot(ext v) { return std::isfinite(v) && std::fabs(v) <= kMaxPlotCoordinate; }
+
+// Round (halves to even) of an extended quotient; false when the pixel lies
+// beyond any image.
+bool RoundCoord(ext q, int32_t& out) {
+  const ext r = std::nearbyint(q);
+  if (!InPlot(r)) return false;
+  out = static_cast<int32_t>(r);
+  return true;
+}
+
+bool TruncCoord(ext q, int32_t& out) {
+  const ext t = std::trunc(q);
+  if (!InPlot(t)) return false;
+  out = static_cast<int32_t>(t);
+  return true;
+}
+
+// A mesh corner: column from the easting y, row from the northing x.
+bool CornerPixel(const Delaunay::dVertex& v, const ViewValues& view, int32_t YDir, TPoint& p) {
+  int32_t row = 0;
+  if (!TruncCoord((ext(v.y) - view.YOffset) / view.MF, p.x)) return false;
+  if (!TruncCoord((ext(v.x) - view.XOFFset) / view.MF, row)) return false;
+  p.y = row * YDir;
+  return true;
+}
+
+// A contour end: here the direction enters before the division.
+bool ContourPixel(const Delaunay::TPunkt& c, const ViewValues& view, int32_t YDir, TPoint& p) {
+  return TruncCoord((ext(c.Y) - view.YOffset) / view.MF, p.x) &&
+         TruncCoord((ext(c.X) - view.XOFFset) * YDir / view.MF, p.y);
+}
+
+bool ValidVertex(int32_t v) { return v >= 0 && v <= Delaunay::MaxVertices; }
+
+void DrawTriangles(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewValues& view,
+                   int32_t YDir) {
+  const int32_t n = std::min(mesh.HowMany, Delaunay::MaxTriangles);
+  for (int32_t t = 1; t <= n; ++t) {
+    const Delaunay::dTriangle& tri = mesh.Triangle[t];
+    if (!ValidVertex(tri.vv0) || !ValidVertex(tri.vv1) || !ValidVertex(tri.vv2)) continue;
+    TPoint corners[3];
+    if (!CornerPixel(mesh.Vertex[tri.vv0], view, YDir, corners[0]) ||
+        !CornerPixel(mesh.Vertex[tri.vv1], view, YDir, corners[1]) ||
+        !CornerPixel(mesh.Vertex[tri.vv2], view, YDir, corners[2]))
+      continue;
+    canvas.Polygon(corners);
+  }
+}
+
+void DrawContours(TCanvas& canvas, Delaunay::TDelaunay& mesh, const std::string& interval_text,
+                  const ViewValues& view, int32_t YDir) {
+  // The levels are set twice, each time from the text read anew.
+  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
+  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
+  mesh.CalculateContours();
+  mesh.SortContourLines();
+
+  const Delaunay::TContourSetup& c = mesh.Contour;
+  const auto points = static_cast<int64_t>(c.Points.size());
+  const int64_t levels = std::min<int64_t>(c.NoLevels, static_cast<int64_t>(c.Contours.size()));
+  for (int64_t i = 0; i < levels; ++i) {
+    for (const Delaunay::TLine& line : c.Contours[static_cast<size_t>(i)]) {
+      if (line.sp < 0 || line.sp >= points || line.ep < 0 || line.ep >= points) continue;
+      TPoint from, to;
+      if (!ContourPixel(c.Points[static_cast<size_t>(line.sp)], view, YDir, from) ||
+          !ContourPixel(c.Points[static_cast<size_t>(line.ep)], view, YDir, to))
+        continue;
+      canvas.MoveTo(from.x, from.y);
+      canvas.LineTo(to.x, to.y);
+    }
+  }
+}
+
+void DrawFrame(TCanvas& canvas, double& PlotMF, const std::string& masstab, const ViewValues& view,
+               TPlotTarget& target) {
+  PlotMF = static_cast<double>(ext(StrToFloat(Trim(masstab))) / 1000);
+  const TPrinterDevice dev = target.PrinterDevice();
+  if (dev.LogPixelsX <= 0 || dev.LogPixelsY <= 0)
+    throw EPrinter("Der Drucker meldet keine Auflösung");
+  if (!Usable(view.MF)) return;
+  // 25.4 enters as an extended constant, like every literal of the expression.
+  int32_t right = 0, bottom = 0;
+  if (!RoundCoord(ext(dev.PageWidth) * 25.4L / dev.LogPixelsX / view.MF * PlotMF, right) ||
+      !RoundCoord(ext(dev.PageHeight) * 25.4L / dev.LogPixelsY / view.MF * PlotMF, bottom))
+    return;
+  canvas.SetPenStyle(TPenStyle::psDash);
+  canvas.SetPenColor(clRed);
+  canvas.SetBrushStyle(TBrushStyle::bsClear);
+  canvas.Rectangle(0, 0, right, bottom);
+  target.RepaintScreen();
+  canvas.SetPenStyle(TPenStyle::psSolid);
+}
+
+void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& s,
+          TPlotTarget& target, double& OldMF, bool& printing) {
+  ViewValues& view = ws.view;
+  TCanvas* canvas = nullptr;
+  int32_t XMax = 0, YMax = 0, YDir = 0;
+  if (Display == 0) {
+    XMax = target.ScreenWidth();
+    YMax = target.ScreenHeight();
+    canvas = &target.ScreenCanvas(XMax, YMax);
+    canvas->SetFontSize(8);
+    YDir = -1;
+  } else {
+    canvas = &target.BeginDoc();
+    printing = true;
+    const TPrinterDevice dev = target.PrinterDevice();
+    XMax = dev.HorzSize;
+    YMax = dev.VertSize;
+    canvas->SetFontSize(4);
+    view.MF = static_cast<double>(ext(view.MF) / 5);
+    YDir = 1;
+  }
+  TCanvas& c = *canvas;
+  const TColor AktColor = c.PenColor();
+
+  c.SetBrushStyle(TBrushStyle::bsSolid);
+  c.SetBrushColor(clWhite);
+  c.FillRect(0, 0, XMax, YMax);
+
+  c.SetPenWidth(1);
+  c.SetPenStyle(TPenStyle::psSolid);
+  c.SetBrushStyle(TBrushStyle::bsClear);
+  c.SetFontName("Arial");
+  c.SetFontColor(clBlack);
+
+  const bool usable = Usable(view.MF);
+  if (usable) {
+    for (int i = 1; i <= High(ws.P); ++i) {
+      const TPunkt& p = ws.P[static_cast<size_t>(i)];
+      int32_t row = 0, XB = 0;
+      if (!RoundCoord((ext(p.X) - view.XOFFset) / view.MF, row) ||
+          !RoundCoord((ext(p.Y) - view.YOffset) / view.MF, XB))
+        continue;
+      const int32_t YB = row * YDir;
+      if (s.PNR) c.TextOut(XB + 10, YB + 10 * YDir, Format("%d", p.NR));
+      if (s.Z) c.TextOut(XB + 10, YB + 10 * YDir, Format("%7.3f", p.Z));
+      c.SetPenColor(clBlack);
+      c.Ellipse(XB - 1, YB - 1, XB + 1, YB + 1);
+    }
+
+    Delaunay::TDelaunay* const mesh0 = ws.Mesh0.get();
+    Delaunay::TDelaunay* const mesh1 = ws.Mesh1.get();
+    if (s.Mesh0 && mesh0 && mesh0->HowMany > 0) {
+      c.SetPenColor(clBlue);
+      DrawTriangles(c, *mesh0, view, YDir);
+    }
+    if (s.Mesh1 && mesh1 && mesh1->HowMany > 0) {
+      c.SetPenColor(clRed);
+      DrawTriangles(c, *mesh1, view, YDir);
+    }
+    if (s.Isoline) {
+      if (s.Mesh0 && mesh0) {
+        c.SetPenColor(clBlue);
+        DrawContours(c, *mesh0, s.HLIntervall, view, YDir);
+      }
+      if (s.Mesh1 && mesh1) {
+        c.SetPenColor(clMaroon);
+        DrawContours(c, *mesh1, s.HLIntervall, view, YDir);
+      }
+    }
+  }
+
+  if (s.OutputArea && Display == 0) DrawFrame(c, PlotMF, s.Masstab, view, target);
+
+  if (Display != 0) {
+    printing = false;
+    target.EndDoc();
+    view.MF = OldMF;
+    Display = 0;
+  }
+  c.SetPenColor(AktColor);
+}
+
+}  // namespace
+
+double ContourInterval(const std::string& text) {
+  double v = 0;
+  return TryStrToFloat(text, v) ? v : 1.0;
+}
+
+void ZeigPPunkte(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& settings,
+                 TPlotTarget& target) {
+  double OldMF = ws.view.MF;
+  bool printing = false;
+  try {
+    Draw(ws, Display, PlotMF, settings, target, OldMF, printing);
+  } catch (...) {
+    // A failed print prints nothing and leaves the screen as the target,
+    // with the view as it was.
+    if (Display != 0) {
+      if (printing) target.AbortDoc();
+      ws.view.MF = OldMF;
+      Display = 0;
+    }
+    throw;
+  }
+}
+
+}  // namespace zelmaro

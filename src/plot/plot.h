@@ -1,0 +1,44 @@
+#pragma once
+// The plot of the page "Punktgrafik": points, labels, both meshes, their
+// contour lines and the output-area frame, drawn onto the screen's bitmap or
+// a printer page.
+#include <cstdint>
+#include <string>
+
+#include "plot/canvas.h"
+#include "volume/workspace.h"
+
+namespace zelmaro {
+
+// What the tool bar and the page's edit fields say at the moment of drawing.
+struct TPlotSettings {
+  bool PNR = false;         // point numbers
+  bool Z = false;           // heights
+  bool Mesh0 = false;       // reference horizon: triangles and contour lines
+  bool Mesh1 = false;       // terrain: triangles and contour lines
+  bool Isoline = false;     // contour lines of the shown meshes
+  bool OutputArea = false;  // the frame of one printed page (screen only)
+  std::string HLIntervall = "0.1";  // contour interval
+  std::string Masstab = "1000";     // plot scale denominator
+};
+
+// Pixel coordinates farther than this from the image's corner are never
+// visible; an element reaching beyond is left out rather than wrapped.
+constexpr int32_t kMaxPlotCoordinate = 1 << 30;
+
+// The contour interval of the text: a number with "." as decimal separator,
+// 1.0 for anything else.
+double ContourInterval(const std::string& text);
+
+// Redraws everything onto the target that Display selects: 0 the screen,
+// otherwise the printer. A print divides MF by 5 while it runs and restores
+// it exactly, and leaves Display 0 whether it succeeds or fails. PlotMF
+// receives the scale denominator / 1000 whenever the frame is drawn.
+//
+// An MF of 0 or one that is not finite leaves only the white background:
+// every coordinate would divide by it. The frame's scale text is still read,
+// so a malformed one is still reported.
+void ZeigPPunkte(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& settings,
+                 TPlotTarget& target);
+
+}  // namespace zelmaro

@@ -1,0 +1,198 @@
+#include "ui/PlotCanvas.h"
+
+#include <QFontMetricsF>
+#include <QPolygonF>
+#include <QPrinter>
+#include <cmath>
+#include <vector>
+
+namespace zelmaro::ui {
+
+namespace {
+
+QColor ToQColor(TColor c) { return QColor(c.r, c.g, c.b); }
+
+}  // namespace
+
+QtCanvas::QtCanvas(QPainter& painter, double dots_per_unit_x, double dots_per_unit_y, bool y_up,
+                   double dots_per_point)
+    : painter_(painter),
+      sx_(dots_per_unit_x),
+      sy_(y_up ? -dots_per_unit_y : dots_per_unit_y),
+      screen_(dots_per_unit_x == 1 && dots_per_unit_y == 1 && !y_up),
+      dots_per_point_(dots_per_point) {
+  ApplyPen();
+  ApplyBrush();
+}
+
+QPointF QtCanvas::Map(int x, int y) const { return QPointF(x * sx_, y * sy_); }
+
+QRectF QtCanvas::MapRect(int left, int top, int right, int bottom) const {
+  return QRectF(Map(left, top), Map(right, bottom)).normalized();
+}
+
+void QtCanvas::ApplyPen() {
+  if (!Active()) return;
+  QPen pen(ToQColor(pen_color_));
+  // A width of 1 is one pixel on the screen and 0.1 mm on paper.
+  pen.setWidthF(screen_ ? pen_width_ : pen_width_ * std::fabs(sx_));
+  if (pen_style_ == TPenStyle::psDash) {
+    pen.setStyle(Qt::CustomDashLine);
+    pen.setDashPattern({18, 6});  // long dashes, as the frame is usually seen
+  } else {
+    pen.setStyle(Qt::SolidLine);
+  }
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter_.setPen(pen);
+}
+
+void QtCanvas::ApplyBrush() {
+  if (!Active()) return;
+  if (brush_style_ == TBrushStyle::bsClear)
+    painter_.setBrush(Qt::NoBrush);
+  else
+    painter_.setBrush(ToQColor(brush_color_));
+}
+
+void QtCanvas::SetPenColor(TColor color) {
+  pen_color_ = color;
+  ApplyPen();
+}
+
+void QtCanvas::SetPenWidth(int width) {
+  pen_width_ = width;
+  ApplyPen();
+}
+
+void QtCanvas::SetPenStyle(TPenStyle style) {
+  pen_style_ = style;
+  ApplyPen();
+}
+
+void QtCanvas::SetBrushColor(TColor color) {
+  brush_color_ = color;
+  ApplyBrush();
+}
+
+void QtCanvas::SetBrushStyle(TBrushStyle style) {
+  brush_style_ = style;
+  ApplyBrush();
+}
+
+void QtCanvas::SetFontName(const std::string& name) { font_name_ = QString::fromStdString(name); }
+void QtCanvas::SetFontSize(int points) { font_size_ = points; }
+void QtCanvas::SetFontColor(TColor color) { font_color_ = color; }
+
+void QtCanvas::FillRect(int left, int top, int right, int bottom) {
+  if (!Active()) return;
+  painter_.fillRect(MapRect(left, top, right, bottom), ToQColor(brush_color_));
+}
+
+void QtCanvas::TextOut(int x, int y, const std::string& text) {
+  if (!Active()) return;
+  QFont font(font_name_);
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(font_size_ * dots_per_point_))));
+  painter_.setFont(font);
+  const QFontMetricsF metrics(font, painter_.device());
+  const QPointF at = Map(x, y);
+  painter_.save();
+  painter_.setPen(ToQColor(font_color_));
+  painter_.setBackgroundMode(Qt::TransparentMode);
+  painter_.drawText(QPointF(at.x(), at.y() + metrics.ascent()), QString::fromStdString(text));
+  painter_.restore();
+}
+
+void QtCanvas::Ellipse(int left, int top, int right, int bottom) {
+  if (!Active()) return;
+  painter_.drawEllipse(MapRect(left, top, right, bottom));
+}
+
+void QtCanvas::Polygon(std::span<const TPoint> corners) {
+  if (!Active()) return;
+  QPolygonF polygon;
+  polygon.reserve(static_cast<qsizetype>(corners.size()));
+  for (const TPoint& p : corners) polygon << Map(p.x, p.y);
+  painter_.drawPolygon(polygon);
+}
+
+void QtCanvas::MoveTo(int x, int y) { pos_ = QPoint(x, y); }
+
+void QtCanvas::LineTo(int x, int y) {
+  if (Active()) painter_.drawLine(Map(pos_.x(), pos_.y()), Map(x, y));
+  pos_ = QPoint(x, y);
+}
+
+void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
+  if (!Active()) return;
+  QRectF r = MapRect(left, top, right, bottom);
+  // On the screen right and bottom are the first pixels outside, so that a
+  // frame of 406 pixels covers 406 columns.
+  if (screen_) r.adjust(0, 0, -1, -1);
+  painter_.drawRect(r);
+}
+
+// ---------------------------------------------------------------------------
+
+QtPlotTarget::QtPlotTarget(QSize page_size, QImage& bitmap, QPrinter& printer)
+    : page_size_(page_size), bitmap_(bitmap), printer_(printer) {}
+
+QtPlotTarget::~QtPlotTarget() {
+  if (page_painter_.isActive()) AbortDoc();
+  if (screen_painter_.isActive()) screen_painter_.end();
+}
+
+TCanvas& QtPlotTarget::ScreenCanvas(int width, int height) {
+  // A page not laid out yet has no size; the bitmap keeps at least one pixel.
+  bitmap_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+  bitmap_.fill(Qt::white);
+  screen_painter_.begin(&bitmap_);
+  screen_painter_.setRenderHint(QPainter::Antialiasing, false);
+  // Font sizes in points at the 96 pixels per inch the window is laid out for.
+  screen_canvas_ = std::make_unique<QtCanvas>(screen_painter_, 1, 1, false, 96.0 / 72.0);
+  return *screen_canvas_;
+}
+
+// The bitmap reaches the image when the redraw ends; the frame, the only
+// thing drawn after this, is the last element anyway.
+void QtPlotTarget::RepaintScreen() {}
+
+TPrinterDevice QtPlotTarget::PrinterDevice() {
+  TPrinterDevice d;
+  d.PageWidth = printer_.width();
+  d.PageHeight = printer_.height();
+  d.LogPixelsX = printer_.logicalDpiX();
+  d.LogPixelsY = printer_.logicalDpiY();
+  d.HorzSize = printer_.widthMM();
+  d.VertSize = printer_.heightMM();
+  if (!printer_.isValid() || d.PageWidth <= 0 || d.PageHeight <= 0)
+    throw EPrinter("Kein Drucker verfügbar");
+  return d;
+}
+
+TCanvas& QtPlotTarget::BeginDoc() {
+  if (!page_painter_.begin(&printer_)) throw EPrinter("Der Druckauftrag konnte nicht gestartet werden");
+  const double ux = printer_.logicalDpiX() / 254.0;
+  const double uy = printer_.logicalDpiY() / 254.0;
+  page_painter_.setRenderHint(QPainter::Antialiasing, true);
+  page_canvas_ = std::make_unique<QtCanvas>(page_painter_, ux, uy, true, printer_.logicalDpiY() / 72.0);
+  return *page_canvas_;
+}
+
+void QtPlotTarget::EndDoc() {
+  if (!page_painter_.end()) throw EPrinter("Der Druckauftrag wurde vom Drucker abgewiesen");
+}
+
+void QtPlotTarget::AbortDoc() {
+  printer_.abort();
+  if (page_painter_.isActive()) page_painter_.end();
+}
+
+bool QtPlotTarget::FinishScreen() {
+  if (!screen_canvas_) return false;
+  if (screen_painter_.isActive()) screen_painter_.end();
+  return true;
+}
+
+}  // namespace zelmaro::ui

@@ -1,0 +1,913 @@
+#include "ui/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QHash>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <QWindow>
+#include <algorithm>
+#include <array>
+#include <clocale>
+#include <cmath>
+
+#include "plot/plot.h"
+#include "points/grid.h"
+#include "points/writer.h"
+#include "ui/NumberBox.h"
+#include "ui/PlotCanvas.h"
+#include "ui/Unit2.h"
+#include "ui/icons.h"
+#include "ui/ui_common.h"
+#include "volume/balance.h"
+
+using zelmaro::ui::IconId;
+using zelmaro::ui::MakeIcon;
+using zelmaro::ui::TahomaFont;
+
+namespace {
+
+constexpr int kEditHeight = 21;
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
+                    const QString& hint = QString()) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setGeometry(left, top, width, kEditHeight);
+  edit->setFont(TahomaFont(true));
+  if (!hint.isEmpty()) edit->setToolTip(hint);
+  return edit;
+}
+
+// A read-only result field: its numbers stand right-aligned.
+QLineEdit* MakeResultEdit(QWidget* parent, const char* name, int left, int top,
+                          const QString& hint) {
+  QLineEdit* edit = MakeEdit(parent, name, left, top, 100, hint);
+  edit->setReadOnly(true);
+  edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return edit;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setFont(TahomaFont());
+  label->adjustSize();
+  label->move(left, top);
+  return label;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, int left, int top, int width, int height,
+                     const QString& caption) {
+  auto* box = new QGroupBox(caption, parent);
+  box->setObjectName(QString::fromLatin1(name));
+  // The caption sits on the frame line, so that the fixed positions inside
+  // the box leave room for it as designed.
+  box->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+      " left: 7px; padding: 0px 2px; background-color: palette(window); }"));
+  box->setFont(TahomaFont());
+  box->setGeometry(left, top, width, height);
+  return box;
+}
+
+// A cell of the grid's "ID" column: fixed, shown in the header's colour and
+// not editable.
+QTableWidgetItem* FixedCell(const QTableWidget* grid, const QString& text = QString()) {
+  auto* item = new QTableWidgetItem(text);
+  item->setFlags(Qt::ItemIsEnabled);
+  item->setBackground(grid->palette().button());
+  return item;
+}
+
+QWidget* MakeTabSheet(const char* name) {
+  auto* page = new QWidget;
+  page->setObjectName(QString::fromLatin1(name));
+  return page;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Massenberechnung"));
+  setFont(TahomaFont());
+
+  CreateToolBar();
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setFont(TahomaFont());
+  TabSheet1 = MakeTabSheet("TabSheet1");
+  TabSheet2 = MakeTabSheet("TabSheet2");
+  TabSheet3 = MakeTabSheet("TabSheet3");
+  TabSheet4 = MakeTabSheet("TabSheet4");
+  PageControl1->addTab(TabSheet1, QStringLiteral("Eingabedaten"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("Punktliste"));
+  PageControl1->addTab(TabSheet3, QStringLiteral("Punktgrafik"));
+  PageControl1->addTab(TabSheet4, QStringLiteral("Protokoll"));
+  setCentralWidget(PageControl1);
+  CreateInputPage();
+  CreateListPage();
+  CreatePlotPage();
+  CreateProtocolPage();
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setFixedHeight(19);
+  setStatusBar(StatusBar1);
+
+  // A page change by the program (FormActivate) must not run the page steps.
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    if (!program_page_change_) RunCommand([this] { PageControl1Change(); });
+  });
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &TForm1::WindowFocusChanged);
+
+  // The view fit needs the image's height whichever page is shown.
+  ws.image_height = [this] { return qMax(0, PageSize().height() - 32); };
+
+  resize(538, 343);
+}
+
+TForm1::~TForm1() = default;
+
+QSize TForm1::PageSize() const {
+  // Only the shown page follows the page control's size at once; the others
+  // take it when they are shown. All pages have the same size.
+  return PageControl1->currentWidget()->size();
+}
+
+QPrinter& TForm1::Printer() {
+  // At the printer's own resolution: the plot is drawn in 0.1 mm units.
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+void TForm1::CreateToolBar() {
+  ToolBar1 = new QToolBar(this);
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+  ToolBar1->setFixedHeight(29);
+  ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
+  ToolBar1->layout()->setSpacing(0);
+  addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+  auto button = [this](const char* name, IconId icon, const QString& hint, bool toggle) {
+    auto* b = new QToolButton(ToolBar1);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(MakeIcon(icon));
+    b->setToolTip(hint);
+    b->setCheckable(toggle);
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFixedSize(30, 29);
+    ToolBar1->addWidget(b);
+    b->setAutoRaise(false);  // the tool bar makes its buttons flat; ours are raised
+    return b;
+  };
+  auto separator = [this](const char* name) {
+    auto* s = new QWidget(ToolBar1);
+    s->setObjectName(QString::fromLatin1(name));
+    s->setFixedSize(8, 29);
+    ToolBar1->addWidget(s);
+    return s;
+  };
+  // Pressing a toggle of a group releases the other; the one that is down can
+  // be released too, so all may be up.
+  auto group = [](QToolButton* a, QToolButton* b) {
+    QObject::connect(a, &QToolButton::toggled, b, [b](bool down) { if (down) b->setChecked(false); });
+    QObject::connect(b, &QToolButton::toggled, a, [a](bool down) { if (down) a->setChecked(false); });
+  };
+  auto on_click = [this](QToolButton* b, void (TForm1::*handler)()) {
+    connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+  };
+
+  ToolButton1 = button("ToolButton1", IconId::Compute, QStringLiteral("Massen berechnen"), false);
+  ToolButton6 = separator("ToolButton6");
+  ToolButtonPan = button("ToolButtonPan", IconId::Pan, QStringLiteral("Bild Verschieben"), true);
+  ToolButtonZoom = button("ToolButtonZoom", IconId::Zoom, QStringLiteral("Bild zoomenm"), true);
+  ToolButton3 = separator("ToolButton3");
+  ToolButtonPNR = button("ToolButtonPNR", IconId::Numbers, QStringLiteral("Punktnummern ein/aus"), true);
+  ToolButtonZ = button("ToolButtonZ", IconId::Heights, QStringLiteral("Höhen anzeigen"), true);
+  ToolButton7 = separator("ToolButton7");
+  ToolButtonMesh0 = button("ToolButtonMesh0", IconId::Mesh0, QStringLiteral("Vermaschung Bezugshorizont"), true);
+  ToolButtonMesh1 = button("ToolButtonMesh1", IconId::Mesh1, QStringLiteral("Vermaschung Gelände"), true);
+  ToolButtonIsoline = button("ToolButtonIsoline", IconId::Isolines, QStringLiteral("Höhenlinien"), true);
+  ToolButton11 = separator("ToolButton11");
+  ToolButton12 = button("ToolButton12", IconId::OutputArea, QStringLiteral("Ausgabebereich anzeigen"), true);
+  ToolButton2 = button("ToolButton2", IconId::PrinterSetup, QStringLiteral("Drucker einstellen"), false);
+  ToolButtonDruck = button("ToolButtonDruck", IconId::Print, QStringLiteral("Bild Drucken"), false);
+  ToolButton8 = separator("ToolButton8");
+  ToolButton9 = button("ToolButton9", IconId::Save, QStringLiteral("Punktdaten speichern"), false);
+  ToolButton10 = separator("ToolButton10");
+  ToolButton4 = button("ToolButton4", IconId::Info, QStringLiteral("Programminfo"), false);
+  ToolButton5 = button("ToolButton5", IconId::Exit, QStringLiteral("Programmende"), false);
+
+  group(ToolButtonPan, ToolButtonZoom);
+  group(ToolButtonPNR, ToolButtonZ);
+
+  on_click(ToolButton1, &TForm1::ToolButton1Click);
+  on_click(ToolButtonPNR, &TForm1::ToolButtonPNRClick);
+  on_click(ToolButtonZ, &TForm1::ToolButtonZClick);
+  on_click(ToolButtonMesh0, &TForm1::ToolButtonMesh0Click);
+  on_click(ToolButtonMesh1, &TForm1::ToolButtonMesh1Click);
+  on_click(ToolButton2, &TForm1::ToolButton2Click);
+  on_click(ToolButtonDruck, &TForm1::ToolButtonDruckClick);
+  on_click(ToolButton9, &TForm1::ToolButton9Click);
+  on_click(ToolButton4, &TForm1::ToolButton4Click);
+  on_click(ToolButton5, &TForm1::ToolButton5Click);
+}
+
+void TForm1::CreateInputPage() {
+  QWidget* page = TabSheet1;
+  page->setFont(TahomaFont());
+
+  GroupBox1 = MakeGroup(page, "GroupBox1", 19, 14, 366, 51, QStringLiteral("Punktdatei"));
+  EditPunktDat = MakeEdit(GroupBox1, "EditPunktDat", 3, 16, 326, QStringLiteral("Punktdatei mit Geländepunkten"));
+  EditPunktDat->installEventFilter(this);
+  BitBtn1 = new QPushButton(QStringLiteral("..."), GroupBox1);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1->setFont(TahomaFont());
+  BitBtn1->setGeometry(335, 15, 21, 21);
+  BitBtn1->setToolTip(QStringLiteral("Punktdatei auswählen"));
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand([this] { BitBtn1Click(); }); });
+
+  GroupBox5 = MakeGroup(page, "GroupBox5", 391, 14, 98, 51, QStringLiteral("Bezugshöhe"));
+
+  GroupBox2 = MakeGroup(page, "GroupBox2", 19, 71, 160, 120, QStringLiteral("Bezugshorizont"));
+  Label1 = MakeLabel(GroupBox2, "Label1", 16, 16, QStringLiteral("Fläche m2"));
+  EditA0 = MakeResultEdit(GroupBox2, "EditA0", 15, 35, QStringLiteral("Fläche des Bezugshoruzonts"));
+  Label2 = MakeLabel(GroupBox2, "Label2", 15, 62, QStringLiteral("Masse m3"));
+  EditM0 = MakeResultEdit(GroupBox2, "EditM0", 18, 81, QStringLiteral("Masse bezugshorizont"));
+  SpeedButton1 = new QToolButton(GroupBox2);
+  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+  SpeedButton1->setGeometry(124, 81, 23, 21);
+
+  GroupBox3 = MakeGroup(page, "GroupBox3", 185, 71, 160, 120, QStringLiteral("Gelände"));
+  Label3 = MakeLabel(GroupBox3, "Label3", 16, 16, QStringLiteral("Fläche m2"));
+  EditA1 = MakeResultEdit(GroupBox3, "EditA1", 16, 35, QStringLiteral("Fläche Gelände"));
+  Label4 = MakeLabel(GroupBox3, "Label4", 16, 62, QStringLiteral("Masse m3"));
+  EditM1 = MakeResultEdit(GroupBox3, "EditM1", 16, 81, QStringLiteral("Masse Geelände"));
+  SpeedButton2 = new QToolButton(GroupBox3);
+  SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+  SpeedButton2->setGeometry(122, 81, 23, 21);
+
+  for (QToolButton* b : {SpeedButton1, SpeedButton2}) {
+    b->setIcon(MakeIcon(IconId::Balance));
+    b->setIconSize(QSize(17, 17));
+    b->setToolTip(QStringLiteral("Massenausgleich"));
+    b->setFocusPolicy(Qt::NoFocus);
+  }
+  connect(SpeedButton1, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton1Click(); }); });
+  connect(SpeedButton2, &QToolButton::clicked, this, [this] { RunCommand([this] { SpeedButton2Click(); }); });
+
+  GroupBox4 = MakeGroup(page, "GroupBox4", 351, 71, 138, 120, QStringLiteral("Differenz"));
+  Label5 = MakeLabel(GroupBox4, "Label5", 16, 16, QStringLiteral("Fläche m2"));
+  EditA2 = MakeResultEdit(GroupBox4, "EditA2", 16, 35, QStringLiteral("Differenzfläche "));
+  Label6 = MakeLabel(GroupBox4, "Label6", 16, 62, QStringLiteral("Masse m3"));
+  EditM2 = MakeResultEdit(GroupBox4, "EditM2", 16, 81, QStringLiteral("Differenzmasse"));
+
+  GroupBox6 = MakeGroup(page, "GroupBox6", 19, 200, 470, 49, QStringLiteral("Projektbezeichnung"));
+  EditBem = MakeEdit(GroupBox6, "EditBem", 16, 16, 441);
+
+  // The field stands on the page, framed by GroupBox5 behind it.
+  NumberBoxH0 = new TNumberBox(page);
+  NumberBoxH0->setObjectName(QStringLiteral("NumberBoxH0"));
+  NumberBoxH0->setGeometry(406, 29, 61, kEditHeight);
+  NumberBoxH0->setFont(TahomaFont(true));
+  NumberBoxH0->raise();
+  NumberBoxH0->OnChangeValue = [this] { RunCommand([this] { NumberBoxH0ChangeValue(); }); };
+
+  QWidget::setTabOrder(EditPunktDat, BitBtn1);
+  QWidget::setTabOrder(BitBtn1, EditA0);
+  QWidget::setTabOrder(EditA0, EditM0);
+  QWidget::setTabOrder(EditM0, EditA1);
+  QWidget::setTabOrder(EditA1, EditM1);
+  QWidget::setTabOrder(EditM1, EditA2);
+  QWidget::setTabOrder(EditA2, EditM2);
+  QWidget::setTabOrder(EditM2, EditBem);
+  QWidget::setTabOrder(EditBem, NumberBoxH0);
+}
+
+void TForm1::CreateListPage() {
+  StringGridPkte = new QTableWidget(4, 6, TabSheet2);
+  StringGridPkte->setObjectName(QStringLiteral("StringGridPkte"));
+  StringGridPkte->setFont(zelmaro::ui::CourierFont());
+  StringGridPkte->setHorizontalHeaderLabels(QStringList(6, QString()));
+  StringGridPkte->horizontalHeader()->setDefaultSectionSize(50);
+  StringGridPkte->horizontalHeader()->setMinimumSectionSize(5);
+  StringGridPkte->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  StringGridPkte->horizontalHeader()->setHighlightSections(false);
+  StringGridPkte->horizontalHeader()->setFixedHeight(20);
+  StringGridPkte->verticalHeader()->setMinimumSectionSize(5);
+  StringGridPkte->verticalHeader()->setDefaultSectionSize(20);
+  StringGridPkte->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  StringGridPkte->verticalHeader()->hide();
+  StringGridPkte->setShowGrid(true);
+  StringGridPkte->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  StringGridPkte->setSelectionBehavior(QAbstractItemView::SelectItems);
+  StringGridPkte->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  for (int row = 0; row < StringGridPkte->rowCount(); ++row)
+    StringGridPkte->setItem(row, 0, FixedCell(StringGridPkte));
+  auto* layout = new QVBoxLayout(TabSheet2);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(StringGridPkte);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  Punkte1 = PopupMenu1->addAction(QStringLiteral("Punkt löschen"));
+  Punkte1->setObjectName(QStringLiteral("Punkte1"));
+  Sichern1 = PopupMenu1->addAction(QStringLiteral("Punkt einfügen"));
+  Sichern1->setObjectName(QStringLiteral("Sichern1"));
+  Punktespeichern1 = PopupMenu1->addAction(QStringLiteral("Punkte speichern"));
+  Punktespeichern1->setObjectName(QStringLiteral("Punktespeichern1"));
+  connect(Punkte1, &QAction::triggered, this, [this] { RunCommand([this] { Punkte1Click(); }); });
+  connect(Sichern1, &QAction::triggered, this, [this] { RunCommand([this] { Sichern1Click(); }); });
+  connect(Punktespeichern1, &QAction::triggered, this,
+          [this] { RunCommand([this] { Punktespeichern1Click(); }); });
+  StringGridPkte->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(StringGridPkte, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    PopupMenu1->popup(StringGridPkte->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TForm1::CreatePlotPage() {
+  QWidget* page = TabSheet3;
+  page->setFont(TahomaFont());
+  GroupBox7 = MakeGroup(page, "GroupBox7", 3, 0, 142, 33, QString());
+  GroupBox7->setToolTip(QStringLiteral("Plotmaßstab"));
+  Label7 = MakeLabel(GroupBox7, "Label7", 3, 13, QStringLiteral("Plotmaßstab 1 :"));
+  EditMasstab = new QLineEdit(QStringLiteral("1000"), GroupBox7);
+  EditMasstab->setObjectName(QStringLiteral("EditMasstab"));
+  EditMasstab->setGeometry(84, 9, 53, kEditHeight);
+  Label8 = MakeLabel(page, "Label8", 158, 13, QStringLiteral("Höhenlinienintervall"));
+  EditHLIntervall = new QLineEdit(QStringLiteral("0.1"), page);
+  EditHLIntervall->setObjectName(QStringLiteral("EditHLIntervall"));
+  EditHLIntervall->setGeometry(257, 9, 53, kEditHeight);
+  EditHLIntervall->installEventFilter(this);
+
+  Imagepp = new QLabel(page);
+  Imagepp->setObjectName(QStringLiteral("Imagepp"));
+  Imagepp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Imagepp->setMouseTracking(true);
+  Imagepp->installEventFilter(this);
+  // The image follows the page: full width, from 32 pixels below its top.
+  page->installEventFilter(this);
+}
+
+void TForm1::CreateProtocolPage() {
+  Prot = new QPlainTextEdit(TabSheet4);
+  Prot->setObjectName(QStringLiteral("Prot"));
+  Prot->setFont(zelmaro::ui::CourierFont());
+  Prot->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Prot->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Prot->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* layout = new QVBoxLayout(TabSheet4);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Prot);
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void TForm1::RunCommand(const std::function<void()>& command) {
+  if (command_depth_ > 0) {
+    command();
+    return;
+  }
+  QString failure;
+  ++command_depth_;
+  try {
+    command();
+  } catch (const std::exception& e) {
+    failure = zelmaro::ui::ErrorText(e);
+  } catch (...) {
+    failure = QStringLiteral("Unbekannter Fehler");
+  }
+  --command_depth_;
+  NumberBoxH0->SyncFromModel();
+  if (!failure.isEmpty()) ShowError(failure);
+}
+
+QString TForm1::GetVersionInfos(const QString& filename) {
+  // Our executables carry no version resource; the build states the version.
+  Q_UNUSED(filename);
+  const QString version = QString::fromStdString(zelmaro::VersionText());
+  return version.isEmpty() ? QStringLiteral("?") : version;
+}
+
+void TForm1::FormActivate() {
+  ++activation_count_;
+  // Every text conversion of the program uses "." whatever the regional
+  // settings say; the core formats on its own, Qt and the C library follow.
+  QLocale::setDefault(QLocale::c());
+  std::setlocale(LC_NUMERIC, "C");
+  setWindowTitle(QStringLiteral("Zelmaro Ver. ") + GetVersionInfos(QCoreApplication::applicationFilePath()) +
+                 QStringLiteral(" Massenberechnung nach der Prismenmethode"));
+  Display = 0;
+  ws.view.MF = 1;
+  OldFormwidth = frameGeometry().width();
+  OldFormHeight = frameGeometry().height();
+  program_page_change_ = true;
+  PageControl1->setCurrentIndex(0);
+  program_page_change_ = false;
+}
+
+void TForm1::LiesPunkte(const QString& file_name) {
+  ws.LiesPunkte(QFile::encodeName(file_name).toStdString());
+}
+
+void TForm1::ChoosePointFile(bool set_limits) {
+  const QString name = ChooseOpenFile();
+  if (name.isEmpty()) return;
+  EditPunktDat->setText(name);
+  LiesPunkte(EditPunktDat->text());
+  // The grid would otherwise still hold the former file's points, and saving
+  // from the tool bar would write them under the new file's name.
+  fillGrid();
+  // A different value runs a computation inside this assignment.
+  NumberBoxH0->SetValue(ws.bounds.MinZ);
+  if (set_limits) {
+    NumberBoxH0->SetMinValue(ws.bounds.MinZ);
+    NumberBoxH0->SetMaxValue(ws.bounds.MaxZ);
+  }
+  if (!ws.P.empty()) {
+    ToolButton1->setEnabled(true);
+    SpeedButton1->setEnabled(true);
+    SpeedButton2->setEnabled(true);
+  }
+}
+
+void TForm1::BitBtn1Click() { ChoosePointFile(false); }
+
+void TForm1::EditPunktDatDblClick() { ChoosePointFile(true); }
+
+void TForm1::SetPlotButtonsEnabled(bool enabled) {
+  for (QToolButton* b : {ToolButtonZoom, ToolButtonPan, ToolButtonPNR, ToolButtonZ, ToolButtonMesh0,
+                         ToolButtonMesh1, ToolButtonDruck}) {
+    b->setEnabled(enabled);
+  }
+}
+
+void TForm1::SetOuterSize(int width, int height) {
+  const QSize frame_extra = frameGeometry().size() - geometry().size();
+  resize(width - frame_extra.width(), height - frame_extra.height());
+  // The pages take their new size now, so that a redraw sees it.
+  if (layout()) layout()->activate();
+  zelmaro::ui::CentreOnScreen(this);
+}
+
+void TForm1::PageControl1Change() {
+  SetPlotButtonsEnabled(false);
+  switch (PageControl1->currentIndex()) {
+    case 0:
+      SetOuterSize(OldFormwidth, OldFormHeight);
+      break;
+    case 1:
+      SetOuterSize(OldFormwidth, OldFormHeight);
+      fillGrid();
+      break;
+    case 2: {
+      QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+      const QRect area = s ? s->geometry() : QRect(0, 0, 800, 600);
+      SetOuterSize(area.width() - 100, area.height() - 100);
+      Display = 0;
+      ZeigPPunkte();
+      SetPlotButtonsEnabled(true);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TForm1::ToolButton1Click() {
+  coincidence_shown_ = false;
+  zelmaro::ToolButton1Click(ws, *this);
+}
+
+void TForm1::NumberBoxH0ChangeValue() { ToolButton1Click(); }
+
+void TForm1::SpeedButton1Click() {
+  zelmaro::SpeedButton1Click(ws, NumberBoxH0->Model(), [this] { ToolButton1Click(); });
+}
+
+void TForm1::SpeedButton2Click() {
+  zelmaro::SpeedButton2Click(ws, NumberBoxH0->Model(), [this] { ToolButton1Click(); });
+}
+
+void TForm1::ToolButton2Click() { RunPrinterSetup(); }
+
+void TForm1::ToolButton4Click() {
+  if (Form2) Form2->ShowInfo();
+}
+
+void TForm1::ToolButton5Click() {
+  ws.P.clear();
+  ws.P.shrink_to_fit();
+  ws.Mesh0.reset();
+  ws.Mesh1.reset();
+  close();
+}
+
+void TForm1::ToolButtonDruckClick() {
+  Display = 1;
+  ZeigPPunkte();
+  Display = 0;
+}
+
+void TForm1::ToolButtonPNRClick() { ZeigPPunkte(); }
+void TForm1::ToolButtonZClick() { ZeigPPunkte(); }
+void TForm1::ToolButtonMesh0Click() { ZeigPPunkte(); }
+void TForm1::ToolButtonMesh1Click() { ZeigPPunkte(); }
+
+// ---------------------------------------------------------------------------
+// Point grid and saving
+
+void TForm1::FinishGridEdit(bool take_text) {
+  QWidget* editor = StringGridPkte->indexWidget(StringGridPkte->currentIndex());
+  if (!editor) return;
+  if (take_text) {
+    QMetaObject::invokeMethod(StringGridPkte, "commitData", Qt::DirectConnection,
+                              Q_ARG(QWidget*, editor));
+  } else {
+    QMetaObject::invokeMethod(StringGridPkte, "closeEditor", Qt::DirectConnection,
+                              Q_ARG(QWidget*, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
+  }
+}
+
+void TForm1::fillGrid() {
+  QTableWidget* grid = StringGridPkte;
+  const zelmaro::PointTable& P = ws.P;
+  const int row = grid->currentRow();
+  const int column = grid->currentColumn();
+  // Unsaved edits go, an open editor with them: committed later it would
+  // write its old text over the new cell.
+  FinishGridEdit(false);
+  grid->setUpdatesEnabled(false);
+  // Shown again however the filling ends (a table too large for the memory).
+  const std::unique_ptr<QTableWidget, void (*)(QTableWidget*)> show_again(
+      grid, [](QTableWidget* g) { g->setUpdatesEnabled(true); });
+  QStringList header;
+  for (const std::string& text : zelmaro::GridHeader()) header << QString::fromStdString(text);
+  grid->setHorizontalHeaderLabels(header);
+  grid->clearContents();
+  grid->setRowCount(std::max(0, zelmaro::High(P)));
+
+  // Measuring every text is most of the time a large table takes. In a
+  // font of fixed pitch a text's width follows from its length, so one text
+  // of each length is measured.
+  const QFontMetrics metrics(grid->font());
+  const bool fixed_pitch = QFontInfo(grid->font()).fixedPitch();
+  std::array<int, 6> widest{};
+  std::array<QHash<qsizetype, QString>, 6> by_length;
+  auto measure = [&](int j, const QString& text) {
+    if (!fixed_pitch)
+      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+    else if (!by_length[j].contains(text.size()))
+      by_length[j].insert(text.size(), text);
+  };
+  for (int j = 0; j < 6; ++j) measure(j, header[j]);
+  for (int i = 1; i <= zelmaro::High(P); ++i) {
+    const zelmaro::GridRow cells = zelmaro::GridCells(P, i);
+    for (int j = 0; j < 6; ++j) {
+      const QString text = QString::fromStdString(cells[static_cast<size_t>(j)]);
+      measure(j, text);
+      grid->setItem(i - 1, j, j == 0 ? FixedCell(grid, text) : new QTableWidgetItem(text));
+    }
+  }
+  for (int j = 0; j < 6; ++j)
+    for (const QString& text : std::as_const(by_length[j]))
+      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+  for (int j = 0; j < 6; ++j)
+    grid->setColumnWidth(j, zelmaro::GridColumnWidth(grid->columnWidth(j), widest[j]));
+  if (grid->rowCount() > 0)
+    grid->setCurrentCell(std::clamp(row, 0, grid->rowCount() - 1), column < 0 ? 1 : column);
+}
+
+void TForm1::UpdatePunkte() {
+  FinishGridEdit(true);
+  const QTableWidget* grid = StringGridPkte;
+  zelmaro::GridRows rows(static_cast<size_t>(grid->rowCount()));
+  for (int r = 0; r < grid->rowCount(); ++r) {
+    for (int j = 1; j < 6; ++j) {
+      if (const QTableWidgetItem* item = grid->item(r, j))
+        rows[static_cast<size_t>(r)][static_cast<size_t>(j)] = item->text().toStdString();
+    }
+  }
+  zelmaro::UpdatePunkte(rows, ws.P);
+}
+
+void TForm1::Punkte1Click() {
+  QTableWidget* grid = StringGridPkte;
+  const int r = grid->currentRow();
+  if (r < 0) return;
+  const int column = grid->currentColumn();
+  grid->removeRow(r);
+  if (grid->rowCount() > 0) grid->setCurrentCell(std::min(r, grid->rowCount() - 1), column);
+}
+
+void TForm1::Sichern1Click() {
+  QTableWidget* grid = StringGridPkte;
+  FinishGridEdit(true);
+  // Without a current row (a grid of the header alone) the row is added at
+  // the end, so that points can be entered into an empty list too.
+  const int r = grid->currentRow() < 0 ? grid->rowCount() : grid->currentRow();
+  const int column = grid->currentColumn() < 0 ? 1 : grid->currentColumn();
+  grid->insertRow(r);
+  grid->setItem(r, 0, FixedCell(grid));
+  grid->setCurrentCell(r, column);
+}
+
+void TForm1::Punktespeichern1Click() {
+  const QString name = ChooseSaveFile();
+  if (name.isEmpty()) return;
+  UpdatePunkte();
+  zelmaro::WritePointFile(QFile::encodeName(name).toStdString(), ws.P);
+  // Nothing is read now; the next run reads the saved file.
+  EditPunktDat->setText(name);
+}
+
+void TForm1::ToolButton9Click() { Punktespeichern1Click(); }
+
+// ---------------------------------------------------------------------------
+// Plot
+
+namespace {
+
+// The pixel under the mouse, in the image's columns and rows.
+QPoint ImagePixel(const QMouseEvent* event) {
+  const QPointF p = event->position();
+  return QPoint(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+}
+
+}  // namespace
+
+void TForm1::ZeigPPunkte() {
+  zelmaro::TPlotSettings s;
+  s.PNR = ToolButtonPNR->isChecked();
+  s.Z = ToolButtonZ->isChecked();
+  s.Mesh0 = ToolButtonMesh0->isChecked();
+  s.Mesh1 = ToolButtonMesh1->isChecked();
+  s.Isoline = ToolButtonIsoline->isChecked();
+  s.OutputArea = ToolButton12->isChecked();
+  s.HLIntervall = EditHLIntervall->text().toStdString();
+  s.Masstab = EditMasstab->text().toStdString();
+  zelmaro::ui::QtPlotTarget target(PageSize(), plot_bitmap_, Printer());
+  // What was drawn before a failure stays on the screen.
+  auto show = [&] {
+    if (target.FinishScreen()) Imagepp->setPixmap(QPixmap::fromImage(plot_bitmap_));
+  };
+  try {
+    zelmaro::ZeigPPunkte(ws, Display, PlotMF, s, target);
+  } catch (...) {
+    show();
+    throw;
+  }
+  show();
+}
+
+zelmaro::TNavMode TForm1::NavMode() const {
+  if (ToolButtonPan->isChecked()) return zelmaro::TNavMode::Pan;
+  if (ToolButtonZoom->isChecked()) return zelmaro::TNavMode::Zoom;
+  return zelmaro::TNavMode::Pick;
+}
+
+void TForm1::ImageppMouseDown(QMouseEvent* event) {
+  zelmaro::TMouseButton button;
+  switch (event->button()) {
+    case Qt::LeftButton: button = zelmaro::TMouseButton::Left; break;
+    case Qt::RightButton: button = zelmaro::TMouseButton::Right; break;
+    case Qt::MiddleButton: button = zelmaro::TMouseButton::Middle; break;
+    default: return;  // the side buttons are no plot buttons
+  }
+  const QPoint at = ImagePixel(event);
+  const int i = zelmaro::ImageMouseDown(ws.P, ws.view, NavMode(), button, at.x(), at.y(),
+                                        [this] { ZeigPPunkte(); });
+  if (i > 0) {
+    StatusBar1->showMessage(
+        QString::fromStdString(zelmaro::PointStatusText(ws.P[static_cast<size_t>(i)])));
+  }
+}
+
+void TForm1::ImageppMouseMove(QMouseEvent* event) {
+  const QPoint at = ImagePixel(event);
+  MausposX = at.x();
+  MausposY = at.y();
+}
+
+void TForm1::ImageppMouseUp(QMouseEvent* event) {
+  const QPoint at = ImagePixel(event);
+  zelmaro::ImageMouseUp(ws.view, NavMode(), at.x(), at.y(), [this] { ZeigPPunkte(); });
+}
+
+// The wheel zooms about the last position over the image, wherever the
+// mouse is now, and redraws the plot even when another page is shown.
+void TForm1::WheelZoom(zelmaro::TZoom direction) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restore;
+  zelmaro::ZoomAbout(ws.view, MausposX, MausposY, direction);
+  ZeigPPunkte();
+}
+
+void TForm1::FormMouseWheelDown() { WheelZoom(zelmaro::TZoom::Out); }
+void TForm1::FormMouseWheelUp() { WheelZoom(zelmaro::TZoom::In); }
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+QString TForm1::ChooseOpenFile() {
+  QFileDialog dialog(this);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilters({QStringLiteral("ASC Datei (*.asc)"), QStringLiteral("Kor Datei (*.Kor)"),
+                         QStringLiteral("TXT Datei (*.TXT)"), QStringLiteral("PKT Datei (*.PKT)")});
+  // The extensions match in any letter case, as users of these files expect.
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  const QFileInfo current(EditPunktDat->text());
+  if (!EditPunktDat->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
+}
+
+QString TForm1::ChooseSaveFile() {
+  QFileDialog dialog(this);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QFileInfo current(EditPunktDat->text());
+  if (!EditPunktDat->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+  // Primed with the current point file, so saving the edits back is one click.
+  if (!EditPunktDat->text().isEmpty()) dialog.selectFile(current.fileName());
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
+}
+
+void TForm1::ShowError(const QString& text) {
+  QMessageBox::critical(this, QStringLiteral("Zelmaro"), text, QMessageBox::Ok);
+}
+
+void TForm1::ShowCoincidenceMessage() {
+  QMessageBox::information(this, QStringLiteral("Zelmaro"),
+                           QStringLiteral("INCIRCUM - F - Points are coincident !!"), QMessageBox::Ok);
+}
+
+void TForm1::RunPrinterSetup() {
+  QPrintDialog dialog(&Printer(), this);
+  dialog.setWindowTitle(QStringLiteral("Drucker einstellen"));
+  dialog.exec();
+}
+
+// ---------------------------------------------------------------------------
+// RunHost
+
+std::string TForm1::PointFileName() { return EditPunktDat->text().toStdString(); }
+
+std::string TForm1::ProjectDesignation() { return EditBem->text().toStdString(); }
+
+double TForm1::ReferenceHeight() { return NumberBoxH0->Value(); }
+
+std::string TForm1::ReferenceHeightText() { return NumberBoxH0->Model().Text(); }
+
+void TForm1::ShowProtocol(const std::vector<std::string>& lines) {
+  QStringList text;
+  text.reserve(static_cast<qsizetype>(lines.size()));
+  for (const std::string& line : lines) text << QString::fromStdString(line);
+  Prot->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+void TForm1::SetResultField(zelmaro::ResultField field, const std::string& text) {
+  QLineEdit* edit = nullptr;
+  switch (field) {
+    case zelmaro::ResultField::EditA0: edit = EditA0; break;
+    case zelmaro::ResultField::EditM0: edit = EditM0; break;
+    case zelmaro::ResultField::EditA1: edit = EditA1; break;
+    case zelmaro::ResultField::EditM1: edit = EditM1; break;
+    case zelmaro::ResultField::EditA2: edit = EditA2; break;
+    case zelmaro::ResultField::EditM2: edit = EditM2; break;
+  }
+  if (edit) edit->setText(QString::fromStdString(text));
+}
+
+void TForm1::Coincidence() {
+  // On gridded data a triangulation meets the same coincidence hundreds of
+  // times; one box per run says all there is to say.
+  if (coincidence_shown_) return;
+  coincidence_shown_ = true;
+  ShowCoincidenceMessage();
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void TForm1::WindowFocusChanged(QWindow* window) {
+  if (window == focus_current_) return;
+  focus_previous_ = focus_current_;
+  focus_current_ = window;
+}
+
+// The activation steps run at start and when the user comes back from
+// another window of the program (the info window), not when the whole
+// program comes back from another program, and not when one of our own modal
+// boxes or menus closes: those return inside the command that opened them,
+// and re-running the steps afterwards would undo what the command set (the
+// view fit's MF, the page being shown).
+bool TForm1::ActivationFromWithinProgram() const {
+  if (!activated_once_) return true;
+  QWindow* const self = windowHandle();
+  QWindow* before = focus_current_ == self ? focus_previous_.data() : focus_current_.data();
+  if (!before || before == self) return false;
+  if (before->modality() != Qt::NonModal) return false;
+  const Qt::WindowType type = before->type();
+  if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Dialog || type == Qt::Sheet) return false;
+  return true;
+}
+
+bool TForm1::event(QEvent* event) {
+  // The status bar keeps the last picked point: no hovered widget or menu
+  // entry may replace it with a tip.
+  if (event->type() == QEvent::StatusTip) return true;
+  if (event->type() == QEvent::WindowActivate) {
+    const bool run = ActivationFromWithinProgram();
+    activated_once_ = true;
+    if (run) RunCommand([this] { FormActivate(); });
+  }
+  return QMainWindow::event(event);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == EditPunktDat && event->type() == QEvent::MouseButtonDblClick) {
+    RunCommand([this] { EditPunktDatDblClick(); });
+    return true;
+  }
+  if (watched == EditHLIntervall && event->type() == QEvent::KeyPress) {
+    // Only digits can be typed; control keys and shortcuts (erase, paste)
+    // still work.
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!shortcut && !text.isEmpty() && text[0].isPrint() && !text[0].isDigit()) return true;
+  }
+  if (watched == TabSheet3 && event->type() == QEvent::Resize) {
+    Imagepp->setGeometry(0, 32, TabSheet3->width(), qMax(0, TabSheet3->height() - 32));
+  }
+  if (watched == Imagepp) {
+    // The second press of a quick double click comes as a double click; it
+    // is a press all the same, so that quick clicks zoom step by step.
+    QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick) type = QEvent::MouseButtonPress;
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+        type == QEvent::MouseButtonRelease) {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      RunCommand([this, mouse, type] {
+        if (type == QEvent::MouseButtonPress) ImageppMouseDown(mouse);
+        if (type == QEvent::MouseMove) ImageppMouseMove(mouse);
+        if (type == QEvent::MouseButtonRelease) ImageppMouseUp(mouse);
+      });
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::wheelEvent(QWheelEvent* event) {
+  const int dy = event->angleDelta().y();
+  if (dy < 0) RunCommand([this] { FormMouseWheelDown(); });
+  if (dy > 0) RunCommand([this] { FormMouseWheelUp(); });
+  event->accept();
+}

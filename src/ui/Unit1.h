@@ -1,0 +1,236 @@
+#pragma once
+// The main window: tool bar, the four pages and the status bar, and the
+// handlers of every command. The handlers read the widgets, call the core and
+// write the widgets; the program state lives in the Workspace.
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plot/navigation.h"
+#include "volume/run.h"
+#include "volume/workspace.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPrinter;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class QWindow;
+class TForm2;
+class TNumberBox;
+
+class TForm1 : public QMainWindow, public zelmaro::RunHost {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The info window, created by the program's main block after this one.
+  void SetInfoWindow(TForm2* form) { Form2 = form; }
+
+  zelmaro::Workspace& Work() { return ws; }
+  // The printer chosen in the printer setup; the platform's default until then.
+  QPrinter& Printer();
+  // The size of a page of the page control (the plot draws into that size).
+  QSize PageSize() const;
+
+  // Tool bar, in the order the buttons stand.
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* ToolButton1 = nullptr;
+  QWidget* ToolButton6 = nullptr;
+  QToolButton* ToolButtonPan = nullptr;
+  QToolButton* ToolButtonZoom = nullptr;
+  QWidget* ToolButton3 = nullptr;
+  QToolButton* ToolButtonPNR = nullptr;
+  QToolButton* ToolButtonZ = nullptr;
+  QWidget* ToolButton7 = nullptr;
+  QToolButton* ToolButtonMesh0 = nullptr;
+  QToolButton* ToolButtonMesh1 = nullptr;
+  QToolButton* ToolButtonIsoline = nullptr;
+  QWidget* ToolButton11 = nullptr;
+  QToolButton* ToolButton12 = nullptr;
+  QToolButton* ToolButton2 = nullptr;
+  QToolButton* ToolButtonDruck = nullptr;
+  QWidget* ToolButton8 = nullptr;
+  QToolButton* ToolButton9 = nullptr;
+  QWidget* ToolButton10 = nullptr;
+  QToolButton* ToolButton4 = nullptr;
+  QToolButton* ToolButton5 = nullptr;
+
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QWidget* TabSheet4 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+
+  // Page "Eingabedaten".
+  QGroupBox* GroupBox1 = nullptr;
+  QLineEdit* EditPunktDat = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QGroupBox* GroupBox5 = nullptr;
+  TNumberBox* NumberBoxH0 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* EditA0 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* EditM0 = nullptr;
+  QToolButton* SpeedButton1 = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* EditA1 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLineEdit* EditM1 = nullptr;
+  QToolButton* SpeedButton2 = nullptr;
+  QGroupBox* GroupBox4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLineEdit* EditA2 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLineEdit* EditM2 = nullptr;
+  QGroupBox* GroupBox6 = nullptr;
+  QLineEdit* EditBem = nullptr;
+
+  // Page "Punktliste". The grid's header row is the table's own header; its
+  // rows 0 .. 3 are the four empty rows below it.
+  QTableWidget* StringGridPkte = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* Punkte1 = nullptr;
+  QAction* Sichern1 = nullptr;
+  QAction* Punktespeichern1 = nullptr;
+
+  // Page "Punktgrafik".
+  QGroupBox* GroupBox7 = nullptr;
+  QLabel* Label7 = nullptr;
+  QLineEdit* EditMasstab = nullptr;
+  QLabel* Label8 = nullptr;
+  QLineEdit* EditHLIntervall = nullptr;
+  QLabel* Imagepp = nullptr;
+
+  // Page "Protokoll".
+  QPlainTextEdit* Prot = nullptr;
+
+  // Shell values.
+  uint8_t Display = 0;  // 0 screen, 1 printer
+  int OldFormwidth = 0;
+  int OldFormHeight = 0;
+
+  // Plot values.
+  int MausposX = 0;     // column of the last mouse position over the image
+  int MausposY = 0;     // row of that position
+  double PlotMF = 0;    // plot scale denominator / 1000, set with the frame
+  // The plot's bitmap: the page's full size, shown by Imagepp from its
+  // top-left corner.
+  const QImage& PlotBitmap() const { return plot_bitmap_; }
+
+  // Handlers and operations, under the names the commands have.
+  void FormActivate();
+  static QString GetVersionInfos(const QString& filename);
+  void BitBtn1Click();
+  void EditPunktDatDblClick();
+  void PageControl1Change();
+  virtual void ToolButton1Click();
+  void NumberBoxH0ChangeValue();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void ToolButton2Click();
+  void ToolButton4Click();
+  void ToolButton5Click();
+  void ToolButton9Click();
+  void ToolButtonDruckClick();
+  void ToolButtonPNRClick();
+  void ToolButtonZClick();
+  void ToolButtonMesh0Click();
+  void ToolButtonMesh1Click();
+  void Punkte1Click();
+  void Sichern1Click();
+  void Punktespeichern1Click();
+  void FormMouseWheelDown();
+  void FormMouseWheelUp();
+  void ImageppMouseDown(QMouseEvent* event);
+  void ImageppMouseMove(QMouseEvent* event);
+  void ImageppMouseUp(QMouseEvent* event);
+  void LiesPunkte(const QString& file_name);
+  virtual void fillGrid();
+  // The grid's rows back into P, just before the points are saved.
+  void UpdatePunkte();
+  virtual void ZeigPPunkte();
+
+  // Runs a handler as a command: a failure inside it ends the command with a
+  // modal error report and the program goes on in the state reached. Nested
+  // commands (a run inside a value assignment) let the failure through to the
+  // outermost one, which reports it once.
+  void RunCommand(const std::function<void()>& command);
+
+  // Number of FormActivate runs, for the start-up checks of the window.
+  int ActivationCount() const { return activation_count_; }
+
+ protected:
+  // Dialogs and message boxes; tests answer them without a modal loop.
+  // Returns the chosen point file, empty when cancelled.
+  virtual QString ChooseOpenFile();
+  // The file to save the points to (asks before overwriting), empty when
+  // cancelled.
+  virtual QString ChooseSaveFile();
+  virtual void ShowError(const QString& text);
+  virtual void ShowCoincidenceMessage();
+  virtual void RunPrinterSetup();
+
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ public:
+  // RunHost: what the computation run reads from and writes to the window.
+  std::string PointFileName() override;
+  std::string ProjectDesignation() override;
+  double ReferenceHeight() override;
+  std::string ReferenceHeightText() override;
+  void ShowProtocol(const std::vector<std::string>& lines) override;
+  void SetResultField(zelmaro::ResultField field, const std::string& text) override;
+  void Coincidence() override;
+
+ private:
+  void CreateToolBar();
+  void CreateInputPage();
+  void CreateListPage();
+  void CreatePlotPage();
+  void CreateProtocolPage();
+  void ChoosePointFile(bool set_limits);
+  // The text of an open cell editor: taken as entered (what the user sees in
+  // the cell is what a command of the menu or the tool bar works on), or
+  // dropped.
+  void FinishGridEdit(bool take_text);
+  void SetOuterSize(int width, int height);
+  void SetPlotButtonsEnabled(bool enabled);
+  bool ActivationFromWithinProgram() const;
+  void WindowFocusChanged(QWindow* window);
+  zelmaro::TNavMode NavMode() const;
+  void WheelZoom(zelmaro::TZoom direction);
+
+  zelmaro::Workspace ws;
+  TForm2* Form2 = nullptr;
+  std::unique_ptr<QPrinter> printer_;
+  QImage plot_bitmap_;
+  int command_depth_ = 0;
+  bool coincidence_shown_ = false;  // in the current run
+  bool program_page_change_ = false;
+  bool activated_once_ = false;
+  int activation_count_ = 0;
+  QPointer<QWindow> focus_current_;
+  QPointer<QWindow> focus_previous_;
+};
+

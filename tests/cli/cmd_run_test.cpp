@@ -1,0 +1,97 @@
+// zelmaro-cli run and balance as a user calls them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "../volume/volume_support.h"
+
+namespace zelmaro::testing {
+namespace {
+
+struct Result {
+  int code;
+  std::string out;
+};
+
+Result Cli(const std::string& args) {
+  const std::string command = std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1";
+  FILE* p = ::popen(command.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  const int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "triangle.asc");
+  Result r = Cli(file + " --json");
+  EXPECT_EQ(r.code, 2);  // no subcommand "FILE"
+
+  r = Cli("run " + file + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  // MinZ is 1: (2 - 1) * 50.
+  EXPECT_EQ(r.out,
+            "{\"EditA0\":\"     50.00\",\"EditM0\":\"     50.00\",\"EditA1\":\"     50.00\","
+            "\"EditM1\":\"     50.00\",\"EditA2\":\"      0.00\",\"EditM2\":\"      0.00\","
+            "\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+
+  r = Cli("run " + file + " --h0 3 --bem Dreieck --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_NE(r.out.find("\"EditM0\":\"    -50.00\""), std::string::npos) << r.out;
+  const std::string protocol = ReadBytes(ProtocolFileName(file));
+  EXPECT_EQ(protocol.substr(0, 63),
+            "Massenberechnung Zelmaro Ver. 1.1\r\nDreieck\r\nH\xF6henbezug3.000 m\r\n");
+}
+
+TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "two_triangles.asc");
+  Result r = Cli("balance " + file + " --horizon reference --bem 'Massenausgleich Prüfung' --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out,
+            "{\"H0\":\"287.000\",\"runs\":3,\"EditA0\":\"    400.00\",\"EditM0\":\"      0.00\","
+            "\"EditA1\":\"    400.00\",\"EditM1\":\"      0.00\",\"EditA2\":\"      0.00\","
+            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+  EXPECT_EQ(ReadBytes(ProtocolFileName(file)), ReadBytes(DataFile("two_triangles_287.LST")));
+
+  r = Cli("balance " + file + " --horizon terrain");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("Bezugshöhe 287.000 m nach 4 Berechnungen\n", 0), 0u) << r.out;
+}
+
+TEST(CliRun, FailuresAndUsage) {
+  ScratchDir dir;
+  const std::string few = CopyData(dir, "few_reference.asc");
+  Result r = Cli("balance " + few + " --horizon reference");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Der Bezugshorizont hat keine Dreiecke"), std::string::npos) << r.out;
+
+  const std::string lst = dir / "punkte.lst";
+  WriteBytes(lst, "1 1 0 0 1\r\n");
+  r = Cli("run " + lst);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("endet auf LST"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadBytes(lst), "1 1 0 0 1\r\n");
+  r = Cli("balance " + lst + " --horizon terrain");
+  EXPECT_EQ(r.code, 1);
+
+  r = Cli("run " + dir / "fehlt.asc");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("ist nicht vorhanden"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "fehlt.LST"));
+
+  EXPECT_EQ(Cli("run " + few + " --h0 abc").code, 2);
+  EXPECT_EQ(Cli("run").code, 2);
+  EXPECT_EQ(Cli("balance " + few).code, 2);
+  EXPECT_EQ(Cli("balance " + few + " --horizon oben").code, 2);
+  EXPECT_EQ(Cli("run " + few + " --horizon terrain").code, 2);
+}
+
+}  // namespace
+}  // namespace zelmaro::testing

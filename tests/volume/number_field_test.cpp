@@ -1,0 +1,137 @@
+// The reference-height field: when it raises its value-changed event (each
+// event is a computation run), and how its limits clamp.
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "volume/number_field.h"
+
+namespace zelmaro {
+namespace {
+
+struct Counted {
+  NumberFieldModel field;
+  int events = 0;
+  std::vector<double> seen;  // the value the handler finds
+  Counted() {
+    field.OnChangeValue = [this] {
+      ++events;
+      seen.push_back(field.Value());
+    };
+  }
+};
+
+TEST(NumberField, EventOnlyForADifferentValueOrAnEmptyText) {
+  Counted c;
+  c.field.SetValue(0);  // held already
+  EXPECT_EQ(c.events, 0);
+  c.field.SetValue(286.684);
+  EXPECT_EQ(c.events, 1);
+  EXPECT_EQ(c.seen.back(), 286.684);
+  EXPECT_EQ(c.field.Text(), "286.684");
+  c.field.SetValue(286.684);
+  EXPECT_EQ(c.events, 1);
+
+  // The user clears the field: no number, no event; then the program sets
+  // the same value again, which counts because the text is empty.
+  c.field.UserEdited("");
+  EXPECT_EQ(c.events, 1);
+  EXPECT_EQ(c.field.Value(), 286.684);
+  c.field.SetValue(286.684);
+  EXPECT_EQ(c.events, 2);
+  EXPECT_EQ(c.field.Text(), "286.684");
+}
+
+TEST(NumberField, UserEditsKeepTheirTextAndRaiseOnANewNumber) {
+  Counted c;
+  c.field.UserEdited("12.");
+  EXPECT_EQ(c.events, 1);
+  EXPECT_EQ(c.field.Value(), 12);
+  EXPECT_EQ(c.field.Text(), "12.");
+  c.field.UserEdited("12.0");  // the same number
+  EXPECT_EQ(c.events, 1);
+  EXPECT_EQ(c.field.Text(), "12.0");
+  c.field.UserEdited("12,5");  // no number with "." as the separator
+  EXPECT_EQ(c.events, 1);
+  EXPECT_EQ(c.field.Value(), 12);
+  c.field.UserEdited(" -1.5 ");
+  EXPECT_EQ(c.events, 2);
+  EXPECT_EQ(c.field.Value(), -1.5);
+  c.field.StepBy(0.5);
+  EXPECT_EQ(c.field.Value(), -1.0);
+  EXPECT_EQ(c.field.Text(), "-1.000");
+  EXPECT_EQ(c.events, 3);
+}
+
+TEST(NumberField, LimitsClampOnlyWhileTheyDiffer) {
+  Counted c;
+  c.field.SetMinValue(0);
+  c.field.SetMaxValue(0);
+  c.field.SetValue(500);  // equal limits: no clamping
+  EXPECT_EQ(c.field.Value(), 500);
+  EXPECT_EQ(c.events, 1);
+
+  // The double-click's order: minimum, then maximum. While only the
+  // minimum is set the range lies between it and the old maximum 0.
+  c.field.SetMinValue(280);
+  EXPECT_EQ(c.field.Value(), 280);
+  EXPECT_EQ(c.events, 2);
+  EXPECT_EQ(c.seen.back(), 280);
+  c.field.SetMaxValue(300);  // 280 still inside: not set again
+  EXPECT_EQ(c.events, 2);
+
+  c.field.SetValue(250);  // clamps to the value held: no event
+  EXPECT_EQ(c.events, 2);
+  c.field.SetValue(320);
+  EXPECT_EQ(c.field.Value(), 300);
+  EXPECT_EQ(c.field.Text(), "300.000");
+  EXPECT_EQ(c.events, 3);
+  c.field.SetMaxValue(290);  // now outside: set again, clamped
+  EXPECT_EQ(c.field.Value(), 290);
+  EXPECT_EQ(c.events, 4);
+  c.field.UserEdited("100");
+  EXPECT_EQ(c.field.Value(), 280);
+  EXPECT_EQ(c.events, 5);
+}
+
+TEST(NumberField, TextUsesThePointUnderAGermanLocale) {
+  const char* old = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = old ? old : "C";
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale";
+  NumberFieldModel f;
+  f.SetValue(-1.5);
+  EXPECT_EQ(f.Text(), "-1.500");
+  f.UserEdited("2.25");
+  EXPECT_EQ(f.Value(), 2.25);
+  std::setlocale(LC_ALL, saved.c_str());
+}
+
+}  // namespace
+}  // namespace zelmaro
+
+namespace zelmaro {
+namespace {
+
+// A typed height that the limits clamp must not stay in the field (and in the
+// protocol's reference line) once the edit is over: it was not computed with.
+TEST(NumberField, FinishingAnEditShowsTheHeightHeld) {
+  Counted c;
+  c.field.SetMinValue(280);
+  c.field.SetMaxValue(300);
+  c.field.UserEdited("310");
+  EXPECT_EQ(c.field.Value(), 300);
+  EXPECT_EQ(c.field.Text(), "310");  // while typing, the text is the user's
+  const int events = c.events;
+  c.field.EditingFinished();
+  EXPECT_EQ(c.field.Text(), "300.000");
+  EXPECT_EQ(c.events, events);
+  c.field.UserEdited("29a");
+  c.field.EditingFinished();
+  EXPECT_EQ(c.field.Text(), "300.000");
+  c.field.UserEdited("");
+  c.field.EditingFinished();
+  EXPECT_EQ(c.field.Text(), "");  // a cleared field keeps its placeholder
+}
+
+}  // namespace
+}  // namespace zelmaro
