@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mesh/reference_mesh.h"
+#include "points/reader.h"
 
 namespace zelmaro::testing {
 namespace {
@@ -180,6 +181,21 @@ TEST(MeshDifferential, SmallLatticeSets) {
     }
     ExpectSameMesh(pts, "lattice " + std::to_string(trial));
     if (HasFatalFailure()) return;
+  }
+}
+
+// The sample survey, both horizons offered as the computation offers them.
+TEST(MeshDifferential, TheSampleSurvey) {
+  PointTable P;
+  ASSERT_TRUE(LiesPunkte(ZELMARO_TEST_DATA "/../../examples/halde.asc", P));
+  for (bool reference : {true, false}) {
+    Points pts;
+    for (int i = 1; i <= High(P); ++i) {
+      const TPunkt& p = P[static_cast<size_t>(i)];
+      if (p.Code == 1 || (!reference && p.Code == 0)) pts.push_back({i, p.X, p.Y, p.Z});
+    }
+    ASSERT_GT(pts.size(), 50u);
+    ExpectSameMesh(pts, reference ? "reference horizon" : "terrain");
   }
 }
 
