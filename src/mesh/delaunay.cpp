@@ -44,17 +44,30 @@ struct TDelaunay::IntakeIndex {
     hi = Cell(v + slack);
   }
 
+  // A slot holds the last vertex stored in its cell (0: empty) and a tag of
+  // the cell's hash; the vertex itself tells the cell. Eight bytes a slot
+  // keep the table small, which is most of the intake's speed.
   struct Slot {
-    int64_t cx, cy;
-    int32_t last;  // the last vertex stored in the cell, 0 for an empty slot
+    uint32_t tag;
+    int32_t last;
   };
 
-  size_t Find(int64_t cx, int64_t cy) const {
+  static uint64_t Hash(int64_t cx, int64_t cy) {
     uint64_t h = static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ull ^
                  static_cast<uint64_t>(cy) * 0xC2B2AE3D27D4EB4Full;
     h ^= h >> 29;
+    return h * 0xBF58476D1CE4E5B9ull;
+  }
+
+  size_t Find(const dVertex* V, int64_t cx, int64_t cy) const {
+    const uint64_t h = Hash(cx, cy);
+    const uint32_t tag = static_cast<uint32_t>(h >> 32);
     size_t i = static_cast<size_t>(h) & mask;
-    while (slots[i].last != 0 && (slots[i].cx != cx || slots[i].cy != cy)) i = (i + 1) & mask;
+    for (; slots[i].last != 0; i = (i + 1) & mask) {
+      if (slots[i].tag != tag) continue;
+      const dVertex& v = V[slots[i].last];
+      if (Cell(v.x) == cx && Cell(v.y) == cy) break;
+    }
     return i;
   }
 
@@ -66,7 +79,7 @@ struct TDelaunay::IntakeIndex {
     CellRange(y, y0, y1);
     for (int64_t cx = x0; cx <= x1; ++cx)
       for (int64_t cy = y0; cy <= y1; ++cy) {
-        const Slot& sl = slots[Find(cx, cy)];
+        const Slot& sl = slots[Find(V, cx, cy)];
         for (int32_t v = sl.last; v != 0; v = next[static_cast<size_t>(v)]) {
           const dVertex& s = V[v];
           if (std::fabs(ext(x) - s.x) < ExPtTolerance && std::fabs(ext(y) - s.y) < ExPtTolerance)
@@ -76,27 +89,27 @@ struct TDelaunay::IntakeIndex {
     return false;
   }
 
-  // Indexed by the stored (rounded) coordinates, which later offers compare with.
-  void Insert(const dVertex& v, int32_t slot) {
-    if (2 * (used + 1) > slots.size()) Grow();
+  // Indexed by the stored (rounded) coordinates, which later offers compare
+  // with. V[slot] must hold the vertex already.
+  void Insert(const dVertex* V, int32_t slot) {
+    if (2 * (used + 1) > slots.size()) Grow(V);
     if (next.size() <= static_cast<size_t>(slot)) next.resize(static_cast<size_t>(slot) * 2 + 16, 0);
-    const int64_t cx = Cell(v.x), cy = Cell(v.y);
-    Slot& sl = slots[Find(cx, cy)];
+    const int64_t cx = Cell(V[slot].x), cy = Cell(V[slot].y);
+    Slot& sl = slots[Find(V, cx, cy)];
     if (sl.last == 0) {
-      sl.cx = cx;
-      sl.cy = cy;
+      sl.tag = static_cast<uint32_t>(Hash(cx, cy) >> 32);
       ++used;
     }
     next[static_cast<size_t>(slot)] = sl.last;
     sl.last = slot;
   }
 
-  void Grow() {
+  void Grow(const dVertex* V) {
     std::vector<Slot> old = std::move(slots);
-    slots.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0, 0});
+    slots.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0});
     mask = slots.size() - 1;
     for (const Slot& o : old)
-      if (o.last != 0) slots[Find(o.cx, o.cy)] = o;
+      if (o.last != 0) slots[Find(V, Cell(V[o.last].x), Cell(V[o.last].y))] = o;
   }
 
   std::vector<Slot> slots;
@@ -114,7 +127,7 @@ TDelaunay::~TDelaunay() = default;
 
 void TDelaunay::RebuildIntakeIndex() {
   intake_ = std::make_unique<IntakeIndex>();
-  for (int32_t v = 1; v < tPoints; ++v) intake_->Insert(Vertex[v], v);
+  for (int32_t v = 1; v < tPoints; ++v) intake_->Insert(Vertex.get(), v);
 }
 
 void TDelaunay::AddPoint(int32_t Number, double x, double y, double z) {
@@ -133,7 +146,7 @@ void TDelaunay::AddPoint(int32_t Number, double x, double y, double z) {
   v.ID = Number;
   v.ln = 0;
   Vertex[tPoints] = v;
-  idx.Insert(v, tPoints);
+  idx.Insert(Vertex.get(), tPoints);
   ++tPoints;
 }
 
