@@ -84,6 +84,29 @@ void BM_Zelmaro(benchmark::State& state) {
   state.counters["triangles"] = triangles;
 }
 
+// Mesh alone, the points already taken in: the part that compares with a
+// triangulator that is handed its points.
+void BM_ZelmaroMeshOnly(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
+  const std::vector<Pt>& pts = Set(kind, n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto mesh = std::make_unique<Delaunay::TDelaunay>();
+    for (size_t i = 0; i < pts.size(); ++i)
+      mesh->AddPoint(static_cast<int32_t>(i + 1), pts[i].x, pts[i].y, pts[i].z);
+    state.ResumeTiming();
+    const auto t0 = std::chrono::steady_clock::now();
+    mesh->Mesh();
+    Record(SetName(kind, n), "zelmaro mesh",
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    state.PauseTiming();
+    mesh.reset();
+    state.ResumeTiming();
+  }
+  state.counters["points/s"] =
+      benchmark::Counter(double(n), benchmark::Counter::kIsIterationInvariantRate);
+}
+
 #ifdef ZELMARO_BENCH_CGAL
 void BM_CGAL(benchmark::State& state) {
   using K = CGAL::Exact_predicates_inexact_constructions_kernel;
@@ -114,6 +137,7 @@ void Sets(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_Zelmaro)->Apply(Sets);
+BENCHMARK(BM_ZelmaroMeshOnly)->Apply(Sets);
 #ifdef ZELMARO_BENCH_CGAL
 BENCHMARK(BM_CGAL)->Apply(Sets);
 #endif
@@ -125,15 +149,18 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  std::printf("\n%-22s %14s %14s %8s\n", "set", "zelmaro ms", "cgal ms", "ratio");
+  // Best times; "all" is AddPoint and Mesh, "mesh" Mesh alone.
+  std::printf("\n%-22s %10s %10s %10s %8s %8s\n", "set", "all ms", "mesh ms", "cgal ms", "all/cgal",
+              "mesh/cgal");
   for (const auto& [set, by] : best) {
-    const auto z = by.find("zelmaro"), c = by.find("cgal");
-    if (z == by.end()) continue;
+    const auto z = by.find("zelmaro"), m = by.find("zelmaro mesh"), c = by.find("cgal");
+    if (z == by.end() || m == by.end()) continue;
     if (c == by.end())
-      std::printf("%-22s %14.1f %14s %8s\n", set.c_str(), z->second * 1e3, "-", "-");
+      std::printf("%-22s %10.1f %10.1f %10s %8s %8s\n", set.c_str(), z->second * 1e3,
+                  m->second * 1e3, "-", "-", "-");
     else
-      std::printf("%-22s %14.1f %14.1f %8.2f\n", set.c_str(), z->second * 1e3, c->second * 1e3,
-                  z->second / c->second);
+      std::printf("%-22s %10.1f %10.1f %10.1f %8.2f %8.2f\n", set.c_str(), z->second * 1e3,
+                  m->second * 1e3, c->second * 1e3, z->second / c->second, m->second / c->second);
   }
   const auto a = best.find("uniform/100000"), b = best.find("uniform/400000");
   if (a != best.end() && b != best.end() && a->second.count("zelmaro") && b->second.count("zelmaro"))
