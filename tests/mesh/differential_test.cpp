@@ -164,6 +164,22 @@ TEST(MeshDifferential, CoincidenceReports) {
   EXPECT_GT(total, 10000);
 }
 
+// Two long lines whose y steps up by a micrometre every 7 m. This draw
+// (found by searching) makes flat triangles along a line that are reported
+// at every point until the circle tested before them is passed.
+TEST(MeshDifferential, CoincidenceReportsAlongMicroSteppedLines) {
+  std::mt19937 rng(99);
+  rng.discard(75000);
+  Points pts;
+  for (int k = 0; k < 15000; ++k) {
+    const double t = double(rng() % 100000) / 10;
+    pts.push_back({k + 1, t, std::floor(t / 7) * 0.000001 + double(rng() % 2) * 3, double(k % 17)});
+  }
+  int32_t c = 0;
+  ExpectSameMesh(pts, "micro-stepped lines", &c);
+  EXPECT_GT(c, 10000);
+}
+
 // Small sets from a coarse lattice with many equal y: duplicates, collinear
 // runs and, now and then, coincident triangles.
 TEST(MeshDifferential, SmallLatticeSets) {
