@@ -1,6 +1,7 @@
 #include "volume/balance.h"
 
 #include <cmath>
+#include <limits>
 
 #include "text/errors.h"
 #include "text/format.h"
@@ -30,6 +31,11 @@ void Balance(Workspace& ws, NumberFieldModel& field, const std::function<void()>
              const Balanced& b) {
   if (ws.P.empty()) return;  // no point file read yet
   double H0 = static_cast<double>((ext(ws.bounds.MinZ) + ws.bounds.MaxZ) / 2);
+  // A pass that ends where the one before it ended would be repeated to the
+  // letter by every further pass (the field's limits hold the height, or the
+  // correction no longer moves it): the search stops there.
+  double last_value = std::numeric_limits<double>::quiet_NaN();
+  double last_next = last_value;
   for (int pass = 1;; ++pass) {
     field.SetValue(H0);
     click_run();
@@ -44,11 +50,14 @@ void Balance(Workspace& ws, NumberFieldModel& field, const std::function<void()>
     if (b.correct_before_test) field.SetValue(H0);
     const double residual = ws.*b.volume;
     if (std::fabs(residual) < kThreshold) return;
-    if (pass == kMaxPasses)
+    const bool stuck = field.Value() == last_value && H0 == last_next;
+    if (pass == kMaxPasses || stuck)
       throw ELimitError(Format(
           "Massenausgleich nach %d Durchgängen abgebrochen: Restmasse %.3f m3 bei "
           "Bezugshöhe %.3f m.",
-          kMaxPasses, residual, field.Value()));
+          pass, residual, field.Value()));
+    last_value = field.Value();
+    last_next = H0;
   }
 }
 }  // namespace
