@@ -6,6 +6,7 @@
 #include "cli/json.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
+#include "volume/horizon.h"
 #include "text/convert.h"
 #include "text/format.h"
 
@@ -58,11 +59,7 @@ int CmdContours(const Args& args) {
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
   mesh->SetCoincidenceHandler(
       [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });
-  const bool reference = horizon == "reference";
-  for (int i = 1; i <= High(P); ++i) {
-    const TPunkt& p = P[static_cast<size_t>(i)];
-    if (p.Code == 1 || (!reference && p.Code == 0)) mesh->AddPoint(i, p.X, p.Y, p.Z);
-  }
+  OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   mesh->Mesh();
   mesh->InitialiseContourLevels(mesh->zMin, mesh->zMax, interval);
   mesh->InitialiseContourLevels(mesh->zMin, mesh->zMax, interval);

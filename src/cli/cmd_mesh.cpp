@@ -6,6 +6,7 @@
 #include "cli/json.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
+#include "volume/horizon.h"
 
 namespace zelmaro::cli {
 
@@ -38,12 +39,8 @@ int CmdMesh(const Args& args) {
 
   PointTable P;
   LiesPunkte(file, P);  // a missing file leaves the table empty, as in the program
-  const bool reference = horizon == "reference";
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
-  for (int i = 1; i <= High(P); ++i) {
-    const TPunkt& p = P[static_cast<size_t>(i)];
-    if (p.Code == 1 || (!reference && p.Code == 0)) mesh->AddPoint(i, p.X, p.Y, p.Z);
-  }
+  OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   mesh->Mesh();
 
   // Appended piece by piece: long chains of string + trip a false warning of

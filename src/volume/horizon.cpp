@@ -73,16 +73,20 @@ void ProtocolOutput::Line(std::string line) {
   pane_.push_back(std::move(line));
 }
 
+void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh) {
+  for (int i = 1; i <= High(P); ++i) {
+    const TPunkt& p = P[static_cast<size_t>(i)];
+    if (horizon.takes(p.Code)) mesh.AddPoint(i, p.X, p.Y, p.Z);
+  }
+}
+
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out) {
   std::unique_ptr<Delaunay::TDelaunay>& mesh = ws.*horizon.mesh;
   mesh.reset();
   mesh = std::make_unique<Delaunay::TDelaunay>();
   const PointTable& P = ws.P;
-  for (int i = 1; i <= High(P); ++i) {
-    const TPunkt& p = P[static_cast<size_t>(i)];
-    if (horizon.takes(p.Code)) mesh->AddPoint(i, p.X, p.Y, p.Z);
-  }
+  OfferHorizonPoints(P, horizon, *mesh);
   // The mesh outlives the run (the plot keeps it), the host does not.
   mesh->SetCoincidenceHandler([&host] { host.Coincidence(); });
   struct DropHandler {

@@ -50,6 +50,10 @@ inline constexpr const char* kRule = "------------------------------------------
 // because a large run writes millions of them.
 std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma);
 
+// Offers the horizon's points of the table to the mesh, in table order, each
+// with its slot as the vertex ID.
+void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh);
+
 struct HorizonResult {
   double volume = 0;
   std::string area_text;    // as shown in the area field

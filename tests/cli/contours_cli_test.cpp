@@ -7,9 +7,7 @@
 namespace zelmaro {
 namespace {
 
-int Cli(const std::string& args, std::string& out) {
-  return testing::RunCommand(std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1", out);
-}
+using testing::Cli;
 
 // Number, code, Y, X, Z. The reference horizon is the triangle of points 1
 // to 3; the terrain adds point 4; point 5 belongs to no horizon.

@@ -7,9 +7,7 @@
 namespace zelmaro {
 namespace {
 
-int Cli(const std::string& args, std::string& out) {
-  return testing::RunCommand(std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1", out);
-}
+using testing::Cli;
 
 // Four reference points of a square, a terrain point on one corner (dropped
 // there as a duplicate), one on the centre, and a point of no horizon.
