@@ -13,6 +13,7 @@ int CmdMesh(const Args& args);
 int CmdRun(const Args& args);
 int CmdBalance(const Args& args);
 int CmdContours(const Args& args);
+int CmdExport(const Args& args);
 
 // Prints the usage to stderr and returns 2.
 int Usage(const std::string& problem);

@@ -17,7 +17,9 @@ int Usage(const std::string& problem) {
       "  zelmaro-cli mesh FILE --horizon reference|terrain --json\n"
       "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json]\n"
       "  zelmaro-cli balance FILE --horizon reference|terrain [--bem TEXT] [--json]\n"
-      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n",
+      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
+      "  zelmaro-cli export FILE [--h0 H] [--interval S] [--bem TEXT] [--landxml OUT] [--dxf OUT]"
+      " [--pdf OUT]\n",
       stderr);
   return 2;
 }
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
     if (command == "run") return CmdRun(args);
     if (command == "balance") return CmdBalance(args);
     if (command == "contours") return CmdContours(args);
+    if (command == "export") return CmdExport(args);
     if (command == "--help" || command == "-h") {
       Usage("");
       return 0;

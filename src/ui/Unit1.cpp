@@ -236,6 +236,8 @@ void TForm1::CreateToolBar() {
   ToolButton10 = separator("ToolButton10");
   ToolButton4 = button("ToolButton4", IconId::Info, QStringLiteral("Programminfo"), false);
   ToolButton5 = button("ToolButton5", IconId::Exit, QStringLiteral("Programmende"), false);
+  ToolButtonExport = button("ToolButtonExport", IconId::Export,
+                            QStringLiteral("Exportieren …"), false);
 
   group(ToolButtonPan, ToolButtonZoom);
   group(ToolButtonPNR, ToolButtonZ);
@@ -250,6 +252,7 @@ void TForm1::CreateToolBar() {
   on_click(ToolButton9, &TForm1::ToolButton9Click);
   on_click(ToolButton4, &TForm1::ToolButton4Click);
   on_click(ToolButton5, &TForm1::ToolButton5Click);
+  on_click(ToolButtonExport, &TForm1::ToolButtonExportClick);
 }
 
 void TForm1::CreateInputPage() {
@@ -517,7 +520,10 @@ void TForm1::PageControl1Change() {
 
 void TForm1::ToolButton1Click() {
   coincidence_shown_ = false;
-  zelmaro::ToolButton1Click(ws, *this);
+  last_run_.reset();
+  zelmaro::RecordingHost recorder(*this);
+  zelmaro::ToolButton1Click(ws, recorder);
+  last_run_ = std::make_unique<zelmaro::RunRecord>(std::move(recorder.Finish(ws.P)));
 }
 
 void TForm1::NumberBoxH0ChangeValue() { ToolButton1Click(); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_input.h"
 #include "plot/navigation.h"
 #include "volume/run.h"
 #include "volume/workspace.h"
@@ -70,6 +71,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   QWidget* ToolButton10 = nullptr;
   QToolButton* ToolButton4 = nullptr;
   QToolButton* ToolButton5 = nullptr;
+  QToolButton* ToolButtonExport = nullptr;  // "Exportieren …"
 
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
@@ -155,6 +157,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void ToolButtonZClick();
   void ToolButtonMesh0Click();
   void ToolButtonMesh1Click();
+  // Exports the last run as LandXML, DXF or PDF report.
+  void ToolButtonExportClick();
   void Punkte1Click();
   void Sichern1Click();
   void Punktespeichern1Click();
@@ -188,6 +192,14 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   virtual void ShowError(const QString& text);
   virtual void ShowCoincidenceMessage();
   virtual void RunPrinterSetup();
+  // The export's file and format (by the chosen filter: "xml", "dxf" or
+  // "pdf"); an empty file when cancelled.
+  struct ExportTarget {
+    QString file;
+    QString format;
+  };
+  virtual ExportTarget ChooseExportFile();
+  virtual void ShowInformation(const QString& text);
 
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -222,6 +234,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void WheelZoom(zelmaro::TZoom direction);
 
   zelmaro::Workspace ws;
+  // What the last complete run reported, for exporting it; none while no
+  // run has finished since the last failed one.
+  std::unique_ptr<zelmaro::RunRecord> last_run_;
   TForm2* Form2 = nullptr;
   std::unique_ptr<QPrinter> printer_;
   QImage plot_bitmap_;

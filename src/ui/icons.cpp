@@ -292,6 +292,26 @@ const QStringList kExit = {
     "................",
 };
 
+// A page with lines of text and an arrow leaving it to the right.
+const QStringList kExport = {
+    "kkkkkkkk........",
+    "kwwwwwwkk.......",
+    "kwwwwwwkwk......",
+    "kwbbbbwkkkk.....",
+    "kwwwwwwwwwk.....",
+    "kwbbbbbbwwk.....",
+    "kwwwwwwwwwk.g...",
+    "kwbbbbbbwwk.gg..",
+    "kwwwwggggggggggg",
+    "kwbbbggggggggggg",
+    "kwwwwwwwwwk.gg..",
+    "kwbbbbbbwwk.g...",
+    "kwwwwwwwwwk.....",
+    "kwwwwwwwwwk.....",
+    "kkkkkkkkkkk.....",
+    "................",
+};
+
 // A beam balance: the beam, two pans, the pillar and the foot.
 const QStringList kBalance = {
     "................................",
@@ -346,6 +366,7 @@ const QStringList& IconPicture(IconId id) {
     case IconId::Save: return kSave;
     case IconId::Info: return kInfo;
     case IconId::Exit: return kExit;
+    case IconId::Export: return kExport;
     case IconId::Balance: return kBalance;
   }
   return kCompute;

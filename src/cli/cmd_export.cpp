@@ -1,0 +1,155 @@
+// export: one computation run, then its surfaces, drawing and report as
+// LandXML, DXF and PDF for other programs and for the client.
+#include <sys/stat.h>
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "export/dxf.h"
+#include "export/export_input.h"
+#include "export/landxml.h"
+#include "export/pdf_report.h"
+#include "text/errors.h"
+#include "volume/number_field.h"
+#include "volume/run.h"
+#include "volume/workspace.h"
+
+namespace zelmaro::cli {
+
+namespace {
+
+class ExportHost : public RunHost {
+ public:
+  ExportHost(std::string file, std::string bem, NumberFieldModel& field)
+      : file_(std::move(file)), bem_(std::move(bem)), field_(field) {}
+  std::string PointFileName() override { return file_; }
+  std::string ProjectDesignation() override { return bem_; }
+  double ReferenceHeight() override { return field_.Value(); }
+  std::string ReferenceHeightText() override { return field_.Text(); }
+  void ShowProtocol(const std::vector<std::string>&) override {}
+  void SetResultField(ResultField, const std::string&) override {}
+  void Coincidence() override { ++coincidences; }
+  long coincidences = 0;
+
+ private:
+  std::string file_, bem_;
+  NumberFieldModel& field_;
+};
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (a == b) return true;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// Qt's notes about its own set-up (a missing runtime folder and the like)
+// are no concern of a batch call; its errors still go to stderr.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+struct Output {
+  const char* option;
+  const char* kind;
+  void (*write)(const ExportInput&, const std::string&);
+};
+
+}  // namespace
+
+int CmdExport(const Args& args) {
+  ParsedOptions o;
+  if (int rc = ParseOptions(args,
+                            {{"--h0", true}, {"--interval", true}, {"--bem", true},
+                             {"--landxml", true}, {"--dxf", true}, {"--pdf", true}},
+                            o))
+    return rc;
+  double h0 = 0, interval = 0.1;
+  bool has_h0 = false, has_interval = false;
+  if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
+  if (int rc = NumberOption(o, "--interval", "kein Höhenlinienintervall", interval, has_interval))
+    return rc;
+
+  const Output outputs[] = {
+      {"--landxml", "LandXML", [](const ExportInput& in, const std::string& f) { WriteLandXml(in, f); }},
+      {"--dxf", "DXF", [](const ExportInput& in, const std::string& f) { WriteDxf(in, f); }},
+      {"--pdf", "PDF", [](const ExportInput& in, const std::string& f) { WritePdfReport(in, f); }},
+  };
+  bool any = false;
+  for (const Output& out : outputs) {
+    if (!o.Has(out.option)) continue;
+    any = true;
+    const std::string target = o.Value(out.option);
+    if (target.empty()) {
+      std::fprintf(stderr, "Für %s ist kein Dateiname angegeben.\n", out.option);
+      return 1;
+    }
+    // The run writes the protocol and reads the point file; an export over
+    // either would destroy what it comes from.
+    if (SameFile(target, o.file) || SameFile(target, ProtocolFileName(o.file))) {
+      std::fprintf(stderr,
+                   "Die Ausgabedatei '%s' ist die Punktdatei oder ihre Protokolldatei und wird "
+                   "nicht überschrieben.\n",
+                   target.c_str());
+      return 1;
+    }
+  }
+  if (!any) {
+    std::fputs("Keine Ausgabe angegeben: mindestens eine von --landxml, --dxf oder --pdf.\n",
+               stderr);
+    return 1;
+  }
+
+  if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
+  Workspace ws;
+  if (!ws.LiesPunkte(o.file)) {
+    std::fprintf(stderr,
+                 "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
+                 o.file.c_str());
+    return 1;
+  }
+  NumberFieldModel field;
+  field.SetValue(has_h0 ? h0 : ws.bounds.MinZ);
+  ExportHost host(o.file, o.Value("--bem"), field);
+  RecordingHost recorder(host);
+  ToolButton1Click(ws, recorder);
+  if (host.coincidences > 0)
+    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
+
+  // The report is drawn with Qt, which wants an application; there is no
+  // window, so no display is needed either.
+  std::unique_ptr<QGuiApplication> app;
+  if (o.Has("--pdf") && !QGuiApplication::instance()) {
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "zelmaro-cli";
+    static char* argv[] = {name, nullptr};
+    qInstallMessageHandler(QuietQtMessages);
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+
+  const RunRecord& run = recorder.Finish(ws.P);
+  const ExportInput in = MakeExportInput(ws, run, interval, LocalTimeNow());
+  int rc = 0;
+  for (const Output& out : outputs) {
+    if (!o.Has(out.option)) continue;
+    const std::string target = o.Value(out.option);
+    try {
+      out.write(in, target);
+      std::printf("%s: %s\n", out.kind, target.c_str());
+    } catch (const EZelmaroError& e) {
+      std::fprintf(stderr, "%s '%s' nicht geschrieben: %s\n", out.kind, target.c_str(), e.what());
+      rc = 1;
+    }
+  }
+  return rc;
+}
+
+}  // namespace zelmaro::cli

@@ -1,0 +1,99 @@
+// The export command of the main window: the last run as LandXML, DXF or
+// PDF report.
+#include <QApplication>
+#include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include "export/dxf.h"
+#include "export/export_input.h"
+#include "export/landxml.h"
+#include "export/pdf_report.h"
+#include "plot/plot.h"
+#include "ui/Unit1.h"
+
+namespace {
+
+struct Format {
+  const char* id;
+  const char* filter;
+  const char* suffix;
+};
+
+const Format kFormats[] = {
+    {"xml", "LandXML 1.2 (*.xml)", "xml"},
+    {"dxf", "DXF-Zeichnung (*.dxf)", "dxf"},
+    {"pdf", "PDF-Bericht (*.pdf)", "pdf"},
+};
+
+// Shows the wait cursor while a long export runs.
+struct WaitCursor {
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+void TForm1::ToolButtonExportClick() {
+  // Without a finished run there is nothing of this program's to hand on;
+  // the meshes may also be gone since (program end releases them).
+  if (!last_run_ || !ws.Mesh0 || !ws.Mesh1) {
+    ShowInformation(QStringLiteral(
+        "Es liegt noch keine Berechnung vor, die exportiert werden kann. Bitte zuerst mit "
+        "„Massen berechnen“ rechnen."));
+    return;
+  }
+  const ExportTarget target = ChooseExportFile();
+  if (target.file.isEmpty()) return;
+  const std::string file = QFile::encodeName(target.file).toStdString();
+
+  WaitCursor wait;
+  // The contour lines of the plot: the page's interval, computed as the
+  // plot computes them.
+  const double interval = zelmaro::ContourInterval(EditHLIntervall->text().toStdString());
+  const zelmaro::ExportInput in =
+      zelmaro::MakeExportInput(ws, *last_run_, interval, zelmaro::LocalTimeNow());
+  if (target.format == QLatin1String("xml"))
+    zelmaro::WriteLandXml(in, file);
+  else if (target.format == QLatin1String("dxf"))
+    zelmaro::WriteDxf(in, file);
+  else
+    zelmaro::WritePdfReport(in, file);
+  StatusBar1->showMessage(QStringLiteral("Exportiert: %1").arg(target.file));
+}
+
+TForm1::ExportTarget TForm1::ChooseExportFile() {
+  QFileDialog dialog(this, QStringLiteral("Exportieren"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList filters;
+  for (const Format& f : kFormats) filters << QString::fromUtf8(f.filter);
+  dialog.setNameFilters(filters);
+  // Beside the point file and named after it, like its protocol.
+  const QFileInfo points(QString::fromStdString(last_run_ ? last_run_->point_file : ""));
+  if (!points.filePath().isEmpty()) {
+    if (points.dir().exists()) dialog.setDirectory(points.dir());
+    dialog.selectFile(points.completeBaseName());
+  }
+  dialog.setDefaultSuffix(QString::fromLatin1(kFormats[0].suffix));
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    for (const Format& f : kFormats)
+      if (filter == QString::fromUtf8(f.filter)) dialog.setDefaultSuffix(QString::fromLatin1(f.suffix));
+  });
+  if (dialog.exec() != QDialog::Accepted) return {};
+  ExportTarget target;
+  target.file = dialog.selectedFiles().value(0);
+  const QString filter = dialog.selectedNameFilter();
+  for (const Format& f : kFormats)
+    if (filter == QString::fromUtf8(f.filter)) target.format = QString::fromLatin1(f.id);
+  if (target.format.isEmpty()) target.format = QStringLiteral("xml");
+  return target;
+}
+
+void TForm1::ShowInformation(const QString& text) {
+  QMessageBox::information(this, QStringLiteral("Zelmaro"), text, QMessageBox::Ok);
+}

@@ -1,0 +1,123 @@
+// zelmaro-cli export: exit codes, German messages, and no half-written file
+// under a target's name.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "../volume/volume_support.h"
+
+namespace zelmaro::testing {
+namespace {
+
+struct Result {
+  int code;
+  std::string out;
+};
+
+Result Sh(const std::string& command) {
+  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  const int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+Result Export(const std::string& args) { return Sh(std::string(ZELMARO_CLI_PATH) + " export " + args); }
+
+size_t FilesIn(const ScratchDir& dir) {
+  size_t n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) n += e.is_regular_file();
+  return n;
+}
+
+TEST(CliExport, WritesTheChosenFilesAndTheSameProtocolAsARun) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "two_triangles.asc");
+  ASSERT_EQ(Sh(std::string(ZELMARO_CLI_PATH) + " run " + file + " --h0 281 --bem Probe").code, 0);
+  const std::string protocol = ReadBytes(ProtocolFileName(file));
+
+  const Result r = Export(file + " --h0 281 --bem Probe --interval 2 --landxml " + (dir / "a.xml") +
+                          " --dxf " + (dir / "a.dxf") + " --pdf " + (dir / "a.pdf"));
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out, "LandXML: " + (dir / "a.xml") + "\nDXF: " + (dir / "a.dxf") + "\nPDF: " +
+                       (dir / "a.pdf") + "\n");
+  EXPECT_EQ(ReadBytes(ProtocolFileName(file)), protocol);  // the run's protocol, unchanged
+  EXPECT_EQ(ReadBytes(dir / "a.xml").substr(0, 38), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  EXPECT_NE(ReadBytes(dir / "a.dxf").find("AC1015"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "a.pdf").substr(0, 5), "%PDF-");
+  // Only what was asked for: the point file, its protocol, three exports.
+  EXPECT_EQ(FilesIn(dir), 5u);
+}
+
+TEST(CliExport, UsageAndFailuresGiveGermanMessagesAndExitCodes) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "two_triangles.asc");
+
+  Result r = Export(file);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Keine Ausgabe angegeben"), std::string::npos) << r.out;
+
+  r = Export(file + " --h0 hoch --pdf " + (dir / "x.pdf"));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.out.find("'hoch' ist keine Höhe"), std::string::npos) << r.out;
+  r = Export(file + " --landxml");
+  EXPECT_EQ(r.code, 2);
+  r = Export(file + " --svg " + (dir / "x.svg"));
+  EXPECT_EQ(r.code, 2);
+
+  r = Export((dir / "fehlt.asc") + " --dxf " + (dir / "x.dxf"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("nicht vorhanden"), std::string::npos) << r.out;
+
+  // A folder that is not there: that output fails, the others are written.
+  r = Export(file + " --landxml " + (dir / "nirgends/a.xml") + " --dxf " + (dir / "b.dxf"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("LandXML '" + (dir / "nirgends/a.xml") + "' nicht geschrieben: "),
+            std::string::npos)
+      << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "nirgends"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "b.dxf"));
+
+  // A target that is a folder.
+  std::filesystem::create_directory(dir / "ordner.pdf");
+  r = Export(file + " --pdf " + (dir / "ordner.pdf"));
+  EXPECT_EQ(r.code, 1) << r.out;
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "ordner.pdf"));
+
+  // Never over the point file or its protocol.
+  const std::string points = ReadBytes(file);
+  r = Export(file + " --dxf " + file);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("wird nicht überschrieben"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadBytes(file), points);
+}
+
+TEST(CliExport, AWriteFailingHalfwayLeavesTheFormerFile) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "two_triangles.asc");
+  const std::string target = dir / "plan.dxf";
+  WriteBytes(target, "der vorige Plan\n");
+  const size_t before = FilesIn(dir);
+  // A file size limit of 4 KiB lets the small protocol through and stops the
+  // drawing in its tables; the signal is ignored so the write fails instead.
+  const Result r = Sh("bash -c \"trap '' XFSZ; ulimit -f 4; " + std::string(ZELMARO_CLI_PATH) +
+                      " export " + file + " --dxf " + target + " --pdf " + (dir / "neu.pdf") +
+                      "\"");
+  EXPECT_EQ(r.code, 1) << r.out;
+  EXPECT_NE(r.out.find("DXF '" + target + "' nicht geschrieben: "), std::string::npos) << r.out;
+  EXPECT_EQ(ReadBytes(target), "der vorige Plan\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "neu.pdf"));
+  // Nothing is left beside the targets: the only new file is the protocol
+  // the run writes.
+  EXPECT_EQ(FilesIn(dir), before + 1);
+  EXPECT_TRUE(std::filesystem::exists(ProtocolFileName(file)));
+}
+
+}  // namespace
+}  // namespace zelmaro::testing

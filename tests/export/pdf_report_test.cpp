@@ -1,0 +1,93 @@
+// The PDF report rendered and read by poppler: the six figures in its text,
+// a page for every 66 protocol lines, page numbers, and a drawn plot.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+
+#include "export/pdf_report.h"
+#include "text/convert.h"
+#include "export_support.h"
+
+namespace zelmaro::testing {
+namespace {
+
+// Runs of blanks and line ends as one blank.
+std::string Squeezed(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\f';
+    if (blank && (out.empty() || out.back() == ' ')) continue;
+    out += blank ? ' ' : c;
+  }
+  return out;
+}
+
+TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
+  std::string why;
+  if (!HaveTool("pdftotext -v", why) || !HaveTool("pdftoppm -v", why)) GTEST_SKIP() << why;
+  ExportRun run(SurveyText(20), 0.5);
+  run.in.cut_fill = {{"Abtrag m3", "   12.50"}, {"Auftrag m3", "  300.25"}};
+  const std::string file = run.dir / "bericht.pdf";
+  WritePdfReport(run.in, file);
+
+  std::string text;
+  ASSERT_EQ(Shell("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
+  for (const std::string& field : run.record->fields) {
+    const std::string figure(Trim(field));
+    ASSERT_FALSE(figure.empty());
+    EXPECT_NE(text.find(figure), std::string::npos) << figure;
+  }
+  for (const char* expected : {"Zelmaro Ver. 1.1", "Bezugshorizont", "Gelände", "Differenz",
+                               "Fläche m2", "Masse m3", "Bezugshöhe H0", "04.05.2026 03:02",
+                               "Auf- und Abtrag", "300.25", "Protokoll", "Maßstab 1 :"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected;
+  EXPECT_NE(text.find(run.host.bem), std::string::npos);
+  EXPECT_NE(text.find(run.record->h0_text + " m"), std::string::npos);
+  // The protocol's lines, the last one included (the text layout may space
+  // the columns differently).
+  const std::string flat = Squeezed(text);
+  EXPECT_NE(flat.find(Squeezed(run.record->protocol.back())), std::string::npos);
+  EXPECT_NE(flat.find(Squeezed(run.record->protocol[run.record->protocol.size() / 2])),
+            std::string::npos);
+
+  const size_t lines = run.record->protocol.size();
+  const size_t pages = 1 + (lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage;
+  ASSERT_GT(pages, 3u);
+  const std::string last = "Seite " + std::to_string(pages) + " von " + std::to_string(pages);
+  EXPECT_NE(text.find("Seite 1 von " + std::to_string(pages)), std::string::npos);
+  EXPECT_NE(text.find(last), std::string::npos);
+  EXPECT_EQ(text.find("Seite " + std::to_string(pages + 1)), std::string::npos);
+
+  // The first page rendered: blue and red mesh lines in the plot.
+  std::string out;
+  ASSERT_EQ(Shell("pdftoppm -r 50 -f 1 -l 1 -png " + file + " " + (run.dir / "page") + " 2>&1",
+                  out),
+            0)
+      << out;
+  QImage page;
+  ASSERT_TRUE(page.load(QString::fromStdString(run.dir / "page-1.png")) ||
+              page.load(QString::fromStdString(run.dir / "page-01.png")));
+  EXPECT_NEAR(page.width() / double(page.height()), 210.0 / 297.0, 0.01);  // A4
+  long blue = 0, red = 0;
+  for (int y = page.height() / 3; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x) {
+      const QColor c = page.pixelColor(x, y);
+      if (c.blue() > 150 && c.red() < 120 && c.green() < 120) ++blue;
+      if (c.red() > 150 && c.blue() < 120 && c.green() < 120) ++red;
+    }
+  EXPECT_GT(blue, 50);
+  EXPECT_GT(red, 50);
+}
+
+TEST(PdfReport, ScaleBarIsARoundQuarterOfThePlot) {
+  EXPECT_EQ(ScaleBarLength(100), 20);
+  EXPECT_EQ(ScaleBarLength(19.9), 2);
+  EXPECT_EQ(ScaleBarLength(21), 5);
+  EXPECT_EQ(ScaleBarLength(4000), 1000);
+  EXPECT_DOUBLE_EQ(ScaleBarLength(0.3), 0.05);
+  EXPECT_EQ(ScaleBarLength(0), 0);
+}
+
+}  // namespace
+}  // namespace zelmaro::testing

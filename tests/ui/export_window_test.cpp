@@ -1,0 +1,122 @@
+// "Exportieren …" in the window: where the button stands, what it says
+// without a run, and the three formats written from the last run.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "test_form.h"
+
+namespace {
+
+class ExportForm : public TestForm {
+ public:
+  QList<ExportTarget> targets;  // answers of the export dialog; empty = cancel
+  QStringList informations;
+  int export_dialogs = 0;
+
+ protected:
+  ExportTarget ChooseExportFile() override {
+    ++export_dialogs;
+    return targets.isEmpty() ? ExportTarget{} : targets.takeFirst();
+  }
+  void ShowInformation(const QString& text) override { informations << text; }
+};
+
+QByteArray Head(const QString& path, int n) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
+}
+
+TEST(ExportWindow, ButtonAfterTheOthersWithItsHint) {
+  ExportForm form;
+  const QList<QToolButton*> buttons = form.ToolBar1->findChildren<QToolButton*>(
+      QString(), Qt::FindDirectChildrenOnly);
+  ASSERT_NE(form.ToolButtonExport, nullptr);
+  EXPECT_EQ(form.ToolButtonExport->toolTip(), QStringLiteral("Exportieren …"));
+  EXPECT_FALSE(form.ToolButtonExport->icon().isNull());
+  // It stands behind "Programmende" in the tool bar.
+  const QList<QAction*> actions = form.ToolBar1->actions();
+  int exit_at = -1, export_at = -1;
+  for (int i = 0; i < actions.size(); ++i) {
+    QWidget* w = form.ToolBar1->widgetForAction(actions[i]);
+    if (w == form.ToolButton5) exit_at = i;
+    if (w == form.ToolButtonExport) export_at = i;
+  }
+  EXPECT_GE(exit_at, 0);
+  EXPECT_GT(export_at, exit_at);
+  EXPECT_FALSE(buttons.isEmpty());
+}
+
+TEST(ExportWindow, WithoutARunItSaysSoAndAsksNothing) {
+  ExportForm form;
+  form.ToolButtonExport->click();
+  ASSERT_EQ(form.informations.size(), 1);
+  EXPECT_TRUE(form.informations[0].contains(QStringLiteral("keine Berechnung")));
+  EXPECT_EQ(form.export_dialogs, 0);
+  EXPECT_TRUE(form.errors.isEmpty());
+
+  // After the program end command released the meshes, the same.
+  QTemporaryDir dir;
+  form.files_to_choose = {WritePointFile(dir, "halde.asc", SquareSurvey(280, 300))};
+  form.BitBtn1->click();
+  form.Work().Mesh0.reset();
+  form.ToolButtonExport->click();
+  EXPECT_EQ(form.informations.size(), 2);
+  EXPECT_EQ(form.export_dialogs, 0);
+}
+
+TEST(ExportWindow, ExportsTheLastRunInTheChosenFormat) {
+  QTemporaryDir dir;
+  ExportForm form;
+  form.files_to_choose = {WritePointFile(dir, "halde.asc", SquareSurvey(280, 300))};
+  form.BitBtn1->click();
+  ASSERT_EQ(form.runs, 1);
+  const QString xml = dir.filePath("halde.xml"), dxf = dir.filePath("halde.dxf"),
+                pdf = dir.filePath("halde.pdf");
+  form.targets = {{xml, QStringLiteral("xml")}, {dxf, QStringLiteral("dxf")},
+                  {pdf, QStringLiteral("pdf")}, {}};
+  // A point file read without a run since: the export is still the run's,
+  // with the run's points (a smaller table would leave the meshes pointing
+  // past its end).
+  form.files_to_choose = {WritePointFile(dir, "klein.asc", {{1, 0, 0, 0, 280}})};
+  form.BitBtn1->click();  // the same lowest height: no run
+  ASSERT_EQ(form.runs, 1);
+  ASSERT_EQ(zelmaro::High(form.Work().P), 1);
+  for (int i = 0; i < 4; ++i) form.ToolButtonExport->click();
+  EXPECT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
+  EXPECT_EQ(form.export_dialogs, 4);
+  EXPECT_EQ(Head(xml, 5), QByteArray("<?xml"));
+  EXPECT_TRUE(Head(dxf, 200).contains("AC1015"));
+  EXPECT_EQ(Head(pdf, 5), QByteArray("%PDF-"));
+  QFile landxml(xml);
+  ASSERT_TRUE(landxml.open(QIODevice::ReadOnly));
+  const zelmaro::Workspace& ws = form.Work();
+  EXPECT_EQ(landxml.readAll().count("<P id="), ws.Mesh0->tPoints - 1 + ws.Mesh1->tPoints - 1);
+  EXPECT_GT(ws.Mesh1->tPoints - 1, 1);
+  EXPECT_TRUE(form.StatusBar1->currentMessage().contains(pdf));
+}
+
+TEST(ExportWindow, AFailedExportIsReportedAndAFailedRunLeavesNothingToExport) {
+  QTemporaryDir dir;
+  ExportForm form;
+  form.files_to_choose = {WritePointFile(dir, "halde.asc", SquareSurvey(280, 300))};
+  form.BitBtn1->click();
+  form.targets = {{dir.filePath("fehlt/halde.xml"), QStringLiteral("xml")}};
+  form.ToolButtonExport->click();
+  ASSERT_EQ(form.errors.size(), 1);
+  EXPECT_FALSE(QFile::exists(dir.filePath("fehlt/halde.xml")));
+
+  // A run that fails (its protocol cannot be written) has no record.
+  form.EditPunktDat->setText(dir.filePath("fehlt/halde.asc"));
+  form.ToolButton1->click();
+  EXPECT_EQ(form.errors.size(), 2);
+  form.ToolButtonExport->click();
+  EXPECT_EQ(form.informations.size(), 1);
+}
+
+}  // namespace
