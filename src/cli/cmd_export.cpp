@@ -68,7 +68,8 @@ int CmdExport(const Args& args) {
   ParsedOptions o;
   if (int rc = ParseOptions(args,
                             {{"--h0", true}, {"--interval", true}, {"--bem", true},
-                             {"--landxml", true}, {"--dxf", true}, {"--pdf", true}},
+                             {"--complete-outline", false}, {"--landxml", true},
+                             {"--dxf", true}, {"--pdf", true}},
                             o))
     return rc;
   double h0 = 0, interval = 0.1;
@@ -109,6 +110,7 @@ int CmdExport(const Args& args) {
 
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   Workspace ws;
+  ws.complete_outline = o.Has("--complete-outline");
   if (!ws.LiesPunkte(o.file)) {
     std::fprintf(stderr,
                  "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",

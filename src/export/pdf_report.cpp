@@ -11,6 +11,7 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -23,20 +24,33 @@ namespace zelmaro {
 namespace {
 
 // Qt's PDF writer wants a device; this one passes the bytes to the stream.
+// A failure of the stream is kept, not thrown through Qt's code, and
+// raised once the painter has finished.
 class StreamDevice : public QIODevice {
  public:
   explicit StreamDevice(std::ostream& out) : out_(out) { open(QIODevice::WriteOnly); }
   bool isSequential() const override { return true; }
+  void RethrowFailure() const {
+    if (failure_) std::rethrow_exception(failure_);
+    if (!out_) throw EInOutError(29);
+  }
 
  protected:
   qint64 readData(char*, qint64) override { return -1; }
   qint64 writeData(const char* data, qint64 size) override {
-    out_.write(data, static_cast<std::streamsize>(size));
+    if (failure_) return -1;
+    try {
+      out_.write(data, static_cast<std::streamsize>(size));
+    } catch (...) {
+      failure_ = std::current_exception();
+      return -1;
+    }
     return out_ ? size : -1;
   }
 
  private:
   std::ostream& out_;
+  std::exception_ptr failure_;
 };
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -399,8 +413,13 @@ void WritePdfReport(const ExportInput& in, std::ostream& out) {
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
   writer.setTitle(QStringLiteral("Massenberechnung ") + Q(in.run->project));
   writer.setCreator(QStringLiteral("Zelmaro Ver. %1").arg(Q(in.version)));
-  Report(in, writer);
-  if (!out) throw EInOutError(29);
+  try {
+    Report(in, writer);
+  } catch (...) {
+    device.RethrowFailure();  // the write that failed first, when one did
+    throw;
+  }
+  device.RethrowFailure();
 }
 
 void WritePdfReport(const ExportInput& in, const std::string& file) {

@@ -118,6 +118,7 @@ TEST(MainWindow, ToolBarOrderHintsAndKinds) {
       {"ToolButtonMesh0", "Vermaschung Bezugshorizont", true},
       {"ToolButtonMesh1", "Vermaschung Gelände", true},
       {"ToolButtonIsoline", "Höhenlinien", true},
+      {"ToolButtonRand", "Randdreiecke ergänzen", true},
       {"ToolButton11", nullptr, false},
       {"ToolButton12", "Ausgabebereich anzeigen", true},
       {"ToolButton2", "Drucker einstellen", false},
@@ -127,6 +128,7 @@ TEST(MainWindow, ToolBarOrderHintsAndKinds) {
       {"ToolButton10", nullptr, false},
       {"ToolButton4", "Programminfo", false},
       {"ToolButton5", "Programmende", false},
+      {"ToolButtonExport", "Exportieren …", false},
   };
   const QList<QAction*> actions = form.ToolBar1->actions();
   ASSERT_EQ(actions.size(), static_cast<qsizetype>(expected.size()));
