@@ -89,7 +89,7 @@ int Parse(const Args& args, bool balance, Options& o) {
 }
 
 void Report(const CliHost& host, const std::string& protocol, bool json, const std::string& head_json,
-            const std::string& head_text) {
+            const std::string& head_text, const std::string& tail_json = "") {
   std::string out;
   if (json) {
     out = "{" + head_json;
@@ -97,7 +97,7 @@ void Report(const CliHost& host, const std::string& protocol, bool json, const s
       if (i > 0 || !head_json.empty()) out += ',';
       out += JsonString(kFieldNames[i]) + ":" + JsonString(host.fields[i]);
     }
-    out += ",\"protocol\":" + JsonString(protocol) + "}\n";
+    out += ",\"protocol\":" + JsonString(protocol) + tail_json + "}\n";
   } else {
     out = head_text;
     const char* labels[] = {"Bezugshorizont Fläche m2", "Bezugshorizont Masse m3",
@@ -135,7 +135,7 @@ int CmdRun(const Args& args) {
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
   ToolButton1Click(ws, host);
-  Report(host, ProtocolFileName(o.file), o.json, "", "");
+  Report(host, ProtocolFileName(o.file), o.json, "", "", ",\"cutFill\":" + CutFillJson(ws.cutFill));
   return 0;
 }
 

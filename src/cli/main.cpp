@@ -17,7 +17,8 @@ int Usage(const std::string& problem) {
       "  zelmaro-cli mesh FILE --horizon reference|terrain --json\n"
       "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json]\n"
       "  zelmaro-cli balance FILE --horizon reference|terrain [--bem TEXT] [--json]\n"
-      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n",
+      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
+      "  zelmaro-cli cutfill FILE [--h0 H]\n",
       stderr);
   return 2;
 }
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     if (command == "run") return CmdRun(args);
     if (command == "balance") return CmdBalance(args);
     if (command == "contours") return CmdContours(args);
+    if (command == "cutfill") return CmdCutFill(args);
     if (command == "--help" || command == "-h") {
       Usage("");
       return 0;

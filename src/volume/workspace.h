@@ -7,6 +7,7 @@
 
 #include "mesh/delaunay.h"
 #include "plot/view.h"
+#include "volume/cut_fill.h"
 #include "points/point_table.h"
 
 namespace zelmaro {
@@ -22,6 +23,8 @@ struct Workspace {
   double SumA1 = 0;
   double m0 = 0;
   double m1 = 0;
+  // Cut and fill of the last run that finished; not valid while none has.
+  CutFill cutFill;
 
   // The plot image's height at this moment, for the view fit. The window
   // supplies its image; without one the command line's default is used.
