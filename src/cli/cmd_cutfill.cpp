@@ -71,11 +71,12 @@ std::string CutFillTable(const CutFill& c) {
   return out;
 }
 
-// zelmaro-cli cutfill FILE [--h0 H]: both horizons triangulated as a run
-// does it, without writing the protocol, and the cut and fill of them.
+// zelmaro-cli cutfill FILE [--h0 H] [--complete-outline]: both horizons
+// triangulated as a run does it, without writing the protocol, and the cut
+// and fill of them.
 int CmdCutFill(const Args& args) {
   std::string file;
-  bool has_h0 = false;
+  bool has_h0 = false, complete_outline = false;
   double h0 = 0;
   for (size_t k = 0; k < args.size(); ++k) {
     const std::string& a = args[k];
@@ -84,6 +85,8 @@ int CmdCutFill(const Args& args) {
       const std::string& text = args[++k];
       if (!TryStrToFloat(Trim(text), h0)) return Usage("'" + text + "' ist keine Höhe");
       has_h0 = true;
+    } else if (a == "--complete-outline") {
+      complete_outline = true;
     } else if (!a.empty() && a[0] == '-') {
       return Usage("unbekannte Option '" + a + "'");
     } else if (file.empty()) {
@@ -109,7 +112,7 @@ int CmdCutFill(const Args& args) {
   auto build = [&](const Horizon& horizon) {
     auto mesh = std::make_unique<Delaunay::TDelaunay>();
     OfferHorizonPoints(P, horizon, *mesh);
-    mesh->Mesh();
+    MeshHorizon(*mesh, complete_outline);
     coincidences += mesh->Coincidences();
     return mesh;
   };

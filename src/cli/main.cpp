@@ -14,11 +14,15 @@ int Usage(const std::string& problem) {
   std::fputs(
       "Aufruf:\n"
       "  zelmaro-cli points FILE [--json]\n"
-      "  zelmaro-cli mesh FILE --horizon reference|terrain --json\n"
-      "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json]\n"
+      "  zelmaro-cli mesh FILE --horizon reference|terrain --json [--complete-outline]\n"
+      "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json] [--complete-outline]\n"
       "  zelmaro-cli balance FILE --horizon reference|terrain [--bem TEXT] [--json]\n"
+      "                      [--complete-outline]\n"
       "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
-      "  zelmaro-cli cutfill FILE [--h0 H]\n",
+      "                       [--complete-outline]\n"
+      "  zelmaro-cli cutfill FILE [--h0 H] [--complete-outline]\n"
+      "--complete-outline: jede Vermaschung um die Randdreiecke bis zur konvexen Hülle\n"
+      "ergänzen.\n",
       stderr);
   return 2;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mesh/delaunay.h"
+#include "mesh/outline.h"
 #include "plot/view.h"
 #include "volume/cut_fill.h"
 #include "points/point_table.h"
@@ -25,6 +26,20 @@ struct Workspace {
   double m1 = 0;
   // Cut and fill of the last run that finished; not valid while none has.
   CutFill cutFill;
+
+  // Mesh option: each mesh is followed by the triangles that close the gap
+  // between it and the convex hull of its points ("Randdreiecke ergänzen").
+  // Off, every result is that of the plain triangulation.
+  bool complete_outline = false;
+
+  // How the last run's meshes cover their hulls, and how many triangles the
+  // option appended to each.
+  struct OutlineResult {
+    Delaunay::OutlineCoverage coverage;
+    int32_t added = 0;
+  };
+  OutlineResult outline0;  // reference horizon
+  OutlineResult outline1;  // terrain
 
   // The plot image's height at this moment, for the view fit. The window
   // supplies its image; without one the command line's default is used.

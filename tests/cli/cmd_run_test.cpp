@@ -39,7 +39,10 @@ TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
   EXPECT_EQ(r.out,
             "{\"EditA0\":\"     50.00\",\"EditM0\":\"     50.00\",\"EditA1\":\"     50.00\","
             "\"EditM1\":\"     50.00\",\"EditA2\":\"      0.00\",\"EditM2\":\"      0.00\","
-            "\"protocol\":\"" + ProtocolFileName(file) + "\","
+            "\"protocol\":\"" + ProtocolFileName(file) + "\",\"outline\":{"
+            "\"reference\":{\"hullArea\":50,\"meshArea\":50,\"missingTriangles\":0,"
+            "\"addedTriangles\":0},\"terrain\":{\"hullArea\":50,\"meshArea\":50,"
+            "\"missingTriangles\":0,\"addedTriangles\":0}},"
             "\"cutFill\":{\"reference\":{\"area\":50,\"hullArea\":50,\"above\":50,\"below\":0,"
             "\"areaAbove\":50,\"areaBelow\":0},\"terrain\":{\"area\":50,\"hullArea\":50,"
             "\"above\":50,\"below\":0,\"areaAbove\":50,\"areaBelow\":0},\"between\":{\"fill\":0,"
@@ -62,7 +65,10 @@ TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   EXPECT_EQ(r.out,
             "{\"H0\":\"287.000\",\"runs\":3,\"EditA0\":\"    400.00\",\"EditM0\":\"      0.00\","
             "\"EditA1\":\"    400.00\",\"EditM1\":\"      0.00\",\"EditA2\":\"      0.00\","
-            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\","
+            "\"outline\":{\"reference\":{\"hullArea\":400,\"meshArea\":400,"
+            "\"missingTriangles\":0,\"addedTriangles\":0},\"terrain\":{\"hullArea\":400,"
+            "\"meshArea\":400,\"missingTriangles\":0,\"addedTriangles\":0}}}\n");
   EXPECT_EQ(ReadBytes(ProtocolFileName(file)), ReadBytes(DataFile("two_triangles_287.LST")));
 
   r = Cli("balance " + file + " --horizon terrain");
