@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     }
     return Usage("unbekannter Befehl '" + command + "'");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+    std::fprintf(stderr, "%s\n", zelmaro::ErrorMessage(e).c_str());
     return 1;
   }
 }
