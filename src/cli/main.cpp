@@ -20,6 +20,7 @@ int Usage(const std::string& problem) {
       "                      [--complete-outline]\n"
       "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
       "                       [--complete-outline]\n"
+      "  zelmaro-cli cutfill FILE [--h0 H] [--complete-outline]\n"
       "  zelmaro-cli export FILE [--h0 H] [--interval S] [--bem TEXT] [--complete-outline]\n"
       "                     [--landxml OUT] [--dxf OUT] [--pdf OUT]\n"
       "--complete-outline: jede Vermaschung um die Randdreiecke bis zur konvexen Hülle\n"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     if (command == "run") return CmdRun(args);
     if (command == "balance") return CmdBalance(args);
     if (command == "contours") return CmdContours(args);
+    if (command == "cutfill") return CmdCutFill(args);
     if (command == "export") return CmdExport(args);
     if (command == "--help" || command == "-h") {
       Usage("");

@@ -84,6 +84,7 @@ ExportInput MakeExportInput(Workspace& ws, const RunRecord& run, double interval
   in.contour_interval = interval;
   FillHorizon(in.reference, "Bezugshorizont", ws.Mesh0.get(), ws.sumA0, ws.m0, interval);
   FillHorizon(in.terrain, "Gelände", ws.Mesh1.get(), ws.SumA1, ws.m1, interval);
+  if (ws.cutFill.valid) in.cut_fill = &ws.cutFill;
   return in;
 }
 

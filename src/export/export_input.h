@@ -10,6 +10,7 @@
 #include "mesh/contour_polylines.h"
 #include "mesh/delaunay.h"
 #include "points/point_table.h"
+#include "volume/cut_fill.h"
 #include "volume/run.h"
 #include "volume/workspace.h"
 
@@ -62,12 +63,6 @@ struct ExportHorizon {
   std::vector<Delaunay::ContourPolyline> polylines;
 };
 
-// One line of an additional table of the report, label and value as shown.
-struct ExportFigure {
-  std::string label;
-  std::string value;
-};
-
 struct ExportInput {
   const PointTable* P = nullptr;
   std::string version;  // "1.1"
@@ -76,8 +71,8 @@ struct ExportInput {
   double contour_interval = 0.1;
   ExportHorizon reference;
   ExportHorizon terrain;
-  // Cut and fill, where the run computed them; empty otherwise.
-  std::vector<ExportFigure> cut_fill;
+  // Cut and fill of the run, where it computed them; null otherwise.
+  const CutFill* cut_fill = nullptr;
 };
 
 // Computes the mesh's contour lines at the interval exactly as the plot does

@@ -51,10 +51,6 @@ bool XmlChar(char32_t cp) {
          (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-struct SurfacePoints {
-  std::vector<int64_t> id;  // per vertex slot
-};
-
 // A horizon's point numbers become the ids when they can: CAD programs
 // show them, and the surveyor finds the point again by its number.
 std::vector<int64_t> PointIds(const PointTable& P, const Delaunay::TDelaunay& mesh) {
@@ -72,7 +68,8 @@ std::vector<int64_t> PointIds(const PointTable& P, const Delaunay::TDelaunay& me
   return id;
 }
 
-void WriteSurface(BlockWriter& w, const ExportInput& in, const ExportHorizon& h) {
+void WriteSurface(BlockWriter& w, const ExportInput& in, const ExportHorizon& h,
+                  const HorizonCutFill* cut_fill) {
   const RunRecord& run = *in.run;
   const std::string area = Format("%.2f", h.area);
   const std::string volume = Format("%.2f", h.volume);
@@ -118,8 +115,13 @@ void WriteSurface(BlockWriter& w, const ExportInput& in, const ExportHorizon& h)
     << "        <Property label=\"H0\" value=\"" << ShortestNumber(run.H0) << "\"/>\n"
     << "        <Property label=\"Flaeche\" value=\"" << ShortestNumber(h.area) << "\"/>\n"
     << "        <Property label=\"Masse\" value=\"" << ShortestNumber(h.volume) << "\"/>\n"
-    << "        <Property label=\"Dreiecke\" value=\"" << std::to_string(faces) << "\"/>\n"
-    << "      </Feature>\n";
+    << "        <Property label=\"Dreiecke\" value=\"" << std::to_string(faces) << "\"/>\n";
+  if (cut_fill)
+    w << "        <Property label=\"MasseUeberH0\" value=\"" << ShortestNumber(cut_fill->above)
+      << "\"/>\n"
+      << "        <Property label=\"MasseUnterH0\" value=\"" << ShortestNumber(cut_fill->below)
+      << "\"/>\n";
+  w << "      </Feature>\n";
   w << "    </Surface>\n";
 }
 
@@ -182,8 +184,9 @@ void WriteLandXml(const ExportInput& in, std::ostream& out) {
     << " version=\"" << XmlText(in.version) << "\" timeStamp=\"" << date << 'T' << time
     << "\"/>\n";
   w << "  <Surfaces>\n";
-  WriteSurface(w, in, in.reference);
-  WriteSurface(w, in, in.terrain);
+  const CutFill* cf = in.cut_fill;
+  WriteSurface(w, in, in.reference, cf ? &cf->reference : nullptr);
+  WriteSurface(w, in, in.terrain, cf ? &cf->terrain : nullptr);
   w << "  </Surfaces>\n</LandXML>\n";
 }
 

@@ -114,6 +114,43 @@ QString DateText(const std::tm& t) {
                   t.tm_hour, t.tm_min));
 }
 
+QString Figure(double v) { return Q(Format("%.2f", v)); }
+
+// The horizons side by side, then the figures between them in two columns.
+double CutFillTable(Page& pg, const CutFill& cf, double y) {
+  const double row_h = 4.2;
+  const double c1 = kLeft + 110, c2 = kLeft + 145;
+  pg.Font("DejaVu Sans", 11, true);
+  pg.Text(kLeft, y, QStringLiteral("Auf- und Abtrag"));
+  y += 6;
+  pg.Font("DejaVu Sans", 8, true);
+  pg.TextRight(c1, y, QStringLiteral("Bezugshorizont"));
+  pg.TextRight(c2, y, QStringLiteral("Gelände"));
+  pg.Pen(Qt::black, 0.2);
+  pg.Line(kLeft, y + 1.2, c2 + 2, y + 1.2);
+  y += row_h + 0.5;
+  for (const HorizonRow& row : kHorizonRows) {
+    pg.Font("DejaVu Sans", 8);
+    pg.Text(kLeft, y, QString::fromUtf8(row.label));
+    pg.Font("DejaVu Sans Mono", 8);
+    pg.TextRight(c1, y, Figure(cf.reference.*row.value));
+    pg.TextRight(c2, y, Figure(cf.terrain.*row.value));
+    y += row_h;
+  }
+  y += 1.5;
+  const double half = (kPageWidth - kLeft - kRight) / 2;
+  const size_t rows = (std::size(kBetweenRows) + 1) / 2;
+  for (size_t i = 0; i < std::size(kBetweenRows); ++i) {
+    const double x = kLeft + (i < rows ? 0 : half + 3);
+    const double yy = y + row_h * static_cast<double>(i % rows);
+    pg.Font("DejaVu Sans", 8);
+    pg.Text(x, yy, QString::fromUtf8(kBetweenRows[i].label));
+    pg.Font("DejaVu Sans Mono", 8);
+    pg.TextRight(x + half - 3, yy, Figure(cf.between.*kBetweenRows[i].value));
+  }
+  return y + row_h * static_cast<double>(rows);
+}
+
 // Title block and results; returns where the page's free space begins.
 double Head(Page& pg, const ExportInput& in) {
   const RunRecord& run = *in.run;
@@ -171,19 +208,7 @@ double Head(Page& pg, const ExportInput& in) {
     pg.TextRight(c2, y, Trimmed(run.fields[2 * i + 1]));
     y += 5;
   }
-  if (!in.cut_fill.empty()) {
-    y += 4;
-    pg.Font("DejaVu Sans", 11, true);
-    pg.Text(kLeft, y, QStringLiteral("Auf- und Abtrag"));
-    y += 6;
-    for (const ExportFigure& f : in.cut_fill) {
-      pg.Font("DejaVu Sans", 9);
-      pg.Text(kLeft, y, Q(f.label));
-      pg.Font("DejaVu Sans Mono", 9);
-      pg.TextRight(c2, y, Trimmed(f.value));
-      y += 5;
-    }
-  }
+  if (in.cut_fill) y = CutFillTable(pg, *in.cut_fill, y + 4);
   return y + 4;
 }
 

@@ -27,7 +27,9 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   std::string why;
   if (!HaveTool("pdftotext -v", why) || !HaveTool("pdftoppm -v", why)) GTEST_SKIP() << why;
   ExportRun run(SurveyText(20), 0.5);
-  run.in.cut_fill = {{"Abtrag m3", "   12.50"}, {"Auftrag m3", "  300.25"}};
+  ASSERT_NE(run.in.cut_fill, nullptr);
+  const std::string fill = Format("%.2f", run.in.cut_fill->between.fill);
+  const std::string below = Format("%.2f", run.in.cut_fill->terrain.below);
   const std::string file = run.dir / "bericht.pdf";
   WritePdfReport(run.in, file);
 
@@ -40,7 +42,7 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   }
   for (const char* expected : {"Zelmaro Ver. 1.1", "Bezugshorizont", "Gelände", "Differenz",
                                "Fläche m2", "Masse m3", "Bezugshöhe H0", "04.05.2026 03:02",
-                               "Auf- und Abtrag", "300.25", "Protokoll", "Maßstab 1 :"})
+                               "Auf- und Abtrag", fill.c_str(), below.c_str(), "Protokoll", "Maßstab 1 :"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   EXPECT_NE(text.find(run.host.bem), std::string::npos);
   EXPECT_NE(text.find(run.record->h0_text + " m"), std::string::npos);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,6 +32,33 @@ std::unique_ptr<TDelaunay> Meshed(const std::vector<Pt>& pts) {
   return mesh;
 }
 
+// Between two added triangles the edge is locally Delaunay: the gap is
+// triangulated Delaunay wherever the mesh's boundary does not forbid it.
+void ExpectAddedLocallyDelaunay(const TDelaunay& mesh, int32_t first) {
+  std::map<std::pair<int32_t, int32_t>, int32_t> opposite;  // directed edge -> third corner
+  for (int32_t t = first; t <= mesh.HowMany; ++t) {
+    const int32_t c[3] = {mesh.Triangle[t].vv0, mesh.Triangle[t].vv1, mesh.Triangle[t].vv2};
+    for (int k = 0; k < 3; ++k) opposite[{c[k], c[(k + 1) % 3]}] = c[(k + 2) % 3];
+  }
+  for (const auto& [edge, d] : opposite) {
+    const auto other = opposite.find({edge.second, edge.first});
+    if (other == opposite.end()) continue;
+    // Clockwise (a, b, c): the in-circle determinant is negative inside.
+    const dVertex &a = mesh.Vertex[edge.first], &b = mesh.Vertex[edge.second],
+                  &c = mesh.Vertex[d], &p = mesh.Vertex[other->second];
+    using ld = long double;
+    const ld ax = ld(a.x) - p.x, ay = ld(a.y) - p.y, bx = ld(b.x) - p.x, by = ld(b.y) - p.y,
+             cx = ld(c.x) - p.x, cy = ld(c.y) - p.y;
+    const ld det = (ax * ax + ay * ay) * (bx * cy - cx * by) +
+                   (bx * bx + by * by) * (cx * ay - ax * cy) +
+                   (cx * cx + cy * cy) * (ax * by - bx * ay);
+    const ld scale = (ax * ax + ay * ay + bx * bx + by * by + cx * cx + cy * cy) *
+                     (std::fabs(ax) + std::fabs(bx) + std::fabs(cx)) *
+                     (std::fabs(ay) + std::fabs(by) + std::fabs(cy));
+    EXPECT_GE(det, -scale * 1e-9L) << "edge " << edge.first << "-" << edge.second;
+  }
+}
+
 // Completes the mesh and checks everything the completion promises.
 void ExpectCompleted(TDelaunay& mesh, const std::string& what, int32_t* added_out = nullptr) {
   SCOPED_TRACE(what);
@@ -52,6 +80,7 @@ void ExpectCompleted(TDelaunay& mesh, const std::string& what, int32_t* added_ou
     ASSERT_EQ(mesh.Triangle[t].vv2, described[k + 2]) << "triangle " << t;
   }
   ExpectValidMesh(mesh);
+  ExpectAddedLocallyDelaunay(mesh, howMany + 1);
   const OutlineCoverage after = MeasureOutline(mesh);
   EXPECT_EQ(after.missingTriangles, 0);
   EXPECT_NEAR(after.meshArea, after.hullArea, after.hullArea * 1e-12);
