@@ -43,13 +43,24 @@ class TextFileWriter {
 
   void Create(const std::string& file_name);  // rewrite
   void WriteLine(std::string_view utf8_line);
+  // Room for one line of at most max bytes, formatted in place: plain ASCII,
+  // which is the same in both encodings. EndLine takes the end of the text
+  // and adds CR LF. Spares a large protocol a string per line.
+  char* BeginLine(size_t max);
+  void EndLine(char* end);
+  // Bytes already in the file's encoding, line ends included.
+  void WriteBytes(std::string_view bytes);
   void Close();  // flushes; a failed flush throws
   bool IsOpen() const { return fd_ >= 0; }
 
  private:
+  static constexpr size_t kFlushAt = size_t{1} << 20;
+  void Append(std::string_view bytes);
   void Flush();
+  void WriteAll(const char* data, size_t size);
   int fd_ = -1;
-  std::string buffer_;
+  std::string buffer_;  // buffer_[0 .. used_) waits to be written
+  size_t used_ = 0;
 };
 
 }  // namespace zelmaro
