@@ -67,9 +67,16 @@ void TextFileWriter::Create(const std::string& file_name) {
 }
 
 void TextFileWriter::Append(std::string_view bytes) {
-  if (used_ + bytes.size() > buffer_.size()) buffer_.resize(std::max(kFlushAt, used_ + bytes.size()) + 4096);
+  if (used_ + bytes.size() > buffer_.size())
+    buffer_.resize(std::max(kFlushAt, used_ + bytes.size()) + 4096);
   std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
+}
+
+void TextFileWriter::Attach(int fd) {
+  if (fd_ >= 0) Close();
+  fd_ = fd;
+  used_ = 0;
 }
 
 void TextFileWriter::WriteLine(std::string_view utf8_line) {
@@ -132,6 +139,14 @@ void TextFileWriter::Flush() {
   const size_t n = used_;
   used_ = 0;
   WriteAll(buffer_.data(), n);
+}
+
+int TextFileWriter::Detach() {
+  if (fd_ < 0) throw EInOutError(103);
+  Flush();
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
 }
 
 void TextFileWriter::Close() {

@@ -137,12 +137,13 @@ struct BlockSink {
   ~BlockSink() { block.bytes.resize(used); }
 };
 
-// Release of the previous mesh, a new one, the horizon's points, Mesh. The
-// mesh is in place before it is filled, so that a failure leaves it as far
-// as it got.
-void BuildMesh(const PointTable& P, const Horizon& horizon,
-               std::unique_ptr<Delaunay::TDelaunay>& mesh,
-               const Delaunay::TDelaunay::CoincidenceHandler& on_coincidence) {
+// Release of the previous mesh, a new one, the horizon's points, Mesh and
+// the outline. The mesh is in place before it is filled, so that a failure
+// leaves it as far as it got; outline_reset tells whether the outline
+// result was reset before the failure.
+void BuildMesh(const PointTable& P, const Horizon& horizon, bool complete_outline,
+               std::unique_ptr<Delaunay::TDelaunay>& mesh, Workspace::OutlineResult& outline,
+               bool& outline_reset, const Delaunay::TDelaunay::CoincidenceHandler& on_coincidence) {
   mesh.reset();
   mesh = std::make_unique<Delaunay::TDelaunay>();
   OfferHorizonPoints(P, horizon, *mesh);
@@ -152,7 +153,10 @@ void BuildMesh(const PointTable& P, const Horizon& horizon,
     Delaunay::TDelaunay& m;
     ~DropHandler() { m.SetCoincidenceHandler(nullptr); }
   } drop{*mesh};
-  mesh->Mesh();
+  outline = {};
+  outline_reset = true;
+  outline.added = MeshHorizon(*mesh, complete_outline);
+  outline.coverage = Delaunay::MeasureOutline(*mesh);
 }
 
 // The table of a horizon whose mesh stands in the workspace: the head lines,
@@ -199,10 +203,10 @@ HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, P
 }  // namespace
 
 const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &Workspace::Mesh0,
-                                &Workspace::sumA0, ResultField::EditA0, ResultField::EditM0,
-                                true};
+                                &Workspace::sumA0, &Workspace::outline0, ResultField::EditA0,
+                                ResultField::EditM0, true};
 const Horizon kTerrain{"Gelände", IsTerrain, &Workspace::Mesh1, &Workspace::SumA1,
-                       ResultField::EditA1, ResultField::EditM1, false};
+                       &Workspace::outline1, ResultField::EditA1, ResultField::EditM1, false};
 
 char* FormatTriangleLine(char* out, int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A,
                          double Ma) {
@@ -252,9 +256,16 @@ void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::T
   }
 }
 
+int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline) {
+  mesh.Mesh();
+  return complete_outline ? Delaunay::CompleteOutline(mesh) : 0;
+}
+
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out) {
-  BuildMesh(ws.P, horizon, ws.*horizon.mesh, [&host] { host.Coincidence(); });
+  bool outline_reset = false;
+  BuildMesh(ws.P, horizon, ws.complete_outline, ws.*horizon.mesh, ws.*horizon.outline,
+            outline_reset, [&host] { host.Coincidence(); });
   return WriteTable(ws, horizon, host, out, nullptr);
 }
 
@@ -262,15 +273,17 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
 // at which a run of one horizon after the other would have met it.
 struct TwoHorizons::Work {
   std::unique_ptr<Delaunay::TDelaunay> mesh;
+  Workspace::OutlineResult outline;
+  bool outline_reset = false;
   bool meshed = false;
   std::exception_ptr error;
   ProtocolBlock block;
   double sumA = 0, V = 0;
   std::thread thread;
 
-  void Mesh(const PointTable& P, const Horizon& horizon) {
+  void Mesh(const PointTable& P, const Horizon& horizon, bool complete_outline) {
     try {
-      BuildMesh(P, horizon, mesh, nullptr);
+      BuildMesh(P, horizon, complete_outline, mesh, outline, outline_reset, nullptr);
       meshed = true;
     } catch (...) {
       error = std::current_exception();
@@ -285,9 +298,12 @@ struct TwoHorizons::Work {
       error = std::current_exception();
     }
   }
-  // The reports the run would have passed to the host while meshing.
-  void Replay(RunHost& host) const {
+  // The reports the run would have passed to the host while meshing, and
+  // the mesh and outline in the workspace.
+  void HandOn(RunHost& host, Workspace& ws, const Horizon& horizon) {
     for (int32_t k = mesh ? mesh->Coincidences() : 0; k > 0; --k) host.Coincidence();
+    ws.*horizon.mesh = std::move(mesh);
+    if (outline_reset) ws.*horizon.outline = outline;
   }
 };
 
@@ -299,8 +315,9 @@ TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host)
   const bool keep_pane = host.ShowsProtocol();
   Work& w = *reference_;
   const PointTable& P = ws.P;
-  auto job = [&w, &P, H0, keep_pane] {
-    w.Mesh(P, kReferenceHorizon);
+  const bool outline = ws.complete_outline;
+  auto job = [&w, &P, H0, keep_pane, outline] {
+    w.Mesh(P, kReferenceHorizon, outline);
     w.Table(P, H0, keep_pane);
   };
   try {
@@ -315,11 +332,10 @@ TwoHorizons::~TwoHorizons() {
 }
 
 HorizonResult TwoHorizons::Reference(ProtocolOutput& out) {
-  terrain_->Mesh(ws_.P, kTerrain);
+  terrain_->Mesh(ws_.P, kTerrain, ws_.complete_outline);
   Work& w = *reference_;
   if (w.thread.joinable()) w.thread.join();
-  w.Replay(host_);
-  ws_.Mesh0 = std::move(w.mesh);
+  w.HandOn(host_, ws_, kReferenceHorizon);
   if (!w.meshed) std::rethrow_exception(w.error);
   Preformatted pre{w.block, w.sumA, w.V, w.error};
   return WriteTable(ws_, kReferenceHorizon, host_, out, &pre);
@@ -327,8 +343,7 @@ HorizonResult TwoHorizons::Reference(ProtocolOutput& out) {
 
 HorizonResult TwoHorizons::Terrain(ProtocolOutput& out) {
   Work& w = *terrain_;
-  w.Replay(host_);
-  ws_.Mesh1 = std::move(w.mesh);
+  w.HandOn(host_, ws_, kTerrain);
   if (!w.meshed) std::rethrow_exception(w.error);
   return WriteTable(ws_, kTerrain, host_, out, nullptr);
 }

@@ -52,6 +52,7 @@ struct Horizon {
   bool (*takes)(int8_t code);
   std::unique_ptr<Delaunay::TDelaunay> Workspace::*mesh;
   double Workspace::*area_sum;
+  Workspace::OutlineResult Workspace::*outline;
   ResultField area_field;
   ResultField volume_field;
   bool empty_line_after;  // only the reference table ends with its own empty line
@@ -76,6 +77,10 @@ std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, doubl
 // Offers the horizon's points of the table to the mesh, in table order, each
 // with its slot as the vertex ID.
 void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh);
+
+// Triangulates the offered points and, with complete_outline, closes the gap
+// to their convex hull; returns the triangles that added.
+int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline);
 
 struct HorizonResult {
   double volume = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mesh/delaunay.h"
+#include "mesh/outline.h"
 #include "plot/view.h"
 #include "points/point_table.h"
 
@@ -22,6 +23,20 @@ struct Workspace {
   double SumA1 = 0;
   double m0 = 0;
   double m1 = 0;
+
+  // Mesh option: each mesh is followed by the triangles that close the gap
+  // between it and the convex hull of its points ("Randdreiecke ergänzen").
+  // Off, every result is that of the plain triangulation.
+  bool complete_outline = false;
+
+  // How the last run's meshes cover their hulls, and how many triangles the
+  // option appended to each.
+  struct OutlineResult {
+    Delaunay::OutlineCoverage coverage;
+    int32_t added = 0;
+  };
+  OutlineResult outline0;  // reference horizon
+  OutlineResult outline1;  // terrain
 
   // 2: a run meshes the reference horizon on a thread of its own beside the
   // terrain; 1: one after the other. The results are the same.
