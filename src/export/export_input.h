@@ -40,6 +40,9 @@ class RecordingHost : public RunHost {
   double ReferenceHeight() override;
   std::string ReferenceHeightText() override;
   void ShowProtocol(const std::vector<std::string>& lines) override;
+  // The record keeps the lines for the report, whether or not the host
+  // shows them.
+  bool ShowsProtocol() override { return true; }
   void SetResultField(ResultField field, const std::string& text) override;
   void Coincidence() override { inner_.Coincidence(); }
 
