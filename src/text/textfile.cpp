@@ -43,7 +43,7 @@ ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes) {
       if (errno == EINTR) continue;
       int err = errno;
       ::close(fd);
-      throw EInOutError::FromErrno(err);
+      throw EInOutError::FromErrno(err, file_name);
     }
     if (n == 0) break;
     bytes.append(chunk, static_cast<size_t>(n));
@@ -60,13 +60,14 @@ void TextFileWriter::Create(const std::string& file_name) {
   if (fd_ >= 0) Close();
   // An empty name cannot be created; the report is that of a missing file.
   if (file_name.empty()) throw EInOutError(2);
+  name_ = file_name;
   fd_ = ::open(file_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) throw EInOutError::FromErrno(errno);
+  if (fd_ < 0) throw EInOutError::FromErrno(errno, name_);
   buffer_.clear();
 }
 
 void TextFileWriter::WriteLine(std::string_view utf8_line) {
-  if (fd_ < 0) throw EInOutError(103);  // file not open
+  if (fd_ < 0) throw EInOutError(103, name_);  // file not open
   bool ascii = true;
   for (char c : utf8_line)
     if (static_cast<unsigned char>(c) >= 0x80) {
@@ -91,7 +92,7 @@ void TextFileWriter::Flush() {
       buffer_.clear();
       ::close(fd_);
       fd_ = -1;
-      throw EInOutError::FromErrno(err);
+      throw EInOutError::FromErrno(err, name_);
     }
     done += static_cast<size_t>(n);
   }
@@ -103,7 +104,7 @@ void TextFileWriter::Close() {
   Flush();
   int rc = ::close(fd_);
   fd_ = -1;
-  if (rc != 0) throw EInOutError::FromErrno(errno);
+  if (rc != 0) throw EInOutError::FromErrno(errno, name_);
 }
 
 }  // namespace zelmaro

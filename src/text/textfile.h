@@ -49,6 +49,7 @@ class TextFileWriter {
  private:
   void Flush();
   int fd_ = -1;
+  std::string name_;  // for the reports
   std::string buffer_;
 };
 
