@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Zelmaro"));
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
   QApplication::setFont(zelmaro::ui::TahomaFont());
+  zelmaro::ui::LoadGermanTranslations();
 
   TForm1 Form1;
   TForm2 Form2;
