@@ -14,10 +14,15 @@ int Usage(const std::string& problem) {
   std::fputs(
       "Aufruf:\n"
       "  zelmaro-cli points FILE [--json]\n"
-      "  zelmaro-cli mesh FILE --horizon reference|terrain --json\n"
-      "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json]\n"
+      "  zelmaro-cli mesh FILE --horizon reference|terrain --json [--complete-outline]\n"
+      "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json] [--complete-outline]\n"
       "  zelmaro-cli balance FILE --horizon reference|terrain [--bem TEXT] [--json]\n"
-      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n",
+      "                      [--complete-outline]\n"
+      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
+      "                       [--complete-outline]\n"
+      "  zelmaro-cli cutfill FILE [--h0 H] [--complete-outline]\n"
+      "--complete-outline: jede Vermaschung um die Randdreiecke bis zur konvexen Hülle\n"
+      "ergänzen.\n",
       stderr);
   return 2;
 }
@@ -35,13 +40,14 @@ int main(int argc, char** argv) {
     if (command == "run") return CmdRun(args);
     if (command == "balance") return CmdBalance(args);
     if (command == "contours") return CmdContours(args);
+    if (command == "cutfill") return CmdCutFill(args);
     if (command == "--help" || command == "-h") {
       Usage("");
       return 0;
     }
     return Usage("unbekannter Befehl '" + command + "'");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+    std::fprintf(stderr, "%s\n", zelmaro::ErrorMessage(e).c_str());
     return 1;
   }
 }

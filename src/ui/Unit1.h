@@ -61,6 +61,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   QToolButton* ToolButtonMesh0 = nullptr;
   QToolButton* ToolButtonMesh1 = nullptr;
   QToolButton* ToolButtonIsoline = nullptr;
+  // "Randdreiecke ergänzen": the meshes are closed to their convex hulls.
+  // Remembered between program runs; never disabled.
+  QToolButton* ToolButtonRand = nullptr;
   QWidget* ToolButton11 = nullptr;
   QToolButton* ToolButton12 = nullptr;
   QToolButton* ToolButton2 = nullptr;
@@ -155,6 +158,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void ToolButtonZClick();
   void ToolButtonMesh0Click();
   void ToolButtonMesh1Click();
+  void ToolButtonRandClick();
   void Punkte1Click();
   void Sichern1Click();
   void Punktespeichern1Click();
@@ -220,6 +224,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // dropped.
   void FinishGridEdit(bool take_text);
   void SetOuterSize(int width, int height);
+  // The status bar names what the last run's meshes leave of their hulls.
+  void ShowOutlineLoss();
   void SetPlotButtonsEnabled(bool enabled);
   bool ActivationFromWithinProgram() const;
   void WindowFocusChanged(QWindow* window);
@@ -246,6 +252,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   int command_depth_ = 0;
   int wheel_rest_ = 0;  // angle of a high-resolution wheel not yet a notch
   bool coincidence_shown_ = false;  // in the current run
+  QString outline_message_;         // the status bar's loss line, while shown
   bool program_page_change_ = false;
   bool activated_once_ = false;
   int activation_count_ = 0;

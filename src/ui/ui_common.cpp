@@ -40,10 +40,7 @@ void CentreOnScreen(QWidget* window, bool work_area) {
                area.y() + (area.height() - outer.height()) / 2);
 }
 
-QString ErrorText(const std::exception& e) {
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return QStringLiteral("Zu wenig Arbeitsspeicher");
-  return QString::fromUtf8(e.what());
-}
+QString ErrorText(const std::exception& e) { return QString::fromUtf8(zelmaro::ErrorMessage(e).c_str()); }
 
 QString ErrorDetail(const std::exception& e) {
   const auto* io = dynamic_cast<const EInOutError*>(&e);

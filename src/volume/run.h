@@ -22,6 +22,9 @@ class RunHost {
   // Replaces the protocol pane's content with these lines (the pane is
   // cleared by the run and filled in one step).
   virtual void ShowProtocol(const std::vector<std::string>& lines) = 0;
+  // False where no pane shows the protocol (the command line): the run then
+  // keeps no lines for it and ShowProtocol gets none.
+  virtual bool ShowsProtocol() { return true; }
   virtual void SetResultField(ResultField field, const std::string& text) = 0;
   // "INCIRCUM - F - Points are coincident !!" during a triangulation.
   virtual void Coincidence() = 0;
@@ -39,6 +42,10 @@ std::string ProtocolFileName(const std::string& point_file);
 bool ProtocolWouldOverwrite(const std::string& point_file);
 // The German message of that refusal, empty when the run may go ahead.
 std::string OwnProtocolRefusal(const std::string& point_file);
+
+// The line a failed run adds to its report: the protocol file on disk is the
+// former one, whole, or none.
+inline constexpr const char* kNoProtocolWritten = "Es wurde keine Protokolldatei geschrieben.";
 
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "mesh/delaunay.h"
+#include "mesh/outline.h"
 #include "plot/view.h"
+#include "volume/cut_fill.h"
 #include "points/point_table.h"
 
 namespace zelmaro {
@@ -22,6 +24,26 @@ struct Workspace {
   double SumA1 = 0;
   double m0 = 0;
   double m1 = 0;
+  // Cut and fill of the last run that finished; not valid while none has.
+  CutFill cutFill;
+
+  // Mesh option: each mesh is followed by the triangles that close the gap
+  // between it and the convex hull of its points ("Randdreiecke ergänzen").
+  // Off, every result is that of the plain triangulation.
+  bool complete_outline = false;
+
+  // How the last run's meshes cover their hulls, and how many triangles the
+  // option appended to each.
+  struct OutlineResult {
+    Delaunay::OutlineCoverage coverage;
+    int32_t added = 0;
+  };
+  OutlineResult outline0;  // reference horizon
+  OutlineResult outline1;  // terrain
+
+  // 2: a run meshes the reference horizon on a thread of its own beside the
+  // terrain; 1: one after the other. The results are the same.
+  int horizon_threads = 2;
 
   // The plot image's height at this moment, for the view fit. The window
   // supplies its image; without one the command line's default is used.
@@ -32,7 +54,15 @@ struct Workspace {
   // Returns whether the file was read.
   bool LiesPunkte(const std::string& file_name);
 
+  // A command of the command line reads its point file once: after this,
+  // LiesPunkte of that file takes P as it was just read instead of reading
+  // the file again, for the rest of the command. The window reads anew.
+  bool LiesPunkteOncePerCommand(const std::string& file_name);
+
   void SetMinMaxOffset();
+
+ private:
+  std::string read_once_;  // the file whose table P holds, for LiesPunkteOncePerCommand
 };
 
 }  // namespace zelmaro

@@ -1,10 +1,14 @@
 // zelmaro-cli run and balance as a user calls them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "../volume/volume_support.h"
 
@@ -39,7 +43,15 @@ TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
   EXPECT_EQ(r.out,
             "{\"EditA0\":\"     50.00\",\"EditM0\":\"     50.00\",\"EditA1\":\"     50.00\","
             "\"EditM1\":\"     50.00\",\"EditA2\":\"      0.00\",\"EditM2\":\"      0.00\","
-            "\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+            "\"protocol\":\"" + ProtocolFileName(file) + "\",\"outline\":{"
+            "\"reference\":{\"hullArea\":50,\"meshArea\":50,\"missingTriangles\":0,"
+            "\"addedTriangles\":0},\"terrain\":{\"hullArea\":50,\"meshArea\":50,"
+            "\"missingTriangles\":0,\"addedTriangles\":0}},"
+            "\"cutFill\":{\"reference\":{\"area\":50,\"hullArea\":50,\"above\":50,\"below\":0,"
+            "\"areaAbove\":50,\"areaBelow\":0},\"terrain\":{\"area\":50,\"hullArea\":50,"
+            "\"above\":50,\"below\":0,\"areaAbove\":50,\"areaBelow\":0},\"between\":{\"fill\":0,"
+            "\"cut\":0,\"areaFill\":0,\"areaCut\":0,\"commonArea\":50,\"onlyReference\":0,"
+            "\"onlyTerrain\":0}}}\n");
 
   r = Cli("run " + file + " --h0 3 --bem Dreieck --json");
   ASSERT_EQ(r.code, 0) << r.out;
@@ -57,12 +69,101 @@ TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   EXPECT_EQ(r.out,
             "{\"H0\":\"287.000\",\"runs\":3,\"EditA0\":\"    400.00\",\"EditM0\":\"      0.00\","
             "\"EditA1\":\"    400.00\",\"EditM1\":\"      0.00\",\"EditA2\":\"      0.00\","
-            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\","
+            "\"outline\":{\"reference\":{\"hullArea\":400,\"meshArea\":400,"
+            "\"missingTriangles\":0,\"addedTriangles\":0},\"terrain\":{\"hullArea\":400,"
+            "\"meshArea\":400,\"missingTriangles\":0,\"addedTriangles\":0}}}\n");
   EXPECT_EQ(ReadBytes(ProtocolFileName(file)), ReadBytes(DataFile("two_triangles_287.LST")));
 
   r = Cli("balance " + file + " --horizon terrain");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out.rfind("Bezugshöhe 287.000 m nach 4 Berechnungen\n", 0), 0u) << r.out;
+}
+
+TEST(CliCutFill, TableAtAGivenHeightWithoutAProtocol) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "triangle.asc");
+  // Heights 1, 2, 3 against 2: the zero line halves the triangle.
+  Result r = Cli("cutfill " + file + " --h0 2");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("Auf- und Abtrag bei der Bezugshöhe 2.000 m\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Fläche über H0 m²                                    25.00            25.00\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Masse unter H0 m³                                     8.33             8.33\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Gemeinsame Fläche m²                                 50.00\n"),
+            std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(file)));
+
+  EXPECT_EQ(Cli("cutfill " + dir / "fehlt.asc").code, 1);
+  EXPECT_EQ(Cli("cutfill " + file + " --h0").code, 2);
+  EXPECT_EQ(Cli("cutfill").code, 2);
+}
+
+TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
+  ScratchDir dir, single;
+  // Large enough that each protocol is written in several blocks.
+  std::string text;
+  unsigned seed = 12345;
+  for (int i = 1; i <= 12000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const unsigned y = (seed >> 8) % 100000, x = (seed >> 4) % 99991;
+    text += std::to_string(i) + " " + std::to_string(i % 3 == 0) + " " + std::to_string(y / 100.0) +
+            " " + std::to_string(x / 100.0) + " " + std::to_string(100 + i % 17) + "\n";
+  }
+  const std::string file = dir / "halde.asc";
+  WriteBytes(file, text);
+  const std::string protocol = ProtocolFileName(file);
+
+  // What a single run at each height writes.
+  std::vector<std::string> heights;
+  std::set<std::string> singles;
+  WriteBytes(single / "halde.asc", text);
+  for (int k = 0; k < 10; ++k) {
+    heights.push_back(std::to_string(90 + k));
+    FakeHost host;
+    host.point_file = single / "halde.asc";
+    host.field.SetValue(90 + k);
+    Workspace ws;
+    ToolButton1Click(ws, host);
+    singles.insert(ReadBytes(ProtocolFileName(host.point_file)));
+  }
+  ASSERT_EQ(singles.size(), heights.size());
+
+  std::vector<pid_t> runs;
+  for (const std::string& h : heights) {
+    std::vector<std::string> args = {ZELMARO_CLI_PATH, "run", file, "--h0", h};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&quiet);
+    runs.push_back(pid);
+  }
+  // Whoever reads the protocol meanwhile finds none or a whole one.
+  size_t seen = 0, finished = 0;
+  while (finished < runs.size()) {
+    const std::string now = ReadBytes(protocol);
+    if (!now.empty()) {
+      ++seen;
+      EXPECT_EQ(singles.count(now), 1u) << "a protocol of " << now.size() << " bytes";
+    }
+    finished = 0;
+    for (pid_t& pid : runs) {
+      int status = 0;
+      if (pid > 0 && waitpid(pid, &status, WNOHANG) == pid) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        pid = -1;
+      }
+      if (pid < 0) ++finished;
+    }
+  }
+  EXPECT_EQ(singles.count(ReadBytes(protocol)), 1u);
+  EXPECT_GT(seen, 0u);
 }
 
 TEST(CliRun, FailuresAndUsage) {
