@@ -62,13 +62,6 @@ TEST(ExportWindow, ExportsTheLastRunInTheChosenFormat) {
                 pdf = dir.filePath("halde.pdf");
   form.targets = {{xml, QStringLiteral("xml")}, {dxf, QStringLiteral("dxf")},
                   {pdf, QStringLiteral("pdf")}, {}};
-  // A point file read without a run since: the export is still the run's,
-  // with the run's points (a smaller table would leave the meshes pointing
-  // past its end).
-  form.files_to_choose = {WritePointFile(dir, "klein.asc", {{1, 0, 0, 0, 280}})};
-  form.BitBtn1->click();  // the same lowest height: no run
-  ASSERT_EQ(form.runs, 1);
-  ASSERT_EQ(zelmaro::High(form.Work().P), 1);
   for (int i = 0; i < 4; ++i) form.ToolButtonExport->click();
   EXPECT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
   EXPECT_EQ(form.export_dialogs, 4);
@@ -81,6 +74,15 @@ TEST(ExportWindow, ExportsTheLastRunInTheChosenFormat) {
   EXPECT_EQ(landxml.readAll().count("<P id="), ws.Mesh0->tPoints - 1 + ws.Mesh1->tPoints - 1);
   EXPECT_GT(ws.Mesh1->tPoints - 1, 1);
   EXPECT_TRUE(form.StatusBar1->currentMessage().contains(pdf));
+
+  // Another point file chosen without a run since: its results are cleared,
+  // so there is nothing of it to export (and nothing of the former run).
+  form.files_to_choose = {WritePointFile(dir, "klein.asc", {{1, 0, 0, 0, 280}})};
+  form.BitBtn1->click();  // the same lowest height: no run
+  ASSERT_EQ(form.runs, 1);
+  form.ToolButtonExport->click();
+  EXPECT_EQ(form.export_dialogs, 4);
+  EXPECT_EQ(form.informations.size(), 1);
 }
 
 TEST(ExportWindow, AFailedExportIsReportedAndAFailedRunLeavesNothingToExport) {
