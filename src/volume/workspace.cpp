@@ -5,7 +5,8 @@
 namespace zelmaro {
 
 bool Workspace::LiesPunkte(const std::string& file_name) {
-  if (!zelmaro::LiesPunkte(file_name, P)) return false;
+  read_result = ReadPointFile(file_name, P);
+  if (read_result != ReadResult::Ok) return false;
   SetMinMaxOffset();
   return true;
 }
