@@ -31,6 +31,7 @@ class CliHost : public RunHost {
   double ReferenceHeight() override { return field_.Value(); }
   std::string ReferenceHeightText() override { return field_.Text(); }
   void ShowProtocol(const std::vector<std::string>&) override {}
+  bool ShowsProtocol() override { return false; }
   void SetResultField(ResultField f, const std::string& text) override {
     fields[static_cast<size_t>(f)] = text;
   }
@@ -130,7 +131,7 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
 }
 
 bool ReadPointFile(Workspace& ws, const std::string& file) {
-  ws.LiesPunkte(file);
+  ws.LiesPunkteOncePerCommand(file);
   return !Reported(ws.read_result, file);
 }
 

@@ -5,9 +5,21 @@
 namespace zelmaro {
 
 bool Workspace::LiesPunkte(const std::string& file_name) {
+  if (!read_once_.empty() && file_name == read_once_) {
+    read_result = ReadResult::Ok;
+    SetMinMaxOffset();
+    return true;
+  }
   read_result = ReadPointFile(file_name, P);
   if (read_result != ReadResult::Ok) return false;
   SetMinMaxOffset();
+  return true;
+}
+
+bool Workspace::LiesPunkteOncePerCommand(const std::string& file_name) {
+  read_once_.clear();
+  if (!LiesPunkte(file_name)) return false;
+  read_once_ = file_name;
   return true;
 }
 
