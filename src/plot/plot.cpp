@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "text/convert.h"
 #include "text/format.h"
@@ -132,6 +133,7 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
   }
   TCanvas& c = *canvas;
   const TColor AktColor = c.PenColor();
+  std::optional<ELimitError> limit;
 
   c.SetBrushStyle(TBrushStyle::bsSolid);
   c.SetBrushColor(clWhite);
@@ -169,13 +171,22 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
       DrawTriangles(c, *mesh1, view, YDir);
     }
     if (s.Isoline) {
+      // An interval too fine for a mesh costs that mesh its contour lines,
+      // not the rest of the plot; the report follows once it is drawn.
+      auto contours = [&](Delaunay::TDelaunay& mesh) {
+        try {
+          DrawContours(c, mesh, s.HLIntervall, view, YDir);
+        } catch (const ELimitError& e) {
+          if (!limit) limit = e;
+        }
+      };
       if (s.Mesh0 && mesh0) {
         c.SetPenColor(clBlue);
-        DrawContours(c, *mesh0, s.HLIntervall, view, YDir);
+        contours(*mesh0);
       }
       if (s.Mesh1 && mesh1) {
         c.SetPenColor(clMaroon);
-        DrawContours(c, *mesh1, s.HLIntervall, view, YDir);
+        contours(*mesh1);
       }
     }
   }
@@ -189,6 +200,7 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
     Display = 0;
   }
   c.SetPenColor(AktColor);
+  if (limit) throw *limit;
 }
 
 }  // namespace
