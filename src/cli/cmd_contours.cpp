@@ -58,7 +58,7 @@ int CmdContours(const Args& args) {
     return Usage("'" + interval_text + "' ist kein gültiger Gleitkommawert");
 
   PointTable P;
-  LiesPunkte(file, P);  // a missing file leaves the table empty, as in the program
+  if (Reported(ReadPointFile(file, P), file)) return 1;
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
   mesh->SetCoincidenceHandler(
       [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });

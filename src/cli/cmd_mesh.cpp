@@ -41,7 +41,7 @@ int CmdMesh(const Args& args) {
   if (!json) return Usage("mesh gibt nur JSON aus (--json)");
 
   PointTable P;
-  LiesPunkte(file, P);  // a missing file leaves the table empty, as in the program
+  if (Reported(ReadPointFile(file, P), file)) return 1;
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   MeshHorizon(*mesh, complete_outline);

@@ -24,7 +24,8 @@ int CmdPoints(const Args& args) {
   if (file.empty()) return Usage("keine Punktdatei angegeben");
 
   Workspace ws;
-  ws.LiesPunkte(file);  // a missing file leaves the table empty, as in the program
+  ws.LiesPunkte(file);
+  if (Reported(ws.read_result, file)) return 1;
   const TableBounds& b = ws.bounds;
   std::string out;
   if (json) {

@@ -130,13 +130,9 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
     if (!loss.empty()) std::fprintf(stderr, "%s\n", loss.c_str());
 }
 
-// The program computes quietly on an empty table when the file is missing;
-// a batch call that names a file wants to hear that it is not there.
 bool ReadPointFile(Workspace& ws, const std::string& file) {
-  if (ws.LiesPunkteOncePerCommand(file)) return true;
-  std::fprintf(stderr, "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
-               file.c_str());
-  return false;
+  ws.LiesPunkteOncePerCommand(file);
+  return !Reported(ws.read_result, file);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "text/textfile.h"
 #include "volume/cut_fill.h"
 
 namespace zelmaro::cli {
@@ -24,5 +25,11 @@ int CmdExport(const Args& args);
 
 // Prints the usage to stderr and returns 2.
 int Usage(const std::string& problem);
+
+// The program computes quietly on the former table when a point file is not
+// read; a batch call that names a file wants to hear why.
+// Prints why a point file was not read to stderr and returns true; false,
+// quietly, when it was read.
+bool Reported(ReadResult result, const std::string& file);
 
 }  // namespace zelmaro::cli

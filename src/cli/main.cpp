@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "points/reader.h"
 #include "text/errors.h"
 
 namespace zelmaro::cli {
@@ -27,6 +28,12 @@ int Usage(const std::string& problem) {
       "ergänzen.\n",
       stderr);
   return 2;
+}
+
+bool Reported(ReadResult result, const std::string& file) {
+  if (result == ReadResult::Ok) return false;
+  std::fprintf(stderr, "%s\n", ReadFailureMessage(result, file).c_str());
+  return true;
 }
 
 }  // namespace zelmaro::cli

@@ -163,6 +163,12 @@ CutTriangles TrianglesPerLevel(const TDelaunay& m, const std::vector<double>& le
     for (size_t s = lo; s < hi; ++s) ++out.start[static_cast<size_t>(order[s]) + 1];
   }
   for (size_t i = 0; i < nlev; ++i) out.start[i + 1] += out.start[i];
+  // Counted before anything else is reserved for them.
+  if (out.start[nlev] > static_cast<size_t>(MaxContourCuts))
+    throw zelmaro::ELimitError(zelmaro::Format(
+        "Die Höhenlinien im Intervall %g schneiden die Dreiecke %zu-mal; berechnet werden "
+        "höchstens %lld Schnitte. Bitte ein größeres Höhenlinienintervall wählen.",
+        m.Contour.Step, out.start[nlev], static_cast<long long>(MaxContourCuts)));
   out.tri.resize(out.start[nlev]);
   std::vector<size_t> fill(out.start.begin(), out.start.end() - 1);
   for (int32_t j = 1; j <= m.HowMany; ++j) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -189,6 +190,7 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
   }
   TCanvas& c = *canvas;
   const TColor AktColor = c.PenColor();
+  std::optional<ELimitError> limit;
 
   c.SetBrushStyle(TBrushStyle::bsSolid);
   c.SetBrushColor(clWhite);
@@ -226,13 +228,22 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
       DrawTriangles(c, *mesh1, view, YDir);
     }
     if (s.Isoline) {
+      // An interval too fine for a mesh costs that mesh its contour lines,
+      // not the rest of the plot; the report follows once it is drawn.
+      auto contours = [&](Delaunay::TDelaunay& mesh) {
+        try {
+          DrawContours(c, mesh, s.HLIntervall, view, YDir);
+        } catch (const ELimitError& e) {
+          if (!limit) limit = e;
+        }
+      };
       if (s.Mesh0 && mesh0) {
         c.SetPenColor(clBlue);
-        DrawContours(c, *mesh0, s.HLIntervall, view, YDir);
+        contours(*mesh0);
       }
       if (s.Mesh1 && mesh1) {
         c.SetPenColor(clMaroon);
-        DrawContours(c, *mesh1, s.HLIntervall, view, YDir);
+        contours(*mesh1);
       }
     }
     // Over the contour lines, so that the line between cut and fill stays
@@ -262,6 +273,7 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
     Display = 0;
   }
   c.SetPenColor(AktColor);
+  if (limit) throw *limit;
 }
 
 }  // namespace

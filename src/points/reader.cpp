@@ -1,13 +1,21 @@
 #include "points/reader.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "text/convert.h"
+#include "text/errors.h"
+#include "text/format.h"
 #include "text/textfile.h"
 
 namespace zelmaro {
 
 namespace {
+std::string TooLargeMessage() {
+  return Format("gelesen werden Punktdateien bis %zu MB und %zu Zeilen.",
+                kMaxPointFileBytes >> 20, kMaxPointFileLines);
+}
+
 std::string_view TakeField(std::string_view& satz) {
   size_t b = 0;
   while (b < satz.size() && satz[b] == ' ') ++b;
@@ -59,14 +67,19 @@ double GetFloat(std::string& Satz) {
 }
 
 void ParsePointFile(std::string_view bytes, PointTable& P) {
-  ResetToSlotZero(P);
-  // One record per line: counting the line ends first spares the table its
-  // doubling copies on large files.
+  // One record per line: counting the lines first spares the table its
+  // doubling copies on large files, and bounds it before anything is
+  // reserved. Only the lines before a 0x1A count, which are the points.
+  const void* eof = std::memchr(bytes.data(), 0x1A, bytes.size());
+  if (eof) bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(eof) - bytes.data()));
   size_t line_ends = 0;
   for (const char* c = bytes.data(); (c = static_cast<const char*>(
            std::memchr(c, '\n', static_cast<size_t>(bytes.data() + bytes.size() - c))));
        ++c)
     ++line_ends;
+  if (line_ends > kMaxPointFileLines)
+    throw ELimitError("Die Punktdatei ist zu groß: " + TooLargeMessage());
+  ResetToSlotZero(P);
   P.reserve(line_ends + 2);
   PointFileLines lines(bytes);
   while (!lines.Eof()) {
@@ -80,11 +93,43 @@ void ParsePointFile(std::string_view bytes, PointTable& P) {
   }
 }
 
-bool LiesPunkte(const std::string& file_name, PointTable& P) {
+ReadResult ReadPointFile(const std::string& file_name, PointTable& P) {
   std::string bytes;
-  if (ReadWholeFile(file_name, bytes) != ReadResult::Ok) return false;
-  ParsePointFile(bytes, P);
-  return true;
+  const ReadResult result = ReadWholeFile(file_name, bytes, kMaxPointFileBytes);
+  if (result != ReadResult::Ok) return result;
+  // Into a table of its own, so that a failure leaves the former one.
+  PointTable fresh;
+  try {
+    ParsePointFile(bytes, fresh);
+  } catch (const ELimitError&) {
+    return ReadResult::TooLarge;
+  }
+  P.swap(fresh);
+  return ReadResult::Ok;
+}
+
+bool LiesPunkte(const std::string& file_name, PointTable& P) {
+  return ReadPointFile(file_name, P) == ReadResult::Ok;
+}
+
+std::string ReadFailureMessage(ReadResult result, const std::string& file_name) {
+  const std::string name = "'" + file_name + "'";
+  switch (result) {
+    case ReadResult::Ok: return "";
+    case ReadResult::Missing:
+      if (file_name.empty()) return "Es ist keine Punktdatei angegeben.";
+      if (std::filesystem::is_directory(file_name))
+        return name + " ist ein Ordner und keine Punktdatei.";
+      return "Die Punktdatei " + name + " gibt es nicht.";
+    case ReadResult::Unopenable:
+      return "Die Punktdatei " + name + " lässt sich nicht öffnen (Dateizugriff verweigert).";
+    case ReadResult::NotRegular:
+      return name +
+             " ist keine gewöhnliche Datei (etwa ein Gerät oder eine Pipe) und wird nicht als "
+             "Punktdatei gelesen.";
+    case ReadResult::TooLarge: return "Die Punktdatei " + name + " ist zu groß: " + TooLargeMessage();
+  }
+  return "";
 }
 
 }  // namespace zelmaro

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "points/point_table.h"
+#include "text/textfile.h"
 
 namespace zelmaro {
 
@@ -17,14 +18,27 @@ double GetFloat(std::string& Satz);
 int32_t GetInt(std::string_view& Satz);
 double GetFloat(std::string_view& Satz);
 
-// Reads the named point file into P. Returns false, changing nothing, when
-// the file is missing, is a folder or cannot be opened. Otherwise P is reset
-// to slot 0 and gets one record per line, and the result is true; the caller
-// then refits the view (SetMinMaxOffset). A read error after opening throws
-// EInOutError with P unchanged.
+// What the reader takes at most. A point costs its 40 bytes in the table
+// besides its line in the file's bytes, both held while reading; the bounds
+// keep a read below about 2 GB and far above any survey.
+inline constexpr size_t kMaxPointFileBytes = size_t{1} << 30;
+inline constexpr size_t kMaxPointFileLines = 25'000'000;
+
+// Reads the named point file into P. Anything but Ok changes nothing: the
+// file is missing, a folder, cannot be opened, is no regular file (never
+// opened, so a FIFO cannot block), or is beyond the bounds above. With Ok, P
+// is reset to slot 0 and gets one record per line; the caller then refits
+// the view (SetMinMaxOffset). A read error after opening throws EInOutError,
+// a failed allocation std::bad_alloc, both with P unchanged.
+ReadResult ReadPointFile(const std::string& file_name, PointTable& P);
+// The same, true for Ok.
 bool LiesPunkte(const std::string& file_name, PointTable& P);
 
-// The same on bytes already in memory (the file's content).
+// Why a point file was not read, in German; empty for Ok.
+std::string ReadFailureMessage(ReadResult result, const std::string& file_name);
+
+// The same on bytes already in memory (the file's content). Throws
+// ELimitError, P unchanged, beyond kMaxPointFileLines.
 void ParsePointFile(std::string_view bytes, PointTable& P);
 
 }  // namespace zelmaro

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "text/cp1252.h"
@@ -29,27 +30,51 @@ std::string_view PointFileLines::Next() {
   return bytes_.substr(start, text_end - start);
 }
 
-ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes) {
+namespace {
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+}  // namespace
+
+ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes, size_t max_bytes) {
   struct stat st {};
   if (file_name.empty() || ::stat(file_name.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
     return ReadResult::Missing;
-  int fd = ::open(file_name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ReadResult::Unopenable;
-  bytes.clear();
-  if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  // Looked at before opening: a FIFO without a writer would block the open.
+  if (!S_ISREG(st.st_mode)) return ReadResult::NotRegular;
+  if (static_cast<uintmax_t>(st.st_size) > max_bytes) return ReadResult::TooLarge;
+  // Non-blocking in case the name was swapped for a FIFO meanwhile.
+  Descriptor fd(::open(file_name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0) return ReadResult::Unopenable;
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::NotRegular;
+  if (static_cast<uintmax_t>(st.st_size) > max_bytes) return ReadResult::TooLarge;
+  std::string content;
+  if (st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
   char chunk[1 << 16];
   for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
+      const int err = errno;
       throw EInOutError::FromErrno(err, file_name);
     }
     if (n == 0) break;
-    bytes.append(chunk, static_cast<size_t>(n));
+    // Files of the kernel's and of others that grow while being read say
+    // nothing of their size beforehand.
+    if (content.size() + static_cast<size_t>(n) > max_bytes) return ReadResult::TooLarge;
+    content.append(chunk, static_cast<size_t>(n));
   }
-  ::close(fd);
+  bytes.swap(content);
   return ReadResult::Ok;
 }
 

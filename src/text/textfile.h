@@ -24,12 +24,16 @@ class PointFileLines {
   size_t end_ = 0;
 };
 
-enum class ReadResult { Ok, Missing, Unopenable };
+enum class ReadResult { Ok, Missing, Unopenable, NotRegular, TooLarge };
 
 // Reads a whole file. Missing: no such file, or the name is a folder.
-// Unopenable: it exists but cannot be opened. A read error after opening
-// throws EInOutError.
-ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes);
+// Unopenable: it exists but cannot be opened. NotRegular: a FIFO, device or
+// socket, which is never read (it could block or never end). TooLarge: more
+// than max_bytes, found before reading or, for files whose size is not known
+// beforehand, on the way. A read error after opening throws EInOutError.
+// Only with Ok are the bytes changed.
+ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes,
+                         size_t max_bytes = static_cast<size_t>(-1));
 
 // A text file created or emptied on opening and written in large blocks.
 // Lines are UTF-8 inside the program and Windows-1252 on disk, each ended by

@@ -6,10 +6,12 @@ namespace zelmaro {
 
 bool Workspace::LiesPunkte(const std::string& file_name) {
   if (!read_once_.empty() && file_name == read_once_) {
+    read_result = ReadResult::Ok;
     SetMinMaxOffset();
     return true;
   }
-  if (!zelmaro::LiesPunkte(file_name, P)) return false;
+  read_result = ReadPointFile(file_name, P);
+  if (read_result != ReadResult::Ok) return false;
   SetMinMaxOffset();
   return true;
 }

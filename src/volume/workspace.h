@@ -10,6 +10,7 @@
 #include "plot/view.h"
 #include "volume/cut_fill.h"
 #include "points/point_table.h"
+#include "text/textfile.h"
 
 namespace zelmaro {
 
@@ -50,9 +51,11 @@ struct Workspace {
   std::function<int()> image_height;
 
   // Reads the point file into P and, when it was read, refits the view
-  // (SetMinMaxOffset). A missing or unopenable file changes nothing.
+  // (SetMinMaxOffset). A file that is not read changes nothing; why, says
+  // read_result (ReadFailureMessage gives the German text).
   // Returns whether the file was read.
   bool LiesPunkte(const std::string& file_name);
+  ReadResult read_result = ReadResult::Ok;
 
   // A command of the command line reads its point file once: after this,
   // LiesPunkte of that file takes P as it was just read instead of reading

@@ -184,7 +184,7 @@ TEST(CliRun, FailuresAndUsage) {
 
   r = Cli("run " + dir / "fehlt.asc");
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("ist nicht vorhanden"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("gibt es nicht"), std::string::npos) << r.out;
   EXPECT_FALSE(std::filesystem::exists(dir / "fehlt.LST"));
 
   EXPECT_EQ(Cli("run " + few + " --h0 abc").code, 2);

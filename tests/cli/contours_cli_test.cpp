@@ -67,13 +67,11 @@ TEST(CliContours, UsageErrorsExitTwoFailuresOneInGerman) {
   EXPECT_EQ(Cli("contours " + f + " --horizon terrain --interval 1e-9 --json", out), 1);
   EXPECT_NE(out.find("zu klein für den Höhenbereich"), std::string::npos) << out;
 
-  // A missing file is read as no points, as in the program: no levels.
-  ASSERT_EQ(Cli("contours " + dir.File("fehlt.asc") + " --horizon reference --interval 1 --json",
+  // A file that is not there is not computed on as if it had no points.
+  EXPECT_EQ(Cli("contours " + dir.File("fehlt.asc") + " --horizon reference --interval 1 --json",
                 out),
-            0);
-  EXPECT_EQ(out,
-            "{\"MinValue\":0,\"MaxValue\":0,\"Range\":0,\"Step\":1,\"NoLevels\":0,\"Levels\":[],"
-            "\"Points\":[],\"Contours\":[]}\n");
+            1);
+  EXPECT_EQ(out, "Die Punktdatei '" + dir.File("fehlt.asc") + "' gibt es nicht.\n");
 }
 
 }  // namespace

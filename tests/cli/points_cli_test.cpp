@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -26,13 +29,28 @@ TEST(CliPoints, JsonOfTheTableAndItsBounds) {
             "\"MaxY\":3486946.169,\"MaxZ\":286.684}}\n");
 }
 
-TEST(CliPoints, MissingFileGivesAnEmptyTableUsageErrorsExitTwo) {
+TEST(CliPoints, AFileThatIsNotReadExitsOneAndSaysWhyUsageErrorsExitTwo) {
   testing::TempDir dir;
   std::string out;
-  ASSERT_EQ(Cli("points " + dir.File("none.asc") + " --json", out), 0);
-  EXPECT_EQ(out,
-            "{\"points\":[],\"bounds\":{\"MinX\":0,\"MinY\":0,\"MinZ\":0,\"MaxX\":0,\"MaxY\":0,"
-            "\"MaxZ\":0}}\n");
+  EXPECT_EQ(Cli("points " + dir.File("none.asc") + " --json", out), 1);
+  EXPECT_EQ(out, "Die Punktdatei '" + dir.File("none.asc") + "' gibt es nicht.\n");
+  const std::string folder = dir.File("ordner");
+  std::filesystem::create_directory(folder);
+  EXPECT_EQ(Cli("points " + folder, out), 1);
+  EXPECT_EQ(out, "'" + folder + "' ist ein Ordner und keine Punktdatei.\n");
+  // Neither a device nor a FIFO without a writer is read; nothing waits.
+  const std::string fifo = dir.File("pipe.asc");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& name : {std::string("/dev/zero"), fifo}) {
+    EXPECT_EQ(Cli("points " + name, out), 1);
+    EXPECT_NE(out.find("ist keine gewöhnliche Datei"), std::string::npos) << out;
+  }
+  if (geteuid() != 0) {
+    const std::string locked = dir.Write("locked.asc", "1 0 1 2 3\n");
+    chmod(locked.c_str(), 0);
+    EXPECT_EQ(Cli("points " + locked, out), 1);
+    EXPECT_NE(out.find("lässt sich nicht öffnen"), std::string::npos) << out;
+  }
   std::string empty = dir.Write("empty.asc", "");
   ASSERT_EQ(Cli("points " + empty + " --json", out), 0);
   EXPECT_EQ(out,
@@ -48,6 +66,22 @@ TEST(CliPoints, AReadErrorIsReportedInGermanWithExitOne) {
   std::string out;
   EXPECT_EQ(Cli("points /proc/self/mem --json", out), 1);
   EXPECT_NE(out.find("E/A-Fehler"), std::string::npos) << out;
+}
+
+TEST(CliPoints, RunningOutOfMemoryIsReportedInGerman) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the test allows";
+#else
+  testing::TempDir dir;
+  // Four million empty lines are four million points: 160 MB of table.
+  const std::string lines = dir.Write("lines.asc", std::string(4'000'000, '\n'));
+  std::string out;
+  EXPECT_EQ(testing::RunCommand("ulimit -v 120000 && " + std::string(ZELMARO_CLI_PATH) +
+                                    " points " + lines + " 2>&1",
+                                out),
+            1);
+  EXPECT_EQ(out, "Zu wenig Arbeitsspeicher: der Befehl wurde abgebrochen.\n");
+#endif
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Fuzz target for the point file reader: any bytes must read without a crash,
-// one record per line, up to the first Ctrl-Z.
-//   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -Isrc \
-//     tests/fuzz/fuzz_reader.cpp src/points/*.cpp src/text/*.cpp -o fuzz_reader
+// one record per line, up to the first Ctrl-Z. Built with the pipeline's
+// target by scripts/fuzz.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "points/point_table.h"
 #include "points/reader.h"
+#include "support/child.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
 
@@ -131,6 +136,88 @@ TEST(LiesPunkte, AReadErrorAfterOpeningIsReportedAndKeepsTheTable) {
   EXPECT_THROW(LiesPunkte("/proc/self/mem", P), EInOutError);
   ASSERT_EQ(P.size(), 2u);
   EXPECT_EQ(P[1].NR, 42);
+}
+
+PointTable Former() {
+  PointTable P;
+  ParsePointFile("7 1 1 2 3\n", P);
+  return P;
+}
+
+bool IsFormer(const PointTable& P) { return P.size() == 2 && P[1].NR == 7 && P[1].Z == 3; }
+
+TEST(ReadPointFile, DevicesAndFifosAreRefusedAtOnce) {
+  testing::TempDir dir;
+  const std::string fifo = dir.File("pipe.asc");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // /dev/zero never ends, a FIFO without a writer never opens.
+  EXPECT_IN_CHILD(
+      [&]() -> std::string {
+        for (const std::string& name : {std::string("/dev/zero"), std::string("/dev/urandom"), fifo}) {
+          const auto start = std::chrono::steady_clock::now();
+          PointTable P = Former();
+          CHILD_EXPECT(ReadPointFile(name, P) == ReadResult::NotRegular);
+          CHILD_EXPECT(IsFormer(P));
+          CHILD_EXPECT(std::chrono::steady_clock::now() - start < std::chrono::seconds(1));
+        }
+        return "";
+      },
+      5);
+  EXPECT_EQ(ReadFailureMessage(ReadResult::NotRegular, "/dev/zero"),
+            "'/dev/zero' ist keine gewöhnliche Datei (etwa ein Gerät oder eine Pipe) und wird "
+            "nicht als Punktdatei gelesen.");
+}
+
+TEST(ReadPointFile, FilesBeyondTheBoundsAreRefusedBeforeTheyAreRead) {
+  testing::TempDir dir;
+  // Sparse: one byte more than a point file may have, and no disk used.
+  const std::string big = dir.Write("gross.asc", "");
+  ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxPointFileBytes) + 1), 0);
+  // More lines than points may be.
+  const std::string lines = dir.Write("zeilen.asc", std::string(kMaxPointFileLines + 1, '\n'));
+  EXPECT_IN_CHILD(
+      [&]() -> std::string {
+        for (const std::string& name : {big, lines}) {
+          const auto start = std::chrono::steady_clock::now();
+          PointTable P = Former();
+          CHILD_EXPECT(ReadPointFile(name, P) == ReadResult::TooLarge);
+          CHILD_EXPECT(IsFormer(P));
+          CHILD_EXPECT(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
+        }
+        return "";
+      },
+      10);
+  EXPECT_EQ(ReadFailureMessage(ReadResult::TooLarge, "x.asc"),
+            "Die Punktdatei 'x.asc' ist zu groß: gelesen werden Punktdateien bis 1024 MB und "
+            "25000000 Zeilen.");
+}
+
+TEST(ReadPointFile, TheTableIsAsLargeAsItsPointsWhateverFollowsTheEnd) {
+  // Line ends after the Ctrl-Z are no points and take no slots.
+  std::string bytes = "1 0 1 2 3\n2 0 4 5 6\x1A";
+  bytes.append(1'000'000, '\n');
+  PointTable P;
+  ParsePointFile(bytes, P);
+  EXPECT_EQ(P.size(), 3u);
+  EXPECT_LE(P.capacity(), 4u);
+}
+
+TEST(ReadPointFile, SaysWhyAFileWasNotRead) {
+  testing::TempDir dir;
+  PointTable P = Former();
+  EXPECT_EQ(ReadPointFile(dir.File("fehlt.asc"), P), ReadResult::Missing);
+  EXPECT_EQ(ReadFailureMessage(ReadResult::Missing, dir.File("fehlt.asc")),
+            "Die Punktdatei '" + dir.File("fehlt.asc") + "' gibt es nicht.");
+  EXPECT_EQ(ReadPointFile(dir.path().string(), P), ReadResult::Missing);
+  EXPECT_EQ(ReadFailureMessage(ReadResult::Missing, dir.path().string()),
+            "'" + dir.path().string() + "' ist ein Ordner und keine Punktdatei.");
+  EXPECT_EQ(ReadFailureMessage(ReadResult::Missing, ""), "Es ist keine Punktdatei angegeben.");
+  EXPECT_EQ(ReadFailureMessage(ReadResult::Unopenable, "a.asc"),
+            "Die Punktdatei 'a.asc' lässt sich nicht öffnen (Dateizugriff verweigert).");
+  EXPECT_EQ(ReadFailureMessage(ReadResult::Ok, "a.asc"), "");
+  EXPECT_TRUE(IsFormer(P));
+  EXPECT_EQ(ReadPointFile(dir.Write("b.asc", "1 1 1 1 1\n"), P), ReadResult::Ok);
+  EXPECT_EQ(P.size(), 2u);
 }
 
 TEST(GetMinMax, BoundsOfThePointsAfterSlotZero) {
