@@ -117,10 +117,25 @@ void QtCanvas::Polygon(std::span<const TPoint> corners) {
   painter_.drawPolygon(polygon);
 }
 
-void QtCanvas::MoveTo(int x, int y) { pos_ = QPoint(x, y); }
+void QtCanvas::MoveTo(int x, int y) {
+  if (QPoint(x, y) != pos_) dash_offset_ = 0;
+  pos_ = QPoint(x, y);
+}
 
 void QtCanvas::LineTo(int x, int y) {
-  if (Active()) painter_.drawLine(Map(pos_.x(), pos_.y()), Map(x, y));
+  if (Active()) {
+    const QPointF from = Map(pos_.x(), pos_.y()), to = Map(x, y);
+    if (pen_style_ == TPenStyle::psDash) {
+      // A chain of short lines would otherwise show only the first part of
+      // a dash on each.
+      QPen pen = painter_.pen();
+      pen.setDashOffset(dash_offset_);
+      painter_.setPen(pen);
+      const qreal width = pen.widthF() > 0 ? pen.widthF() : 1;
+      dash_offset_ += std::hypot(to.x() - from.x(), to.y() - from.y()) / width;
+    }
+    painter_.drawLine(from, to);
+  }
   pos_ = QPoint(x, y);
 }
 
