@@ -567,6 +567,7 @@ void TForm1::ToolButton1Click() {
     zelmaro::ToolButton1Click(ws, *this);
   } catch (...) {
     ShowCutFill();
+    SetCutFillNote(QString());
     throw;
   }
   ShowCutFill();
@@ -630,8 +631,10 @@ void TForm1::ShowOutlineLoss() {
     if (!text.empty()) lines << QString::fromStdString(text);
   }
   const QString message = lines.join(QStringLiteral("; "));
-  // Two horizons' lines are wider than the window: the tip shows them whole.
+  // Two horizons' lines are wider than the window: the tip shows them whole,
+  // and so does the cut-and-fill page, whose figures they qualify.
   StatusBar1->setToolTip(lines.join(QLatin1Char('\n')));
+  SetCutFillNote(lines.join(QLatin1Char('\n')));
   // A picked point's line stays unless it is replaced by a new loss line.
   if (!message.isEmpty())
     StatusBar1->showMessage(message);
