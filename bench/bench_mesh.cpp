@@ -132,8 +132,8 @@ void BM_CGAL(benchmark::State& state) {
 #endif
 
 void Sets(benchmark::internal::Benchmark* b) {
-  b->Args({0, 100000})->Args({0, 400000})->Args({1, 400000});
-  b->Unit(benchmark::kMillisecond)->MinTime(2.0);
+  for (int n : {100000, 400000, 2000000}) b->Args({0, n})->Args({1, n});
+  b->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }
 
 BENCHMARK(BM_Zelmaro)->Apply(Sets);
@@ -162,9 +162,14 @@ int main(int argc, char** argv) {
       std::printf("%-22s %10.1f %10.1f %10.1f %8.2f %8.2f\n", set.c_str(), z->second * 1e3,
                   m->second * 1e3, c->second * 1e3, z->second / c->second, m->second / c->second);
   }
-  const auto a = best.find("uniform/100000"), b = best.find("uniform/400000");
-  if (a != best.end() && b != best.end() && a->second.count("zelmaro") && b->second.count("zelmaro"))
-    std::printf("time per point, 400000 vs 100000 uniform: %.2f\n",
-                (b->second["zelmaro"] / 400000) / (a->second["zelmaro"] / 100000));
+  for (const char* kind : {"uniform/", "survey_grid/"})
+    for (int n : {400000, 2000000}) {
+      const auto a = best.find(std::string(kind) + "100000"), b = best.find(kind + std::to_string(n));
+      if (a == best.end() || b == best.end() || !a->second.count("zelmaro") ||
+          !b->second.count("zelmaro"))
+        continue;
+      std::printf("time per point, %d vs 100000 %s: %.2f\n", n, kind,
+                  (b->second["zelmaro"] / n) / (a->second["zelmaro"] / 100000));
+    }
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "mesh/delaunay.h"
 
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -118,10 +119,21 @@ struct TDelaunay::IntakeIndex {
   std::vector<int32_t> next;  // vertex -> the vertex stored before it in its cell
 };
 
-TDelaunay::TDelaunay()
-    : Vertex(new dVertex[static_cast<size_t>(MaxVertices) + 1]),
-      Triangle(new dTriangle[static_cast<size_t>(MaxTriangles) + 1]),
-      intake_(std::make_unique<IntakeIndex>()) {}
+TDelaunay::TDelaunay() : intake_(std::make_unique<IntakeIndex>()) {
+  // Code that fills a mesh by hand may rely on the capacity it always had.
+  Vertex.Reserve(static_cast<size_t>(MaxVertices) + 1);
+  Triangle.Reserve(static_cast<size_t>(MaxTriangles) + 1);
+}
+
+void TDelaunay::ReservePoints(int32_t n) {
+  if (n <= 0) return;
+  // The super-triangle's corners come behind the points; a triangulation of
+  // n points has at most 2n + 1 triangles with the super-triangle's.
+  Vertex.Reserve(static_cast<size_t>(tPoints) + static_cast<size_t>(n) + 3,
+                 static_cast<size_t>(tPoints));
+  Triangle.Reserve(2 * (static_cast<size_t>(tPoints) + static_cast<size_t>(n)) + 4,
+                   static_cast<size_t>(std::max(HowMany, 0)) + 1);
+}
 
 TDelaunay::~TDelaunay() = default;
 
@@ -136,9 +148,11 @@ void TDelaunay::AddPoint(int32_t Number, double x, double y, double z) {
   if (!intake_) RebuildIntakeIndex();
   IntakeIndex& idx = *intake_;
   if (idx.Near(Vertex.get(), x, y)) return;
-  if (tPoints > MaxMeshPoints)
+  // Slots are 32-bit numbers, and three more follow the last point.
+  if (tPoints > INT32_MAX - 8)
     throw zelmaro::ELimitError(
-        zelmaro::Format("Zu viele Punkte: höchstens %d Punkte je Horizont", MaxMeshPoints));
+        zelmaro::Format("Zu viele Punkte: höchstens %d Punkte je Horizont", INT32_MAX - 8));
+  Vertex.Reserve(static_cast<size_t>(tPoints) + 4, static_cast<size_t>(tPoints));
   dVertex v;
   v.x = RoundToMicro(x);
   v.y = RoundToMicro(y);

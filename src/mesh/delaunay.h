@@ -3,13 +3,19 @@
 // stores, point intake, the Delaunay triangulation and the contour lines.
 //
 // A mesh's x is the survey northing X, its y the survey easting Y.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace Delaunay {
 
+// The capacities of the stores as they once were fixed. The stores now grow
+// with the survey; these remain as the sizes the plain reference of the
+// tests reserves.
 constexpr int32_t MaxVertices = 500000;
 constexpr int32_t MaxTriangles = 1000000;
 // Edges collected for one inserted point.
@@ -17,9 +23,37 @@ constexpr int32_t MaxEdges = 3000000;
 // Points closer than this in x and in y are one point; also the contour
 // pooling and duplicate tolerance.
 constexpr double ExPtTolerance = 0.01;
-// The most points one mesh takes: the super-triangle's three corners must fit
-// behind the last point.
+// The most points the fixed store took: the super-triangle's three corners
+// had to fit behind the last point.
 constexpr int32_t MaxMeshPoints = MaxVertices - 3;
+
+// A store of records by slot that grows with the survey and keeps what it
+// holds when it grows. Slots are not cleared: each is written before it is
+// read. Indexed like the array it replaces.
+template <class T>
+class TStore {
+ public:
+  T& operator[](size_t i) { return data_[i]; }
+  const T& operator[](size_t i) const { return data_[i]; }
+  T* get() const { return data_.get(); }
+  size_t size() const { return size_; }
+  // At least n slots, of which the first `keep` keep what they hold; grows
+  // by half at a time, so that slot by slot growth costs linear time. An
+  // allocation failure throws std::bad_alloc and leaves the store as it was.
+  void Reserve(size_t n, size_t keep = SIZE_MAX) {
+    if (n <= size_) return;
+    const size_t grown = std::max(n, size_ + size_ / 2);
+    std::unique_ptr<T[]> d(new T[grown]);
+    keep = std::min(keep, size_);
+    if (keep > 0) std::memcpy(static_cast<void*>(d.get()), data_.get(), keep * sizeof(T));
+    data_ = std::move(d);
+    size_ = grown;
+  }
+
+ private:
+  std::unique_ptr<T[]> data_;
+  size_t size_ = 0;
+};
 
 struct dVertex {
   double x;
@@ -77,10 +111,13 @@ class TDelaunay {
   TDelaunay(const TDelaunay&) = delete;
   TDelaunay& operator=(const TDelaunay&) = delete;
 
-  // Reserved once at full capacity and never cleared: slots 0 .. MaxVertices
-  // and 0 .. MaxTriangles. Slot 0 is never used.
-  std::unique_ptr<dVertex[]> Vertex;
-  std::unique_ptr<dTriangle[]> Triangle;
+  // Reserved at the former fixed capacity (0 .. MaxVertices, 0 ..
+  // MaxTriangles: address space, resident only where written) and grown
+  // beyond it as points and triangles come; never cleared. Slot 0 is never used;
+  // Vertex holds the points at 1 .. tPoints - 1 and, after a triangulation,
+  // the super-triangle's corners behind them.
+  TStore<dVertex> Vertex;
+  TStore<dTriangle> Triangle;
   int32_t HowMany = 0;
   double zMin = 0;
   double zMax = 0;
@@ -89,9 +126,13 @@ class TDelaunay {
 
   // Stores the point unless it lies within ExPtTolerance (strictly, in x and
   // in y) of a stored vertex; coordinates are kept rounded to six decimals.
-  // Throws zelmaro::ELimitError when the mesh is full and zelmaro::EInvalidOp
-  // for a coordinate too large to round (beyond some 9.2e12).
+  // Throws zelmaro::EInvalidOp for a coordinate too large to round (beyond
+  // some 9.2e12) and std::bad_alloc when the store cannot grow.
   void AddPoint(int32_t Number, double x, double y, double z);
+
+  // Room for n points and their triangles, where the caller knows how many
+  // will come: spares the stores their growing copies.
+  void ReservePoints(int32_t n);
 
   // Sorts the vertices by x and, with three or more, triangulates them.
   void Mesh();

@@ -1,6 +1,7 @@
 #include "mesh/outline.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <deque>
@@ -609,10 +610,12 @@ int32_t CompleteOutline(TDelaunay& mesh) {
       std::fabs(meshTwice + gapTwice - hullTwice) > hullTwice * 1e-9L)
     return 0;
 
-  if (int64_t(mesh.HowMany) + int64_t(gap.size()) > MaxTriangles)
+  if (int64_t(mesh.HowMany) + int64_t(gap.size()) > INT32_MAX - 1)
     throw zelmaro::ELimitError(zelmaro::Format(
         "Die Randdreiecke passen nicht mehr in den Dreiecksspeicher (höchstens %d Dreiecke).",
-        MaxTriangles));
+        INT32_MAX - 1));
+  mesh.Triangle.Reserve(static_cast<size_t>(mesh.HowMany) + gap.size() + 1,
+                        static_cast<size_t>(mesh.HowMany) + 1);
   for (int32_t t : gap) {
     const Tri& T = g.T(t);
     dTriangle& out = mesh.Triangle[++mesh.HowMany];

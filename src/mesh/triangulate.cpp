@@ -56,6 +56,13 @@ class SlotBits {
   explicit SlotBits(size_t slots)
       : words_((slots >> 6) + 1), summary_((words_.size() >> 6) + 1) {}
 
+  // Room for slots 0 .. slots - 1; new slots are clear.
+  void Ensure(size_t slots) {
+    if ((slots >> 6) < words_.size()) return;
+    words_.resize(std::max((slots >> 6) + 1, words_.size() * 2), 0);
+    summary_.resize((words_.size() >> 6) + 1, 0);
+  }
+
   void Set(int32_t s) {
     const size_t w = static_cast<size_t>(s) >> 6;
     words_[w] |= uint64_t{1} << (s & 63);
@@ -339,13 +346,15 @@ class EdgeCanceller {
 template <class Report>
 class Triangulation {
  public:
-  Triangulation(dVertex* V, dTriangle* T, int32_t nvert, Report report)
-      : V_(V), T_(T), nvert_(nvert), report_(report), points_(V, nvert),
-        bits_(static_cast<size_t>(MaxTriangles) + 1),
+  Triangulation(dVertex* V, TStore<dTriangle>& T, int32_t nvert, Report report)
+      : V_(V), store_(T), nvert_(nvert), report_(report), points_(V, nvert),
+        bits_(2 * static_cast<size_t>(nvert) + 64),
         hitHead_(static_cast<size_t>(nvert) + 2, -1), canceller_(nvert + 3) {
-    const size_t guess = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
-                                          2 * static_cast<size_t>(nvert) + 64);
-    info_.resize(guess);
+    // A triangulation of n points and the super-triangle's three has 2n + 1
+    // triangles; the stores grow when a degenerate input needs more.
+    store_.Reserve(2 * static_cast<size_t>(nvert) + 4, 0);
+    T_ = store_.get();
+    info_.resize(2 * static_cast<size_t>(nvert) + 64);
     edges_.reserve(256);
   }
 
@@ -368,9 +377,9 @@ class Triangulation {
       made_.clear();
       for (size_t a = 0; a < edges_.size(); a += 2) {
         if (edges_[a] == 0 || edges_[a + 1] == 0) continue;
-        if (ntri_ >= MaxTriangles)
+        if (ntri_ >= INT32_MAX - 1)
           throw zelmaro::ELimitError(zelmaro::Format(
-              "Zu viele Dreiecke: höchstens %d Dreiecke je Horizont", MaxTriangles));
+              "Zu viele Dreiecke: höchstens %d Dreiecke je Horizont", INT32_MAX - 1));
         ++ntri_;
         Reserve(ntri_);
         T_[ntri_] = dTriangle{edges_[a], edges_[a + 1], i, 0, 0, 0, 0};
@@ -440,11 +449,15 @@ class Triangulation {
     Circle circle;
   };
 
+  // Room for a triangle in slot, in the store and in the slot records.
   void Reserve(int32_t slot) {
-    if (static_cast<size_t>(slot) < info_.size()) return;
-    const size_t n = std::min<size_t>(static_cast<size_t>(MaxTriangles) + 1,
-                                      std::max<size_t>(info_.size() * 2, static_cast<size_t>(slot) + 1));
-    info_.resize(n);
+    const size_t need = static_cast<size_t>(slot) + 1;
+    if (need > store_.size()) {
+      store_.Reserve(need, static_cast<size_t>(slot));
+      T_ = store_.get();
+    }
+    if (need > info_.size()) info_.resize(std::max(info_.size() * 2, need));
+    bits_.Ensure(need);
   }
 
   int32_t NewTicket(int32_t slot) {
@@ -543,9 +556,9 @@ class Triangulation {
   }
 
   void CollectEdges(int32_t s) {
-    if (edges_.size() / 2 + 3 > static_cast<size_t>(MaxEdges))
+    if (edges_.size() / 2 + 3 > static_cast<size_t>(INT32_MAX))
       throw zelmaro::ELimitError(zelmaro::Format(
-          "Zu viele Kanten: höchstens %d Kanten je eingefügtem Punkt", MaxEdges));
+          "Zu viele Kanten: höchstens %d Kanten je eingefügtem Punkt", INT32_MAX));
     const dTriangle& t = T_[s];
     if (edges_.capacity() < edges_.size() + 6) edges_.reserve(2 * edges_.capacity() + 6);
     edges_.push_back(t.vv0);
@@ -666,7 +679,8 @@ class Triangulation {
   }
 
   dVertex* V_;
-  dTriangle* T_;
+  TStore<dTriangle>& store_;
+  dTriangle* T_;  // store_'s slots, anew after each growth
   int32_t nvert_;
   Report report_;
   PointIndex points_;
@@ -695,9 +709,10 @@ int32_t TDelaunay::Triangulate(int32_t nvert) {
   coincidences_ = 0;
   if (nvert < 1) return 0;
   // The super-triangle's corners go behind the last point.
-  if (nvert > MaxMeshPoints)
+  if (nvert > INT32_MAX - 8)
     throw zelmaro::ELimitError(
-        zelmaro::Format("Zu viele Punkte: höchstens %d Punkte je Horizont", MaxMeshPoints));
+        zelmaro::Format("Zu viele Punkte: höchstens %d Punkte je Horizont", INT32_MAX - 8));
+  Vertex.Reserve(static_cast<size_t>(nvert) + 4, static_cast<size_t>(nvert) + 1);
   double xmin = Vertex[1].x, xmax = xmin, ymin = Vertex[1].y, ymax = ymin;
   zMin = zMax = Vertex[1].z;
   for (int32_t i = 2; i <= nvert; ++i) {
@@ -722,7 +737,7 @@ int32_t TDelaunay::Triangulate(int32_t nvert) {
   Vertex[nvert + 3].y = static_cast<double>(ext(ymid) - dmax);
 
   auto report = [this] { ReportCoincidence(); };
-  Triangulation<decltype(report)> run(Vertex.get(), Triangle.get(), nvert, report);
+  Triangulation<decltype(report)> run(Vertex.get(), Triangle, nvert, report);
   return run.Run();
 }
 

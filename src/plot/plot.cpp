@@ -106,14 +106,19 @@ void DrawZeroLines(TCanvas& canvas, const Delaunay::TDelaunay& mesh, double H0,
   }
 }
 
-bool ValidVertex(int32_t v) { return v >= 0 && v <= Delaunay::MaxVertices; }
+bool ValidVertex(const Delaunay::TDelaunay& mesh, int32_t v) {
+  return v >= 0 && static_cast<size_t>(v) < mesh.Vertex.size();
+}
 
 void DrawTriangles(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewValues& view,
                    int32_t YDir) {
-  const int32_t n = std::min(mesh.HowMany, Delaunay::MaxTriangles);
+  const int32_t n =
+      static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(mesh.HowMany, 0)),
+                                            mesh.Triangle.size() - 1));
   for (int32_t t = 1; t <= n; ++t) {
     const Delaunay::dTriangle& tri = mesh.Triangle[t];
-    if (!ValidVertex(tri.vv0) || !ValidVertex(tri.vv1) || !ValidVertex(tri.vv2)) continue;
+    if (!ValidVertex(mesh, tri.vv0) || !ValidVertex(mesh, tri.vv1) || !ValidVertex(mesh, tri.vv2))
+      continue;
     TPoint corners[3];
     if (!CornerPixel(mesh.Vertex[tri.vv0], view, YDir, corners[0]) ||
         !CornerPixel(mesh.Vertex[tri.vv1], view, YDir, corners[1]) ||

@@ -250,6 +250,9 @@ void ProtocolOutput::Block(ProtocolBlock& block) {
 }
 
 void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh) {
+  int32_t n = 0;
+  for (int i = 1; i <= High(P); ++i) n += horizon.takes(P[static_cast<size_t>(i)].Code);
+  mesh.ReservePoints(n);
   for (int i = 1; i <= High(P); ++i) {
     const TPunkt& p = P[static_cast<size_t>(i)];
     if (horizon.takes(p.Code)) mesh.AddPoint(i, p.X, p.Y, p.Z);

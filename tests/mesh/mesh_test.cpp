@@ -87,24 +87,23 @@ TEST(MeshIntake, APointOfferedAfterMeshIsStillComparedWithEveryVertex) {
   EXPECT_EQ(m->Vertex[5].ID, 10);
 }
 
-TEST(MeshIntake, TheStoreTakesAtMost499997PointsAndSaysSo) {
+// The stores grow as the points come: past the 499,997 points and the
+// 1,000,000 triangles they once were fixed at.
+TEST(MeshIntake, TheStoresGrowPastTheirFormerCapacity) {
   auto m = std::make_unique<TDelaunay>();
   int32_t id = 0;
-  for (int a = 0; a < 1000 && id < Delaunay::MaxMeshPoints; ++a)
-    for (int b = 0; b < 500 && id < Delaunay::MaxMeshPoints; ++b) m->AddPoint(++id, a, b, a % 7);
-  ASSERT_EQ(m->tPoints, Delaunay::MaxMeshPoints + 1);
+  for (int a = 0; a < 1000; ++a)
+    for (int b = 0; b < 502; ++b) m->AddPoint(++id, a, b, a % 7);
   m->AddPoint(++id, 0.001, 0.002, 0);  // a duplicate is still dropped quietly
-  try {
-    m->AddPoint(++id, 2000, 2000, 0);
-    FAIL() << "no error";
-  } catch (const zelmaro::ELimitError& e) {
-    EXPECT_STREQ(e.what(), "Zu viele Punkte: höchstens 499997 Punkte je Horizont");
-  }
-  EXPECT_EQ(m->tPoints, Delaunay::MaxMeshPoints + 1);
-  // A full store still meshes: the super-triangle takes the last three slots.
+  ASSERT_EQ(m->tPoints, 502001);
+  EXPECT_EQ(m->Vertex[502000].ID, 502000);
   m->Mesh();
-  EXPECT_GT(m->HowMany, 990000);
-  EXPECT_EQ(m->Vertex[Delaunay::MaxVertices].x, 499 + 2 * 999.0);  // xmid + 2 dmax
+  EXPECT_GT(m->HowMany, 1000000);
+  // The super-triangle's corners behind the last point.
+  EXPECT_EQ(m->Vertex[502003].x, 499 + 2 * 999.0);  // xmid + 2 dmax
+  for (int32_t t = 1; t <= m->HowMany; ++t)
+    ASSERT_TRUE(m->Triangle[t].vv0 < 502001 && m->Triangle[t].vv1 < 502001 &&
+                m->Triangle[t].vv2 < 502001) << t;
 }
 
 TEST(MeshSort, AscendingXWithEveryRecordWhole) {

@@ -2,6 +2,11 @@
 // what a run reads, and what every failure leaves behind.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
+
 #include "support/child.h"
 #include "text/errors.h"
 #include "volume/run.h"
@@ -259,29 +264,60 @@ TEST(Run, TheProtocolReplacesALinkInsteadOfWritingThroughIt) {
   EXPECT_EQ(EntryCount(dir.path()), 3u);
 }
 
-TEST(RunFailure, FullMeshEndsTheRunWithItsReport) {
-  ScratchDir dir;
-  FakeHost host;
-  host.point_file = dir / "gross.asc";
+// A grid of 708 x 708 points: more points and more triangles than the
+// stores once held (499,997 and 1,000,000); the stores grow instead.
+std::string BigGrid(int every_reference_row) {
   std::string text;
   int nr = 0;
   for (int x = 0; x < 708; ++x)
     for (int y = 0; y < 708; ++y) {
-      text += std::to_string(++nr) + " 1 " + std::to_string(y) + " " + std::to_string(x) + " 0\n";
+      const char* code = x % every_reference_row == 0 ? " 1 " : " 0 ";
+      text += std::to_string(++nr) + code + std::to_string(y) + " " + std::to_string(x) + " 1\n";
     }
-  ASSERT_GT(nr, Delaunay::MaxMeshPoints);
-  WriteBytes(host.point_file, text);
+  return text;
+}
+
+TEST(Run, SurveysBeyondTheFormerCapacityAreComputed) {
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = dir / "gross.asc";
+  WriteBytes(host.point_file, BigGrid(50));
   Workspace ws;
-  try {
-    ToolButton1Click(ws, host);
-    FAIL() << "no error";
-  } catch (const ELimitError& e) {
-    EXPECT_NE(std::string(e.what()).find("Zu viele Punkte"), std::string::npos) << e.what();
-  }
-  ASSERT_EQ(host.pane.size(), 3u);
-  EXPECT_EQ(host.pane[2], "Höhenbezug0.000 m");
-  EXPECT_TRUE(host.fields.empty());
-  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(host.point_file)));
+  ToolButton1Click(ws, host);
+  ASSERT_EQ(ws.Mesh1->tPoints - 1, 708 * 708);
+  EXPECT_GT(ws.Mesh1->HowMany, 990000);
+  // Every triangle has its line, and the terrain covers nearly the grid.
+  EXPECT_EQ(host.pane.size(), 3 + 3 + size_t(ws.Mesh0->HowMany) + 3 + 3 + size_t(ws.Mesh1->HowMany) + 2 + 2);
+  EXPECT_GT(ws.SumA1, 707.0 * 707 * 0.99);
+  EXPECT_LE(ws.SumA1, 707.0 * 707);
+}
+
+// An allocation that fails ends the run with the German report, not with a
+// crash, on either thread.
+TEST(RunFailure, TooLittleMemoryIsTheGermanReport) {
+  ScratchDir dir;
+  const std::string file = dir / "gross.asc";
+  WriteBytes(file, BigGrid(1));
+  EXPECT_IN_CHILD([&]() -> std::string {
+    // Room for the program as it stands and some 100 MB more: the file fits,
+    // its two meshes of half a million points each do not.
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    statm >> pages;
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = pages * size_t(sysconf(_SC_PAGESIZE)) + (100u << 20);
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return "SKIP: no address space limit";
+    FakeHost host;
+    host.point_file = file;
+    Workspace ws;
+    try {
+      ToolButton1Click(ws, host);
+    } catch (const EZelmaroError& e) {
+      CHILD_EXPECT(std::string(e.what()).rfind("Zu wenig Arbeitsspeicher", 0) == 0);
+      return "";
+    }
+    return "no error";
+  }, 120);
 }
 
 TEST(RunFailure, OverflowingVolumeIsAnErrorNotInf) {
