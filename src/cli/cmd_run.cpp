@@ -13,6 +13,7 @@
 #include "volume/number_field.h"
 #include "volume/run.h"
 #include "volume/workspace.h"
+#include "workspace/mesh_cache.h"
 
 namespace zelmaro::cli {
 
@@ -143,6 +144,9 @@ int CmdBalance(const Args& args) {
   Options o;
   if (int rc = Parse(args, true, o)) return rc;
   Workspace ws;
+  // The passes read the same file: its meshes are made once.
+  MeshCache meshes;
+  ws.mesh_source = &meshes;
   NumberFieldModel field;
   CliHost host(o.file, o.bem, field);
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));

@@ -124,6 +124,19 @@ void QtCanvas::LineTo(int x, int y) {
   pos_ = QPoint(x, y);
 }
 
+void QtCanvas::Lines(std::span<const TPoint> ends) {
+  const size_t n = ends.size() / 2;
+  if (n == 0) return;
+  if (Active()) {
+    line_ends_.resize(2 * n);
+    for (size_t i = 0; i < 2 * n; ++i) line_ends_[i] = Map(ends[i].x, ends[i].y);
+    // The same lines as one drawLine each: the painter rasterises every line
+    // of the batch on its own.
+    painter_.drawLines(line_ends_.data(), static_cast<int>(n));
+  }
+  pos_ = QPoint(ends[2 * n - 1].x, ends[2 * n - 1].y);
+}
+
 void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
   if (!Active()) return;
   QRectF r = MapRect(left, top, right, bottom);

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 #include <memory>
+#include <vector>
 
 #include "plot/canvas.h"
 
@@ -40,6 +41,7 @@ class QtCanvas : public TCanvas {
   void Polygon(std::span<const TPoint> corners) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
+  void Lines(std::span<const TPoint> ends) override;
   void Rectangle(int left, int top, int right, int bottom) override;
 
  private:
@@ -62,6 +64,7 @@ class QtCanvas : public TCanvas {
   int font_size_ = 8;
   TColor font_color_{clBlack};
   QPoint pos_;
+  std::vector<QPointF> line_ends_;  // kept between calls: no allocation per batch
 };
 
 // The bitmap of the plot image and the printer chosen in the printer setup.

@@ -80,13 +80,12 @@ void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::T
   }
 }
 
-HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
-                          ProtocolOutput& out) {
+void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host) {
   std::unique_ptr<Delaunay::TDelaunay>& mesh = ws.*horizon.mesh;
   mesh.reset();
   mesh = std::make_unique<Delaunay::TDelaunay>();
-  const PointTable& P = ws.P;
-  OfferHorizonPoints(P, horizon, *mesh);
+  OfferHorizonPoints(ws.P, horizon, *mesh);
+  host.Progress(std::string("Dreiecksvermaschung ") + horizon.heading + " …");
   // The mesh outlives the run (the plot keeps it), the host does not.
   mesh->SetCoincidenceHandler([&host] { host.Coincidence(); });
   struct DropHandler {
@@ -94,6 +93,16 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
     ~DropHandler() { m.SetCoincidenceHandler(nullptr); }
   } drop{*mesh};
   mesh->Mesh();
+}
+
+HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
+                          ProtocolOutput& out) {
+  if (ws.mesh_source)
+    ws.mesh_source->ProvideMesh(ws, horizon, host);
+  else
+    TriangulateHorizon(ws, horizon, host);
+  std::unique_ptr<Delaunay::TDelaunay>& mesh = ws.*horizon.mesh;
+  const PointTable& P = ws.P;
 
   double V = 0;
   double& sumA = ws.*horizon.area_sum;

@@ -54,13 +54,18 @@ std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, doubl
 // with its slot as the vertex ID.
 void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh);
 
+// Replaces the horizon's mesh with a new one made from the point table's
+// points of the horizon, coincidences reported to the host.
+void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host);
+
 struct HorizonResult {
   double volume = 0;
   std::string area_text;    // as shown in the area field
   std::string volume_text;  // as shown in the volume field
 };
 
-// Rebuilds the horizon's mesh from the point table, writes its table and
+// Rebuilds the horizon's mesh from the point table (or takes it from
+// ws.mesh_source), writes its table and
 // fills its two result fields. H0 is the field's value, read once.
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out);

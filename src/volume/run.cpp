@@ -80,7 +80,7 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   HorizonResult reference, terrain;
   try {
     out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
-    ws.LiesPunkte(point_file);
+    if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
     out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
     reference = CalcHorizon(ws, kReferenceHorizon, host, out);
     ws.m0 = reference.volume;

@@ -8,6 +8,7 @@
 #include "mesh/delaunay.h"
 #include "plot/view.h"
 #include "points/point_table.h"
+#include "volume/mesh_source.h"
 
 namespace zelmaro {
 
@@ -22,6 +23,10 @@ struct Workspace {
   double SumA1 = 0;
   double m0 = 0;
   double m1 = 0;
+
+  // Where the runs take the meshes from; none: triangulated afresh each time.
+  MeshSource* mesh_source = nullptr;
+  MeshOptions mesh_options;
 
   // The plot image's height at this moment, for the view fit. The window
   // supplies its image; without one the command line's default is used.
