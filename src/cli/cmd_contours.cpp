@@ -25,11 +25,14 @@ std::string Mark(char16_t ae) {
 // levels from the mesh's height range, twice, then segments and chaining.
 int CmdContours(const Args& args) {
   std::string file, horizon, interval_text;
+  bool complete_outline = false;
   bool json = false, have_interval = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--json") {
       json = true;
+    } else if (a == "--complete-outline") {
+      complete_outline = true;
     } else if (a == "--horizon" || a == "--interval") {
       if (i + 1 >= args.size()) return Usage("'" + a + "' ohne Wert");
       if (a == "--horizon") {
@@ -60,7 +63,7 @@ int CmdContours(const Args& args) {
   mesh->SetCoincidenceHandler(
       [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
-  mesh->Mesh();
+  MeshHorizon(*mesh, complete_outline);
   mesh->InitialiseContourLevels(mesh->zMin, mesh->zMax, interval);
   mesh->InitialiseContourLevels(mesh->zMin, mesh->zMax, interval);
   mesh->CalculateContours();

@@ -15,11 +15,14 @@ namespace zelmaro::cli {
 // order after the sort and the triangles in slot order.
 int CmdMesh(const Args& args) {
   std::string file, horizon;
+  bool complete_outline = false;
   bool json = false;
   for (size_t k = 0; k < args.size(); ++k) {
     const std::string& a = args[k];
     if (a == "--json") {
       json = true;
+    } else if (a == "--complete-outline") {
+      complete_outline = true;
     } else if (a == "--horizon") {
       if (k + 1 == args.size()) return Usage("--horizon braucht reference oder terrain");
       horizon = args[++k];
@@ -41,7 +44,7 @@ int CmdMesh(const Args& args) {
   LiesPunkte(file, P);  // a missing file leaves the table empty, as in the program
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
-  mesh->Mesh();
+  MeshHorizon(*mesh, complete_outline);
 
   // Appended piece by piece: long chains of string + trip a false warning of
   // the compiler.

@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "mesh/outline.h"
 #include "text/convert.h"
 #include "text/errors.h"
 #include "text/format.h"
@@ -49,6 +50,7 @@ struct Options {
   std::string file;
   std::string bem;
   bool json = false;
+  bool complete_outline = false;
   bool has_h0 = false;
   double h0 = 0;
   std::string horizon;
@@ -65,6 +67,8 @@ int Parse(const Args& args, bool balance, Options& o) {
     };
     if (a == "--json") {
       o.json = true;
+    } else if (a == "--complete-outline") {
+      o.complete_outline = true;
     } else if (a == "--bem") {
       if (!value(o.bem)) return Usage("--bem ohne Text");
     } else if (a == "--h0" && !balance) {
@@ -89,8 +93,15 @@ int Parse(const Args& args, bool balance, Options& o) {
   return 0;
 }
 
-void Report(const CliHost& host, const std::string& protocol, bool json, const std::string& head_json,
-            const std::string& head_text) {
+std::string OutlineJson(const Workspace::OutlineResult& r) {
+  return "{\"hullArea\":" + JsonNumber(r.coverage.hullArea) +
+         ",\"meshArea\":" + JsonNumber(r.coverage.meshArea) +
+         ",\"missingTriangles\":" + JsonNumber(r.coverage.missingTriangles) +
+         ",\"addedTriangles\":" + JsonNumber(r.added) + "}";
+}
+
+void Report(const Workspace& ws, const CliHost& host, const std::string& protocol, bool json,
+            const std::string& head_json, const std::string& head_text) {
   std::string out;
   if (json) {
     out = "{" + head_json;
@@ -98,7 +109,9 @@ void Report(const CliHost& host, const std::string& protocol, bool json, const s
       if (i > 0 || !head_json.empty()) out += ',';
       out += JsonString(kFieldNames[i]) + ":" + JsonString(host.fields[i]);
     }
-    out += ",\"protocol\":" + JsonString(protocol) + "}\n";
+    out += ",\"protocol\":" + JsonString(protocol);
+    out += ",\"outline\":{\"reference\":" + OutlineJson(ws.outline0) +
+           ",\"terrain\":" + OutlineJson(ws.outline1) + "}}\n";
   } else {
     out = head_text;
     const char* labels[] = {"Bezugshorizont Fläche m2", "Bezugshorizont Masse m3",
@@ -111,6 +124,9 @@ void Report(const CliHost& host, const std::string& protocol, bool json, const s
   std::fwrite(out.data(), 1, out.size(), stdout);
   if (host.coincidences > 0)
     std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
+  for (const std::string& loss : {Delaunay::OutlineLossText("Bezugshorizont", ws.outline0.coverage),
+                                  Delaunay::OutlineLossText("Gelände", ws.outline1.coverage)})
+    if (!loss.empty()) std::fprintf(stderr, "%s\n", loss.c_str());
 }
 
 // The program computes quietly on an empty table when the file is missing;
@@ -130,13 +146,14 @@ int CmdRun(const Args& args) {
   // The run refuses it; say so before even reading the file.
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   Workspace ws;
+  ws.complete_outline = o.complete_outline;
   // As choosing the file in the program: read it, the field at MinZ.
   if (!ReadPointFile(ws, o.file)) return 1;
   NumberFieldModel field;
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
   ToolButton1Click(ws, host);
-  Report(host, ProtocolFileName(o.file), o.json, "", "");
+  Report(ws, host, ProtocolFileName(o.file), o.json, "", "");
   return 0;
 }
 
@@ -144,6 +161,7 @@ int CmdBalance(const Args& args) {
   Options o;
   if (int rc = Parse(args, true, o)) return rc;
   Workspace ws;
+  ws.complete_outline = o.complete_outline;
   // The passes read the same file: its meshes are made once.
   MeshCache meshes;
   ws.mesh_source = &meshes;
@@ -165,7 +183,7 @@ int CmdBalance(const Args& args) {
   else
     SpeedButton2Click(ws, field, run);
   const std::string h0 = Format("%.3f", field.Value());
-  Report(host, ProtocolFileName(o.file), o.json,
+  Report(ws, host, ProtocolFileName(o.file), o.json,
          "\"H0\":" + JsonString(h0) + ",\"runs\":" + std::to_string(runs),
          "Bezugshöhe " + h0 + " m nach " + std::to_string(runs) + " Berechnungen\n");
   return 0;

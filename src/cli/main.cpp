@@ -14,10 +14,14 @@ int Usage(const std::string& problem) {
   std::fputs(
       "Aufruf:\n"
       "  zelmaro-cli points FILE [--json]\n"
-      "  zelmaro-cli mesh FILE --horizon reference|terrain --json\n"
-      "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json]\n"
+      "  zelmaro-cli mesh FILE --horizon reference|terrain --json [--complete-outline]\n"
+      "  zelmaro-cli run FILE [--h0 H] [--bem TEXT] [--json] [--complete-outline]\n"
       "  zelmaro-cli balance FILE --horizon reference|terrain [--bem TEXT] [--json]\n"
-      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n",
+      "                      [--complete-outline]\n"
+      "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
+      "                       [--complete-outline]\n"
+      "--complete-outline: jede Vermaschung um die Randdreiecke bis zur konvexen Hülle\n"
+      "ergänzen.\n",
       stderr);
   return 2;
 }
@@ -41,7 +45,7 @@ int main(int argc, char** argv) {
     }
     return Usage("unbekannter Befehl '" + command + "'");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+    std::fprintf(stderr, "%s\n", zelmaro::ErrorMessage(e).c_str());
     return 1;
   }
 }

@@ -14,11 +14,10 @@ std::string PointFileLine(const TPunkt& p);
 // Writes P[1 .. High(P)] to the named file, CR LF after every line, in the
 // order of the table. Failures throw EInOutError with the user's report.
 //
-// The new content goes into a file beside the target and replaces it only
-// once it is complete, so a full disk or a lost connection in the middle of a
-// save leaves the former point file as it was. Where replacing would show
-// (a link, a file of several names, of another owner, or no plain file at
-// all) or nothing can be created beside it, the file is rewritten in place.
+// The point file is replaced whole or not at all (AtomicFile, keeping the
+// file: a link is followed, a file of several names or another owner keeps
+// them), so a full disk or a lost connection in the middle of a save leaves
+// the former point file as it was. What is no regular file is refused.
 void WritePointFile(const std::string& file_name, const PointTable& P);
 
 }  // namespace zelmaro

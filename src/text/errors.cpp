@@ -1,6 +1,8 @@
 #include "text/errors.h"
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 
 #include "text/format.h"
 
@@ -36,6 +38,18 @@ int EInOutError::CodeFromErrno(int err) {
     case EIO: return 23;      // data error
     default: return err > 0 ? err : 100;
   }
+}
+
+EOutOfMemory::EOutOfMemory()
+    : EZelmaroError("Zu wenig Arbeitsspeicher: der Befehl wurde abgebrochen.") {}
+
+std::string ErrorMessage(const std::exception& e) {
+  if (dynamic_cast<const EZelmaroError*>(&e)) return e.what();
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return EOutOfMemory().what();
+  // The standard library's own texts are English; a length or range failure
+  // of a container means the same as running out of memory to the user.
+  if (dynamic_cast<const std::length_error*>(&e)) return EOutOfMemory().what();
+  return std::string("Interner Fehler: ") + e.what();
 }
 
 EConvertError EConvertError::NotInteger(const std::string& text) {

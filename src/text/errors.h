@@ -2,14 +2,21 @@
 // The errors a command can end with. Each carries the German text that the
 // user sees in the error report; the window shows what(), the command line
 // prints it.
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace zelmaro {
 
-class EZelmaroError : public std::runtime_error {
+class EZelmaroError : public std::exception {
  public:
-  explicit EZelmaroError(const std::string& message) : std::runtime_error(message) {}
+  explicit EZelmaroError(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+  // A further line of the report, for what the failure left behind; caught
+  // by reference and rethrown, the error keeps its type.
+  void AddLine(const std::string& line) { message_ += "\n" + line; }
+
+ private:
+  std::string message_;
 };
 
 // File errors. The number follows the platform's error codes the users know
@@ -61,5 +68,17 @@ class ELimitError : public EZelmaroError {
  public:
   using EZelmaroError::EZelmaroError;
 };
+
+// An allocation failed. Where a std::bad_alloc reaches a command's end it is
+// reported with this text.
+class EOutOfMemory : public EZelmaroError {
+ public:
+  EOutOfMemory();
+};
+
+// The German text of any error that ends a command: what() of our own
+// errors, the out-of-memory report for a failed allocation, and a general
+// German report for anything else the library might throw.
+std::string ErrorMessage(const std::exception& e);
 
 }  // namespace zelmaro

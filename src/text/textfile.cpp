@@ -65,6 +65,18 @@ void TextFileWriter::Create(const std::string& file_name) {
   buffer_.clear();
 }
 
+void TextFileWriter::Attach(int fd) {
+  if (fd_ >= 0) Close();
+  fd_ = fd;
+  buffer_.clear();
+}
+
+void TextFileWriter::WriteBytes(std::string_view bytes) {
+  if (fd_ < 0) throw EInOutError(103);  // file not open
+  buffer_.append(bytes);
+  if (buffer_.size() >= (1u << 20)) Flush();
+}
+
 void TextFileWriter::WriteLine(std::string_view utf8_line) {
   if (fd_ < 0) throw EInOutError(103);  // file not open
   bool ascii = true;
@@ -96,6 +108,14 @@ void TextFileWriter::Flush() {
     done += static_cast<size_t>(n);
   }
   buffer_.clear();
+}
+
+int TextFileWriter::Detach() {
+  if (fd_ < 0) throw EInOutError(103);
+  Flush();
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
 }
 
 void TextFileWriter::Close() {

@@ -42,8 +42,14 @@ class TextFileWriter {
   TextFileWriter& operator=(const TextFileWriter&) = delete;
 
   void Create(const std::string& file_name);  // rewrite
+  // Writes to a descriptor opened elsewhere, which the writer then owns.
+  void Attach(int fd);
   void WriteLine(std::string_view utf8_line);
+  // Bytes as they are: no code page conversion, no line end.
+  void WriteBytes(std::string_view bytes);
   void Close();  // flushes; a failed flush throws
+  // Flushes and hands the descriptor back, still open; the writer is closed.
+  int Detach();
   bool IsOpen() const { return fd_ >= 0; }
 
  private:

@@ -25,6 +25,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QStringList>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -53,6 +55,9 @@ using zelmaro::ui::MakeIcon;
 using zelmaro::ui::TahomaFont;
 
 namespace {
+
+// The one setting the program remembers between runs.
+const QString kCompleteOutlineKey = QStringLiteral("Vermaschung/RanddreieckeErgaenzen");
 
 constexpr int kEditHeight = 21;
 
@@ -229,6 +234,9 @@ void TForm1::CreateToolBar() {
   ToolButtonMesh0 = button("ToolButtonMesh0", IconId::Mesh0, QStringLiteral("Vermaschung Bezugshorizont"), true);
   ToolButtonMesh1 = button("ToolButtonMesh1", IconId::Mesh1, QStringLiteral("Vermaschung Gelände"), true);
   ToolButtonIsoline = button("ToolButtonIsoline", IconId::Isolines, QStringLiteral("Höhenlinien"), true);
+  ToolButtonRand = button("ToolButtonRand", IconId::Outline, QStringLiteral("Randdreiecke ergänzen"), true);
+  ws.complete_outline = QSettings().value(kCompleteOutlineKey, false).toBool();
+  ToolButtonRand->setChecked(ws.complete_outline);
   ToolButton11 = separator("ToolButton11");
   ToolButton12 = button("ToolButton12", IconId::OutputArea, QStringLiteral("Ausgabebereich anzeigen"), true);
   ToolButton2 = button("ToolButton2", IconId::PrinterSetup, QStringLiteral("Drucker einstellen"), false);
@@ -247,6 +255,7 @@ void TForm1::CreateToolBar() {
   on_click(ToolButtonZ, &TForm1::ToolButtonZClick);
   on_click(ToolButtonMesh0, &TForm1::ToolButtonMesh0Click);
   on_click(ToolButtonMesh1, &TForm1::ToolButtonMesh1Click);
+  on_click(ToolButtonRand, &TForm1::ToolButtonRandClick);
   on_click(ToolButton2, &TForm1::ToolButton2Click);
   on_click(ToolButtonDruck, &TForm1::ToolButtonDruckClick);
   on_click(ToolButton9, &TForm1::ToolButton9Click);
@@ -520,8 +529,13 @@ void TForm1::PageControl1Change() {
 
 void TForm1::ToolButton1Click() {
   coincidence_shown_ = false;
-  BusyScope busy(*this);  // speaks up when a horizon is triangulated
-  zelmaro::ToolButton1Click(ws, *this);
+  {
+    // Speaks up when a horizon is triangulated, and gives the status bar
+    // back before the run's own line goes there.
+    BusyScope busy(*this);
+    zelmaro::ToolButton1Click(ws, *this);
+  }
+  ShowOutlineLoss();
 }
 
 void TForm1::NumberBoxH0ChangeValue() { ToolButton1Click(); }
@@ -570,6 +584,32 @@ void TForm1::ToolButtonPNRClick() { ZeigPPunkte(); }
 void TForm1::ToolButtonZClick() { ZeigPPunkte(); }
 void TForm1::ToolButtonMesh0Click() { ZeigPPunkte(); }
 void TForm1::ToolButtonMesh1Click() { ZeigPPunkte(); }
+
+void TForm1::ToolButtonRandClick() {
+  ws.complete_outline = ToolButtonRand->isChecked();
+  QSettings().setValue(kCompleteOutlineKey, ws.complete_outline);
+  // Results on the screen must belong to the setting shown: compute again
+  // when there are results, and draw them where the plot is shown.
+  if (!ws.Mesh0) return;
+  ToolButton1Click();
+  if (PageControl1->currentWidget() == TabSheet3) ZeigPPunkte();
+}
+
+void TForm1::ShowOutlineLoss() {
+  QStringList lines;
+  for (const auto& [heading, result] : {std::pair{"Bezugshorizont", &ws.outline0},
+                                        std::pair{"Gelände", &ws.outline1}}) {
+    const std::string text = Delaunay::OutlineLossText(heading, result->coverage);
+    if (!text.empty()) lines << QString::fromStdString(text);
+  }
+  const QString message = lines.join(QStringLiteral("; "));
+  // A picked point's line stays unless it is replaced by a new loss line.
+  if (!message.isEmpty())
+    StatusBar1->showMessage(message);
+  else if (!outline_message_.isEmpty() && StatusBar1->currentMessage() == outline_message_)
+    StatusBar1->clearMessage();
+  outline_message_ = message;
+}
 
 // ---------------------------------------------------------------------------
 // Point grid and saving

@@ -63,6 +63,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   QToolButton* ToolButtonMesh0 = nullptr;
   QToolButton* ToolButtonMesh1 = nullptr;
   QToolButton* ToolButtonIsoline = nullptr;
+  // "Randdreiecke ergänzen": the meshes are closed to their convex hulls.
+  // Remembered between program runs; never disabled.
+  QToolButton* ToolButtonRand = nullptr;
   QWidget* ToolButton11 = nullptr;
   QToolButton* ToolButton12 = nullptr;
   QToolButton* ToolButton2 = nullptr;
@@ -157,6 +160,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void ToolButtonZClick();
   void ToolButtonMesh0Click();
   void ToolButtonMesh1Click();
+  void ToolButtonRandClick();
   void Punkte1Click();
   void Sichern1Click();
   void Punktespeichern1Click();
@@ -246,6 +250,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // dropped.
   void FinishGridEdit(bool take_text);
   void SetOuterSize(int width, int height);
+  // The status bar names what the last run's meshes leave of their hulls.
+  void ShowOutlineLoss();
   void SetPlotButtonsEnabled(bool enabled);
   void FillProtocolPane();
   bool ActivationFromWithinProgram() const;
@@ -265,6 +271,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   QImage plot_bitmap_;
   int command_depth_ = 0;
   bool coincidence_shown_ = false;  // in the current run
+  QString outline_message_;         // the status bar's loss line, while shown
   bool program_page_change_ = false;
   bool activated_once_ = false;
   int activation_count_ = 0;

@@ -10,6 +10,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zelmaro"));
+  QApplication::setOrganizationName(QStringLiteral("Zelmaro"));
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
   QApplication::setFont(zelmaro::ui::TahomaFont());
 

@@ -140,6 +140,27 @@ const QStringList kMesh0 = {
     "................",
 };
 
+// A mesh whose lower outline bends inwards, and the triangles that close it
+// to the straight hull line.
+const QStringList kOutline = {
+    "................",
+    ".bbbbbbbbbbbbbb.",
+    ".bb....b.....bb.",
+    ".b.b...b....b.b.",
+    ".b..b..b...b..b.",
+    ".b...b.b..b...b.",
+    ".b....bb.b....b.",
+    ".bbbbbbbbbbbbbb.",
+    ".bb....b.....bb.",
+    ".b.bb..b...bb.b.",
+    ".b...bbb.bb...b.",
+    ".b....rbbr....b.",
+    ".b..rrrrrrrr..b.",
+    ".brrrrrrrrrrrrb.",
+    ".rrrrrrrrrrrrrr.",
+    "................",
+};
+
 const QStringList kMesh1 = {
     "................",
     "......r.........",
@@ -346,6 +367,7 @@ const QStringList& IconPicture(IconId id) {
     case IconId::Save: return kSave;
     case IconId::Info: return kInfo;
     case IconId::Exit: return kExit;
+    case IconId::Outline: return kOutline;
     case IconId::Balance: return kBalance;
   }
   return kCompute;

@@ -23,6 +23,7 @@ enum class IconId {
   Save,
   Info,
   Exit,
+  Outline,     // "Randdreiecke ergänzen"
   Balance,     // 32 x 32, the two "Massenausgleich" buttons
 };
 

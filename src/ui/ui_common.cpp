@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <new>
 
+#include "text/errors.h"
+
 namespace zelmaro::ui {
 
 QFont TahomaFont(bool bold) {
@@ -33,9 +35,6 @@ void CentreOnScreen(QWidget* window, bool work_area) {
                area.y() + (area.height() - outer.height()) / 2);
 }
 
-QString ErrorText(const std::exception& e) {
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return QStringLiteral("Zu wenig Arbeitsspeicher");
-  return QString::fromUtf8(e.what());
-}
+QString ErrorText(const std::exception& e) { return QString::fromUtf8(zelmaro::ErrorMessage(e).c_str()); }
 
 }  // namespace zelmaro::ui

@@ -39,10 +39,10 @@ bool IsTerrain(int8_t code) { return code == 0 || code == 1; }
 }  // namespace
 
 const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &Workspace::Mesh0,
-                                &Workspace::sumA0, ResultField::EditA0, ResultField::EditM0,
-                                true};
+                                &Workspace::sumA0, &Workspace::outline0, ResultField::EditA0,
+                                ResultField::EditM0, true};
 const Horizon kTerrain{"Gelände", IsTerrain, &Workspace::Mesh1, &Workspace::SumA1,
-                       ResultField::EditA1, ResultField::EditM1, false};
+                       &Workspace::outline1, ResultField::EditA1, ResultField::EditM1, false};
 
 std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma) {
   if (!std::isfinite(A) || !std::isfinite(Ma))
@@ -80,6 +80,11 @@ void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::T
   }
 }
 
+int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline) {
+  mesh.Mesh();
+  return complete_outline ? Delaunay::CompleteOutline(mesh) : 0;
+}
+
 void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host) {
   std::unique_ptr<Delaunay::TDelaunay>& mesh = ws.*horizon.mesh;
   mesh.reset();
@@ -92,7 +97,10 @@ void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host) {
     Delaunay::TDelaunay& m;
     ~DropHandler() { m.SetCoincidenceHandler(nullptr); }
   } drop{*mesh};
-  mesh->Mesh();
+  Workspace::OutlineResult& outline = ws.*horizon.outline;
+  outline = {};
+  outline.added = MeshHorizon(*mesh, ws.complete_outline);
+  outline.coverage = Delaunay::MeasureOutline(*mesh);
 }
 
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,

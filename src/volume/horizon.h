@@ -33,6 +33,7 @@ struct Horizon {
   bool (*takes)(int8_t code);
   std::unique_ptr<Delaunay::TDelaunay> Workspace::*mesh;
   double Workspace::*area_sum;
+  Workspace::OutlineResult Workspace::*outline;
   ResultField area_field;
   ResultField volume_field;
   bool empty_line_after;  // only the reference table ends with its own empty line
@@ -54,8 +55,13 @@ std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, doubl
 // with its slot as the vertex ID.
 void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh);
 
+// Triangulates the offered points and, with complete_outline, closes the gap
+// to their convex hull; returns the triangles that added.
+int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline);
+
 // Replaces the horizon's mesh with a new one made from the point table's
-// points of the horizon, coincidences reported to the host.
+// points of the horizon (MeshHorizon), coincidences reported to the host,
+// and measures its outline.
 void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host);
 
 struct HorizonResult {

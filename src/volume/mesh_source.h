@@ -12,6 +12,7 @@ struct Workspace;
 // with other settings is another mesh, so they belong to every key a kept
 // mesh is found by.
 struct MeshOptions {
+  bool complete_outline = false;  // Workspace::complete_outline
   friend bool operator==(const MeshOptions&, const MeshOptions&) = default;
 };
 

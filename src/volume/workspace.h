@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mesh/delaunay.h"
+#include "mesh/outline.h"
 #include "plot/view.h"
 #include "points/point_table.h"
 #include "volume/mesh_source.h"
@@ -24,9 +25,22 @@ struct Workspace {
   double m0 = 0;
   double m1 = 0;
 
+  // Mesh option: each mesh is followed by the triangles that close the gap
+  // between it and the convex hull of its points ("Randdreiecke ergänzen").
+  // Off, every result is that of the plain triangulation.
+  bool complete_outline = false;
+
+  // How the last run's meshes cover their hulls, and how many triangles the
+  // option appended to each.
+  struct OutlineResult {
+    Delaunay::OutlineCoverage coverage;
+    int32_t added = 0;
+  };
+  OutlineResult outline0;  // reference horizon
+  OutlineResult outline1;  // terrain
+
   // Where the runs take the meshes from; none: triangulated afresh each time.
   MeshSource* mesh_source = nullptr;
-  MeshOptions mesh_options;
 
   // The plot image's height at this moment, for the view fit. The window
   // supplies its image; without one the command line's default is used.

@@ -59,12 +59,15 @@ MeshCache::Kept& MeshCache::KeptFor(const Horizon& horizon) {
 }
 
 void MeshCache::ProvideMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
-  const MeshKey key = MeshKeyOf(ws.P, horizon, ws.mesh_options);
+  MeshOptions options;
+  options.complete_outline = ws.complete_outline;
+  const MeshKey key = MeshKeyOf(ws.P, horizon, options);
   Kept& kept = KeptFor(horizon);
   const Delaunay::TDelaunay* held = (ws.*horizon.mesh).get();
   if (kept.generation != 0 && held && held == kept.mesh && held->HowMany == kept.triangles &&
       kept.key == key) {
     for (int32_t i = 0; i < held->Coincidences(); ++i) host.Coincidence();
+    ws.*horizon.outline = kept.outline;
     ++reuses_;
     return;
   }
@@ -73,7 +76,7 @@ void MeshCache::ProvideMesh(Workspace& ws, const Horizon& horizon, RunHost& host
   TriangulateHorizon(ws, horizon, host);
   ++triangulations_;
   const Delaunay::TDelaunay* made = (ws.*horizon.mesh).get();
-  kept = Kept{key, made, made->HowMany, next_generation_++};
+  kept = Kept{key, made, made->HowMany, ws.*horizon.outline, next_generation_++};
 }
 
 void MeshCache::PointFileUnread() { kept_ = {}; }

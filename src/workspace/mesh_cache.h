@@ -11,6 +11,7 @@
 #include "points/point_table.h"
 #include "volume/horizon.h"
 #include "volume/mesh_source.h"
+#include "volume/workspace.h"
 
 namespace zelmaro {
 
@@ -50,6 +51,7 @@ class MeshCache : public MeshSource {
     MeshKey key;
     const Delaunay::TDelaunay* mesh = nullptr;  // as held by the workspace
     int32_t triangles = 0;                      // HowMany when it was made
+    Workspace::OutlineResult outline;           // as its triangulation measured it
     uint64_t generation = 0;                    // 0: nothing kept
   };
   // One per mesh of the workspace (Mesh0, Mesh1), so that the two horizons

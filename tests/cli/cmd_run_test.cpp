@@ -39,7 +39,10 @@ TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
   EXPECT_EQ(r.out,
             "{\"EditA0\":\"     50.00\",\"EditM0\":\"     50.00\",\"EditA1\":\"     50.00\","
             "\"EditM1\":\"     50.00\",\"EditA2\":\"      0.00\",\"EditM2\":\"      0.00\","
-            "\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+            "\"protocol\":\"" + ProtocolFileName(file) + "\",\"outline\":{"
+            "\"reference\":{\"hullArea\":50,\"meshArea\":50,\"missingTriangles\":0,"
+            "\"addedTriangles\":0},\"terrain\":{\"hullArea\":50,\"meshArea\":50,"
+            "\"missingTriangles\":0,\"addedTriangles\":0}}}\n");
 
   r = Cli("run " + file + " --h0 3 --bem Dreieck --json");
   ASSERT_EQ(r.code, 0) << r.out;
@@ -57,7 +60,10 @@ TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   EXPECT_EQ(r.out,
             "{\"H0\":\"287.000\",\"runs\":3,\"EditA0\":\"    400.00\",\"EditM0\":\"      0.00\","
             "\"EditA1\":\"    400.00\",\"EditM1\":\"      0.00\",\"EditA2\":\"      0.00\","
-            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\"}\n");
+            "\"EditM2\":\"      0.00\",\"protocol\":\"" + ProtocolFileName(file) + "\","
+            "\"outline\":{\"reference\":{\"hullArea\":400,\"meshArea\":400,"
+            "\"missingTriangles\":0,\"addedTriangles\":0},\"terrain\":{\"hullArea\":400,"
+            "\"meshArea\":400,\"missingTriangles\":0,\"addedTriangles\":0}}}\n");
   EXPECT_EQ(ReadBytes(ProtocolFileName(file)), ReadBytes(DataFile("two_triangles_287.LST")));
 
   r = Cli("balance " + file + " --horizon terrain");

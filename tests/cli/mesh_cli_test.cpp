@@ -20,6 +20,26 @@ constexpr const char* kSquare =
     "6 0 5 5 4.5\r\n"
     "7 3 5 6 1\r\n";
 
+// Three nearly collinear points and one far off: the triangulation leaves
+// the thin triangle along the outline out; the option appends it.
+TEST(CliMesh, CompleteOutlineAppendsBehindTheDescribedTriangles) {
+  testing::TempDir dir;
+  const std::string f =
+      dir.Write("duenn.asc", "1 1 0 0 1\r\n2 1 0.1 10 2\r\n3 1 0 20 3\r\n4 1 30 10 4\r\n");
+  std::string plain, full;
+  ASSERT_EQ(Cli("mesh " + f + " --horizon reference --json", plain), 0) << plain;
+  ASSERT_EQ(Cli("mesh " + f + " --horizon reference --json --complete-outline", full), 0) << full;
+  const size_t end = plain.rfind("]]}");
+  ASSERT_NE(end, std::string::npos) << plain;
+  EXPECT_NE(plain.find("\"HowMany\":2,"), std::string::npos) << plain;
+  EXPECT_NE(full.find("\"HowMany\":3,"), std::string::npos) << full;
+  // Everything up to the last described triangle is the same, counts aside.
+  EXPECT_EQ(full.substr(full.find(",\"zMin\""), end - plain.find(",\"zMin\"") + 1),
+            plain.substr(plain.find(",\"zMin\""), end - plain.find(",\"zMin\"") + 1));
+  // (10, 0.1), (20, 0), (0, 0): clockwise like the others.
+  EXPECT_EQ(full.substr(full.size() - 11), ",[3,4,1]]}\n") << full;
+}
+
 TEST(CliMesh, EachHorizonAsJson) {
   testing::TempDir dir;
   const std::string f = dir.Write("quadrat.asc", kSquare);

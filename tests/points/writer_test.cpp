@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <clocale>
 #include <filesystem>
 #include <string>
@@ -11,6 +13,7 @@
 #include "points/point_table.h"
 #include "points/reader.h"
 #include "points/writer.h"
+#include "support/child.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
 #include "text/format.h"
@@ -126,15 +129,6 @@ TEST(WritePointFile, ReportsFilesThatCannotBeCreated) {
     EXPECT_STREQ(e.what(), "E/A-Fehler 2");
   }
   EXPECT_THROW(WritePointFile("", P), EInOutError);
-  // Where the disk is full the report says so.
-  if (access("/dev/full", W_OK) == 0) {
-    try {
-      WritePointFile("/dev/full", P);
-      ADD_FAILURE() << "/dev/full took the points";
-    } catch (const EInOutError& e) {
-      EXPECT_STREQ(e.what(), "Disk voll");
-    }
-  }
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"folder"});
 }
 
@@ -225,6 +219,186 @@ TEST(WritePointFile, KeepsPermissionsLinksAndSharedNames) {
 
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"first.asc", "fresh.asc", "link.asc",
                                                          "plain.asc", "real.asc", "second.asc"}));
+}
+
+
+// A table whose file is about `points` times 61 bytes.
+PointTable Survey(int points, double z = 1) {
+  PointTable P(1);
+  for (int i = 1; i <= points; ++i) P.push_back(Point(i, i % 2, 1000.0 + i, 2000.0 + i, z));
+  return P;
+}
+
+std::string FileOf(const PointTable& P) {
+  std::string bytes;
+  for (int i = 1; i <= High(P); ++i) bytes += PointFileLine(P[static_cast<size_t>(i)]) + "\r\n";
+  return bytes;
+}
+
+std::string SaveFails(const std::string& name, const PointTable& P, const std::string& report) {
+  try {
+    WritePointFile(name, P);
+  } catch (const EZelmaroError& e) {
+    if (std::string(e.what()).rfind(report, 0) == 0) return "";
+    return std::string("the report was: ") + e.what();
+  }
+  return "the save went through";
+}
+
+// Fills the file system the file is on: blocks, and with `inodes` also
+// every free inode. Returns the number of bytes that were free.
+size_t FillDisk(const std::string& filler, bool inodes) {
+  const int fd = open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const std::string block(4096, 'f');
+  size_t written = 0;
+  while (fd >= 0 && write(fd, block.data(), block.size()) > 0) written += block.size();
+  close(fd);
+  for (int i = 0; inodes; ++i) {
+    const int e = open((filler + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (e < 0) break;
+    close(e);
+  }
+  return written;
+}
+
+TEST(WritePointFile, OnAFullDiskTheFormerFileStaysWhole) {
+  TempDir dir;
+  EXPECT_IN_CHILD([&]() -> std::string {
+    const std::string mnt = dir.File("disk");
+    std::filesystem::create_directory(mnt);
+    if (std::string why = testing::MountSmallTmpfs(mnt, 256 * 1024, 64); !why.empty()) return why;
+    const std::string name = mnt + "/survey.asc";
+    WritePointFile(name, Survey(300));
+    const std::string former = ReadBytes(name);
+    CHILD_EXPECT(former == FileOf(Survey(300)));
+
+    // No room for the temporary file at all: no inode, no block.
+    FillDisk(mnt + "/filler", true);
+    if (std::string r = SaveFails(name, Survey(1000, 2), "Disk voll"); !r.empty()) return r;
+    CHILD_EXPECT(ReadBytes(name) == former);
+
+    // The temporary file is made, its content does not fit.
+    for (int i = 0; std::filesystem::remove(mnt + "/filler" + std::to_string(i)); ++i) {
+    }
+    if (std::string r = SaveFails(name, Survey(1000, 2), "Disk voll"); !r.empty()) return r;
+    CHILD_EXPECT(ReadBytes(name) == former);
+    CHILD_EXPECT(Names(mnt) == (std::vector<std::string>{"filler", "survey.asc"}));
+    return "";
+  });
+}
+
+TEST(WritePointFile, AFolderWithoutWriteRightIsReportedAndTheFileKept) {
+  TempDir dir;
+  const std::filesystem::path folder = dir.path() / "ro";
+  std::filesystem::create_directory(folder);
+  const std::string name = (folder / "survey.asc").string();
+  const std::string former = dir.Write("ro/survey.asc", "1 0 2 3 4\r\n");
+  chmod(dir.path().c_str(), 0755);
+  chmod(name.c_str(), 0666);  // the file itself may be written
+  chmod(folder.c_str(), 0555);
+  EXPECT_IN_CHILD([&]() -> std::string {
+    if (geteuid() == 0)
+      if (std::string why = testing::BecomeNobody(); !why.empty()) return why;
+    if (std::string r = SaveFails(name, Survey(3), "Dateizugriff verweigert"); !r.empty()) return r;
+    CHILD_EXPECT(ReadBytes(name) == "1 0 2 3 4\r\n");
+    return "";
+  });
+  chmod(folder.c_str(), 0755);
+  EXPECT_EQ(Names(folder), std::vector<std::string>{"survey.asc"});
+}
+
+TEST(WritePointFile, SharedNamesAndLongNamesAreNeverRewrittenInPlaceOnFailure) {
+  TempDir dir;
+  const PointTable big = Survey(1000, 5);
+  // A name of the longest length a folder entry may have.
+  const std::string long_name = dir.File(std::string(251, 'p') + ".asc");
+  WritePointFile(long_name, Survey(2));
+  EXPECT_EQ(ReadBytes(long_name), FileOf(Survey(2)));
+
+  const std::string first = dir.Write("first.asc", "former content\r\n");
+  const std::string second = dir.File("second.asc");
+  std::filesystem::create_hard_link(first, second);
+  {
+    FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.ok());
+    EXPECT_THROW(WritePointFile(long_name, big), EInOutError);
+    EXPECT_THROW(WritePointFile(second, big), EInOutError);
+  }
+  EXPECT_EQ(ReadBytes(long_name), FileOf(Survey(2)));
+  EXPECT_EQ(ReadBytes(first), "former content\r\n");
+  EXPECT_EQ(Names(dir.path()),
+            (std::vector<std::string>{"first.asc", std::string(251, 'p') + ".asc", "second.asc"}));
+}
+
+TEST(WritePointFile, AFileOfSeveralNamesGetsItsContentBackWhenTheOverwriteFails) {
+  TempDir dir;
+  EXPECT_IN_CHILD([&]() -> std::string {
+    const std::string mnt = dir.File("disk");
+    std::filesystem::create_directory(mnt);
+    if (std::string why = testing::MountSmallTmpfs(mnt, 1024 * 1024, 64); !why.empty()) return why;
+    const std::string first = mnt + "/first.asc", second = mnt + "/second.asc";
+    const PointTable former = Survey(700), larger = Survey(1400, 3);
+    WritePointFile(first, former);
+    std::filesystem::create_hard_link(first, second);
+    // Room for the new content beside it and for the copy of the former
+    // content, but not for the file to grow.
+    auto pages = [](size_t bytes) { return (bytes + 4095) / 4096 * 4096; };
+    const size_t room = pages(FileOf(larger).size()) + pages(FileOf(former).size()) + 8192;
+    const size_t free_bytes = FillDisk(mnt + "/filler", false);
+    CHILD_EXPECT(free_bytes > room);
+    CHILD_EXPECT(truncate((mnt + "/filler").c_str(), static_cast<off_t>(free_bytes - room)) == 0);
+
+    if (std::string r = SaveFails(second, larger, "Disk voll"); !r.empty()) return r;
+    CHILD_EXPECT(ReadBytes(first) == FileOf(former));
+    CHILD_EXPECT(std::filesystem::hard_link_count(first) == 2u);
+    CHILD_EXPECT(Names(mnt) == (std::vector<std::string>{"filler", "first.asc", "second.asc"}));
+
+    std::filesystem::remove(mnt + "/filler");
+    WritePointFile(second, larger);
+    CHILD_EXPECT(ReadBytes(first) == FileOf(larger));
+    return "";
+  });
+}
+
+TEST(WritePointFile, RefusesWhatIsNoRegularFileWithoutBlocking) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe.asc");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // Nobody reads the FIFO: opening it for writing would wait for ever.
+  EXPECT_IN_CHILD(
+      [&]() -> std::string {
+        const auto start = std::chrono::steady_clock::now();
+        for (const std::string& name : {fifo, std::string("/dev/full"), std::string("/dev/null")}) {
+          if (access(name.c_str(), F_OK) != 0) continue;
+          if (std::string r = SaveFails(name, Survey(3), "'" + name + "' ist keine gewöhnliche Datei");
+              !r.empty())
+            return name + ": " + r;
+        }
+        CHILD_EXPECT(std::chrono::steady_clock::now() - start < std::chrono::seconds(1));
+        return "";
+      },
+      5);
+}
+
+TEST(WritePointFile, ADanglingLinkIsRefusedAndAnotherOwnerKept) {
+  TempDir dir;
+  const std::string link = dir.File("link.asc");
+  std::filesystem::create_symlink("elsewhere.asc", link);
+  EXPECT_THROW(WritePointFile(link, Survey(2)), ELimitError);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere.asc")));
+
+  if (geteuid() != 0) GTEST_SKIP() << "a file of another owner needs root to be made";
+  const std::string theirs = dir.Write("theirs.asc", "old\r\n");
+  ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(theirs.c_str(), 0664), 0);
+  WritePointFile(theirs, Survey(2));
+  struct stat st {};
+  ASSERT_EQ(stat(theirs.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0664u);
+  EXPECT_EQ(ReadBytes(theirs), FileOf(Survey(2)));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"link.asc", "theirs.asc"}));
 }
 
 }  // namespace

@@ -3,13 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 
 #include "ui/ui_common.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // Settings the window remembers go to a folder of the test run, never to
+  // the user's own.
+  QTemporaryDir settings;
+  QCoreApplication::setOrganizationName(QStringLiteral("ZelmaroTest"));
+  QCoreApplication::setApplicationName(QStringLiteral("ZelmaroTest"));
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settings.path());
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
   QApplication::setFont(zelmaro::ui::TahomaFont());
   ::testing::InitGoogleTest(&argc, argv);

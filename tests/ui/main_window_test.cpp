@@ -118,6 +118,7 @@ TEST(MainWindow, ToolBarOrderHintsAndKinds) {
       {"ToolButtonMesh0", "Vermaschung Bezugshorizont", true},
       {"ToolButtonMesh1", "Vermaschung Gelände", true},
       {"ToolButtonIsoline", "Höhenlinien", true},
+      {"ToolButtonRand", "Randdreiecke ergänzen", true},
       {"ToolButton11", nullptr, false},
       {"ToolButton12", "Ausgabebereich anzeigen", true},
       {"ToolButton2", "Drucker einstellen", false},

@@ -1,0 +1,264 @@
+#include "text/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "text/errors.h"
+
+namespace zelmaro {
+
+namespace {
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The rights a newly created file gets. Reading the mask from the kernel
+// spares the umask(0)/umask(mask) dance, which would briefly give any file
+// another thread creates meanwhile the rights 0666.
+mode_t FreshFileMode() {
+  mode_t mask = 022;
+  bool known = false;
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status))
+      if (std::strncmp(line, "Umask:", 6) == 0) {
+        mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+        known = true;
+        break;
+      }
+    std::fclose(status);
+  }
+  if (!known) {
+    mask = ::umask(0);
+    ::umask(mask);
+  }
+  return 0666 & ~mask;
+}
+
+int MakeTemp(const std::string& folder, std::string& name) {
+  name = folder + "/.zelmaro-XXXXXX";
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    name.clear();
+    throw EInOutError::FromErrno(err);
+  }
+  return fd;
+}
+
+void SyncOrThrow(int fd) {
+  // Some file systems (pipes aside, which never get here) cannot sync; their
+  // data is as safe as they make it.
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) throw EInOutError::FromErrno(errno);
+}
+
+// The rename is only durable once the folder's entry is on the disk. It has
+// happened already, so a folder that cannot be synced is no failure of the
+// save.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Copies the whole of `from` over the start of `to`, and returns its length.
+off_t CopyOver(int from, int to) {
+  char buffer[1 << 16];
+  off_t at = 0;
+  for (;;) {
+    const ssize_t n = ::pread(from, buffer, sizeof buffer, at);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw EInOutError::FromErrno(errno);
+    }
+    if (n == 0) return at;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = ::pwrite(to, buffer + done, static_cast<size_t>(n - done), at + done);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        throw EInOutError::FromErrno(errno);
+      }
+      done += w;
+    }
+    at += n;
+  }
+}
+
+void CopyWhole(int from, int to) {
+  const off_t size = CopyOver(from, to);
+  if (::ftruncate(to, size) != 0) throw EInOutError::FromErrno(errno);
+  SyncOrThrow(to);
+}
+
+std::string NotRegular(const std::string& name) {
+  return "'" + name +
+         "' ist keine gewöhnliche Datei (etwa ein Gerät oder eine Pipe); es wird nichts "
+         "hineingeschrieben.";
+}
+
+}  // namespace
+
+AtomicFile::~AtomicFile() { Discard(); }
+
+void AtomicFile::Discard() {
+  if (out_.IsOpen()) {
+    try {
+      out_.Close();
+    } catch (const EInOutError&) {
+      // The content is thrown away; a failure to write it out changes nothing.
+    }
+  }
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+  if (in_place_fd_ >= 0) ::close(in_place_fd_);
+  in_place_fd_ = -1;
+}
+
+void AtomicFile::Create(const std::string& target, Existing existing) {
+  Discard();
+  // An empty name cannot be created; the report is that of a missing file.
+  if (target.empty()) throw EInOutError(2);
+
+  std::string place = target;
+  struct stat st {};
+  bool exists = ::lstat(place.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) throw EInOutError::FromErrno(errno);
+  if (exists && S_ISLNK(st.st_mode)) {
+    if (existing == Existing::Replace) {
+      exists = false;  // the link goes, a plain new file takes its name
+    } else {
+      char resolved[PATH_MAX];
+      if (!::realpath(target.c_str(), resolved)) {
+        if (errno == ENOENT)
+          throw ELimitError("Die Verknüpfung '" + target +
+                            "' zeigt auf keine vorhandene Datei; es wurde nichts gespeichert.");
+        throw EInOutError::FromErrno(errno);
+      }
+      place = resolved;
+      if (::lstat(place.c_str(), &st) != 0) throw EInOutError::FromErrno(errno);
+    }
+  }
+
+  mode_t mode = FreshFileMode();
+  gid_t group = static_cast<gid_t>(-1);
+  int in_place = -1;
+  if (exists) {
+    if (S_ISDIR(st.st_mode)) throw EInOutError(5);
+    // Looking at the entry never opens it: a FIFO without a reader would
+    // block the opening, a device would take whatever comes.
+    if (!S_ISREG(st.st_mode)) throw ELimitError(NotRegular(target));
+    const bool shared = st.st_nlink > 1 || st.st_uid != ::geteuid();
+    const bool keep = existing == Existing::Keep && shared;
+    // A file the user may not write stays protected, even though the folder
+    // would let a rename replace it.
+    const int fd = ::open(place.c_str(),
+                          (keep ? O_RDWR : O_WRONLY) | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) throw EInOutError::FromErrno(errno);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_ino != st.st_ino ||
+        opened.st_dev != st.st_dev) {
+      ::close(fd);
+      throw ELimitError(NotRegular(target));
+    }
+    if (keep)
+      in_place = fd;
+    else
+      ::close(fd);
+    mode = st.st_mode & 07777;
+    if (st.st_gid != ::getegid()) group = st.st_gid;
+  }
+
+  folder_ = Folder(place);
+  int fd = -1;
+  try {
+    fd = MakeTemp(folder_, temp_);
+    if (in_place < 0) {
+      if (::fchmod(fd, mode) != 0) throw EInOutError::FromErrno(errno);
+      if (group != static_cast<gid_t>(-1) && ::fchown(fd, static_cast<uid_t>(-1), group) != 0) {
+        // Keeping the group is a courtesy: a user outside it cannot, and the
+        // file then has the user's own group.
+      }
+    }
+  } catch (...) {
+    if (fd >= 0) ::close(fd);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    temp_.clear();
+    if (in_place >= 0) ::close(in_place);
+    throw;
+  }
+  out_.Attach(fd);
+  target_ = place;
+  in_place_fd_ = in_place;
+}
+
+void AtomicFile::Commit() {
+  if (temp_.empty()) throw EInOutError(103);  // nothing open
+  int fd = -1;
+  try {
+    fd = out_.Detach();
+    SyncOrThrow(fd);
+    if (in_place_fd_ >= 0) {
+      OverwriteInPlace(fd);
+      ::close(fd);
+      fd = -1;
+    } else {
+      const int rc = ::close(fd);
+      fd = -1;
+      if (rc != 0) throw EInOutError::FromErrno(errno);
+      if (::rename(temp_.c_str(), target_.c_str()) != 0) throw EInOutError::FromErrno(errno);
+      temp_.clear();
+      SyncFolder(folder_);
+    }
+  } catch (...) {
+    if (fd >= 0) ::close(fd);
+    Discard();
+    throw;
+  }
+  Discard();  // the temporary file of an overwrite in place, the target's descriptor
+}
+
+void AtomicFile::OverwriteInPlace(int content) {
+  // The former content first goes to a file of its own, so that a failure
+  // in the middle of the overwrite can put it back.
+  std::string backup_name;
+  const int backup = MakeTemp(folder_, backup_name);
+  try {
+    CopyWhole(in_place_fd_, backup);
+  } catch (...) {
+    ::close(backup);
+    ::unlink(backup_name.c_str());
+    throw;
+  }
+  try {
+    CopyWhole(content, in_place_fd_);
+  } catch (EZelmaroError& e) {
+    try {
+      // The file's blocks up to its former length are still its own, so this
+      // needs no more room than it had.
+      CopyWhole(backup, in_place_fd_);
+    } catch (const EZelmaroError&) {
+      ::close(backup);
+      e.AddLine("Der frühere Inhalt der Datei '" + target_ + "' steht in '" + backup_name + "'.");
+      throw;
+    }
+    ::close(backup);
+    ::unlink(backup_name.c_str());
+    throw;
+  }
+  ::close(backup);
+  ::unlink(backup_name.c_str());
+}
+
+}  // namespace zelmaro
