@@ -603,6 +603,8 @@ void TForm1::ShowOutlineLoss() {
     if (!text.empty()) lines << QString::fromStdString(text);
   }
   const QString message = lines.join(QStringLiteral("; "));
+  // Two horizons' lines are wider than the window: the tip shows them whole.
+  StatusBar1->setToolTip(lines.join(QLatin1Char('\n')));
   // A picked point's line stays unless it is replaced by a new loss line.
   if (!message.isEmpty())
     StatusBar1->showMessage(message);

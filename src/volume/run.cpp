@@ -2,10 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <new>
+
 #include "text/convert.h"
 #include "text/errors.h"
 #include "text/format.h"
-#include "text/textfile.h"
+#include "text/atomic_file.h"
 #include "volume/horizon.h"
 
 namespace zelmaro {
@@ -72,32 +74,40 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   const std::string refusal = OwnProtocolRefusal(point_file);
   if (!refusal.empty()) throw ELimitError(refusal);
 
-  TextFileWriter f1;
+  // The protocol goes to a temporary file and takes the protocol's name only
+  // once the run has written all of it: a failed run leaves the former
+  // protocol whole, two runs at once leave the one or the other, never a mix,
+  // and a link under the protocol's name is replaced, never written through.
+  AtomicFile f1;
   f1.Create(ProtocolFileName(point_file));  // a failure here changes nothing
 
   std::vector<std::string> pane;  // the cleared pane, shown in one step
-  ProtocolOutput out(f1, pane);
+  ProtocolOutput out(f1.Out(), pane);
   HorizonResult reference, terrain;
   try {
-    out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
-    if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
-    out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
-    reference = CalcHorizon(ws, kReferenceHorizon, host, out);
-    ws.m0 = reference.volume;
-    terrain = CalcHorizon(ws, kTerrain, host, out);
-    ws.m1 = terrain.volume;
-    out.Line("");
-    out.Line(Format("Differenz Gelände - Bezugshorizont:   %10.2Lf %10.2Lf",
-                    ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
-    f1.Close();
-  } catch (...) {
-    // What was written so far stays, in the file as in the pane. After a
-    // failed write the file is closed already and this does nothing.
     try {
-      f1.Close();
-    } catch (const EInOutError&) {
-      // The first failure is the one reported.
+      out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
+      if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
+      out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
+      reference = CalcHorizon(ws, kReferenceHorizon, host, out);
+      ws.m0 = reference.volume;
+      terrain = CalcHorizon(ws, kTerrain, host, out);
+      ws.m1 = terrain.volume;
+      out.Line("");
+      out.Line(Format("Differenz Gelände - Bezugshorizont:   %10.2Lf %10.2Lf",
+                      ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
+      f1.Commit();
+    } catch (const std::bad_alloc&) {
+      throw EOutOfMemory();
     }
+  } catch (EZelmaroError& e) {
+    // The pane shows what was made; the file on disk is the former protocol.
+    f1.Discard();
+    host.ShowProtocol(pane);
+    e.AddLine(kNoProtocolWritten);
+    throw;
+  } catch (...) {
+    f1.Discard();
     host.ShowProtocol(pane);
     throw;
   }

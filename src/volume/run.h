@@ -43,6 +43,10 @@ bool ProtocolWouldOverwrite(const std::string& point_file);
 // The German message of that refusal, empty when the run may go ahead.
 std::string OwnProtocolRefusal(const std::string& point_file);
 
+// The line a failed run adds to its report: the protocol file on disk is the
+// former one, whole, or none.
+inline constexpr const char* kNoProtocolWritten = "Es wurde keine Protokolldatei geschrieben.";
+
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.
 void ToolButton1Click(Workspace& ws, RunHost& host);

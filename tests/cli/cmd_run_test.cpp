@@ -1,10 +1,14 @@
 // zelmaro-cli run and balance as a user calls them.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "../volume/volume_support.h"
 
@@ -69,6 +73,72 @@ TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   r = Cli("balance " + file + " --horizon terrain");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out.rfind("Bezugshöhe 287.000 m nach 4 Berechnungen\n", 0), 0u) << r.out;
+}
+
+TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
+  ScratchDir dir, single;
+  // Large enough that each protocol is written in several blocks.
+  std::string text;
+  unsigned seed = 12345;
+  for (int i = 1; i <= 12000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const unsigned y = (seed >> 8) % 100000, x = (seed >> 4) % 99991;
+    text += std::to_string(i) + " " + std::to_string(i % 3 == 0) + " " + std::to_string(y / 100.0) +
+            " " + std::to_string(x / 100.0) + " " + std::to_string(100 + i % 17) + "\n";
+  }
+  const std::string file = dir / "halde.asc";
+  WriteBytes(file, text);
+  const std::string protocol = ProtocolFileName(file);
+
+  // What a single run at each height writes.
+  std::vector<std::string> heights;
+  std::set<std::string> singles;
+  WriteBytes(single / "halde.asc", text);
+  for (int k = 0; k < 10; ++k) {
+    heights.push_back(std::to_string(90 + k));
+    FakeHost host;
+    host.point_file = single / "halde.asc";
+    host.field.SetValue(90 + k);
+    Workspace ws;
+    ToolButton1Click(ws, host);
+    singles.insert(ReadBytes(ProtocolFileName(host.point_file)));
+  }
+  ASSERT_EQ(singles.size(), heights.size());
+
+  std::vector<pid_t> runs;
+  for (const std::string& h : heights) {
+    std::vector<std::string> args = {ZELMARO_CLI_PATH, "run", file, "--h0", h};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&quiet);
+    runs.push_back(pid);
+  }
+  // Whoever reads the protocol meanwhile finds none or a whole one.
+  size_t seen = 0, finished = 0;
+  while (finished < runs.size()) {
+    const std::string now = ReadBytes(protocol);
+    if (!now.empty()) {
+      ++seen;
+      EXPECT_EQ(singles.count(now), 1u) << "a protocol of " << now.size() << " bytes";
+    }
+    finished = 0;
+    for (pid_t& pid : runs) {
+      int status = 0;
+      if (pid > 0 && waitpid(pid, &status, WNOHANG) == pid) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        pid = -1;
+      }
+      if (pid < 0) ++finished;
+    }
+  }
+  EXPECT_EQ(singles.count(ReadBytes(protocol)), 1u);
+  EXPECT_GT(seen, 0u);
 }
 
 TEST(CliRun, FailuresAndUsage) {

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,28 +130,6 @@ TEST(WritePointFile, ReportsFilesThatCannotBeCreated) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"folder"});
 }
 
-// Limits the size of files this process may write, as a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    signal(SIGXFSZ, old_handler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit old_{};
-  sighandler_t old_handler_;
-  bool ok_ = false;
-};
-
 TEST(WritePointFile, AFailedWriteLeavesTheFormerFileWhole) {
   TempDir dir;
   const std::string name = dir.File("survey.asc");
@@ -161,7 +137,7 @@ TEST(WritePointFile, AFailedWriteLeavesTheFormerFileWhole) {
   PointTable big(1);
   for (int i = 1; i <= 1000; ++i) big.push_back(Point(i, 0, i, i, i));
   {
-    FileSizeLimit limit(4096);
+    testing::FileSizeLimit limit(4096);
     ASSERT_TRUE(limit.ok());
     try {
       WritePointFile(name, big);
@@ -175,7 +151,7 @@ TEST(WritePointFile, AFailedWriteLeavesTheFormerFileWhole) {
 
   // A new file that fails is not left behind half written.
   {
-    FileSizeLimit limit(4096);
+    testing::FileSizeLimit limit(4096);
     EXPECT_THROW(WritePointFile(dir.File("new.asc"), big), EInOutError);
   }
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"survey.asc"});
@@ -319,7 +295,7 @@ TEST(WritePointFile, SharedNamesAndLongNamesAreNeverRewrittenInPlaceOnFailure) {
   const std::string second = dir.File("second.asc");
   std::filesystem::create_hard_link(first, second);
   {
-    FileSizeLimit limit(4096);
+    testing::FileSizeLimit limit(4096);
     ASSERT_TRUE(limit.ok());
     EXPECT_THROW(WritePointFile(long_name, big), EInOutError);
     EXPECT_THROW(WritePointFile(second, big), EInOutError);

@@ -2,6 +2,9 @@
 // Running a piece of a test in a child process: for steps that could hang
 // (a FIFO, a device), that change the process (a mount namespace, another
 // user id) or that must not take the test binary down with them.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <functional>
 #include <string>
 
@@ -22,6 +25,28 @@ std::string MountSmallTmpfs(const std::string& dir, size_t bytes, size_t inodes)
 // Inside a child running as root: goes on as the unprivileged user "nobody"
 // (65534). Returns "" or "SKIP: ...".
 std::string BecomeNobody();
+
+// Limits the size of files this process may write, as a full disk would.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, old_handler_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  sighandler_t old_handler_;
+  bool ok_ = false;
+};
 
 }  // namespace zelmaro::testing
 

@@ -2,6 +2,7 @@
 // what a run reads, and what every failure leaves behind.
 #include <gtest/gtest.h>
 
+#include "support/child.h"
 #include "text/errors.h"
 #include "volume/run.h"
 #include "volume_support.h"
@@ -148,17 +149,30 @@ TEST(RunFailure, UncreatableProtocolChangesNothing) {
   EXPECT_EQ(host.show_calls, 1);
 }
 
-TEST(RunFailure, FullDiskEndsTheRunWithTheLinesShownSoFar) {
+size_t EntryCount(const std::string& dir) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+  return n;
+}
+
+std::string FailureNote() { return std::string("\n") + kNoProtocolWritten; }
+
+TEST(RunFailure, FullDiskLeavesTheFormerProtocolAndShowsTheLinesMade) {
   ScratchDir dir;
   FakeHost host;
   host.point_file = CopyData(dir, "triangle.asc");
-  std::filesystem::create_symlink("/dev/full", ProtocolFileName(host.point_file));
+  const std::string protocol = ProtocolFileName(host.point_file);
+  WriteBytes(protocol, "the former protocol\r\n");
   Workspace ws;
-  try {
-    ToolButton1Click(ws, host);
-    FAIL() << "no error";
-  } catch (const EInOutError& e) {
-    EXPECT_STREQ(e.what(), "Disk voll");
+  {
+    FileSizeLimit limit(200);
+    ASSERT_TRUE(limit.ok());
+    try {
+      ToolButton1Click(ws, host);
+      FAIL() << "no error";
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(e.what(), "Disk voll" + FailureNote());
+    }
   }
   // The writes are buffered: the failure shows at the end, after every line
   // went to the pane; the difference fields are not reached.
@@ -167,6 +181,8 @@ TEST(RunFailure, FullDiskEndsTheRunWithTheLinesShownSoFar) {
   EXPECT_EQ(host.fields.count(ResultField::EditM1), 1u);
   EXPECT_EQ(host.fields.count(ResultField::EditM2), 0u);
   EXPECT_EQ(host.fields.count(ResultField::EditA2), 0u);
+  EXPECT_EQ(ReadBytes(protocol), "the former protocol\r\n");
+  EXPECT_EQ(EntryCount(dir.path()), 2u);
 }
 
 TEST(RunFailure, ReadErrorOfThePointFileEndsTheRunAfterTwoLines) {
@@ -182,9 +198,34 @@ TEST(RunFailure, ReadErrorOfThePointFileEndsTheRunAfterTwoLines) {
   EXPECT_EQ(host.pane[1], "");
   EXPECT_TRUE(host.fields.empty());
   EXPECT_EQ(ws.Mesh0, nullptr);
-  // The two lines written before the failure are in the file too.
-  EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)),
-            "Massenberechnung Zelmaro Ver. " + VersionText() + "\r\n\r\n");
+  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(host.point_file)));
+}
+
+TEST(Run, TheProtocolReplacesALinkInsteadOfWritingThroughIt) {
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = CopyData(dir, "triangle.asc");
+  const std::string protocol = ProtocolFileName(host.point_file);
+  Workspace ws;
+  ToolButton1Click(ws, host);
+  const std::string expected = ReadBytes(protocol);
+  std::filesystem::remove(protocol);
+
+  const std::string other = dir / "anderes.txt";
+  WriteBytes(other, "someone else's file\r\n");
+  std::filesystem::create_symlink("anderes.txt", protocol);
+  ToolButton1Click(ws, host);
+  EXPECT_FALSE(std::filesystem::is_symlink(protocol));
+  EXPECT_EQ(ReadBytes(protocol), expected);
+  EXPECT_EQ(ReadBytes(other), "someone else's file\r\n");
+
+  // A dangling link: nothing appears where it points.
+  std::filesystem::remove(protocol);
+  std::filesystem::create_symlink("woanders/ziel.LST", protocol);
+  ToolButton1Click(ws, host);
+  EXPECT_EQ(ReadBytes(protocol), expected);
+  EXPECT_FALSE(std::filesystem::exists(dir / "woanders"));
+  EXPECT_EQ(EntryCount(dir.path()), 3u);
 }
 
 TEST(RunFailure, FullMeshEndsTheRunWithItsReport) {
@@ -209,8 +250,7 @@ TEST(RunFailure, FullMeshEndsTheRunWithItsReport) {
   ASSERT_EQ(host.pane.size(), 3u);
   EXPECT_EQ(host.pane[2], "Höhenbezug0.000 m");
   EXPECT_TRUE(host.fields.empty());
-  EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)),
-            "Massenberechnung Zelmaro Ver. " + VersionText() + "\r\n\r\nH\xF6henbezug0.000 m\r\n");
+  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(host.point_file)));
 }
 
 TEST(RunFailure, OverflowingVolumeIsAnErrorNotInf) {
@@ -226,7 +266,7 @@ TEST(RunFailure, OverflowingVolumeIsAnErrorNotInf) {
     ToolButton1Click(ws, host);
     FAIL() << "no error";
   } catch (const EOverflow& e) {
-    EXPECT_STREQ(e.what(), "Gleitkommaüberlauf");
+    EXPECT_EQ(e.what(), "Gleitkommaüberlauf" + FailureNote());
   }
   ASSERT_EQ(host.pane.size(), 6u);  // up to the reference table's rule
   for (const std::string& line : host.pane) EXPECT_EQ(line.find("inf"), std::string::npos);
