@@ -101,7 +101,8 @@ std::string OutlineJson(const Workspace::OutlineResult& r) {
 }
 
 void Report(const Workspace& ws, const CliHost& host, const std::string& protocol, bool json,
-            const std::string& head_json, const std::string& head_text) {
+            const std::string& head_json, const std::string& head_text,
+            const std::string& tail_json = "") {
   std::string out;
   if (json) {
     out = "{" + head_json;
@@ -111,7 +112,7 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
     }
     out += ",\"protocol\":" + JsonString(protocol);
     out += ",\"outline\":{\"reference\":" + OutlineJson(ws.outline0) +
-           ",\"terrain\":" + OutlineJson(ws.outline1) + "}}\n";
+           ",\"terrain\":" + OutlineJson(ws.outline1) + "}" + tail_json + "}\n";
   } else {
     out = head_text;
     const char* labels[] = {"Bezugshorizont Fläche m2", "Bezugshorizont Masse m3",
@@ -153,7 +154,8 @@ int CmdRun(const Args& args) {
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
   ToolButton1Click(ws, host);
-  Report(ws, host, ProtocolFileName(o.file), o.json, "", "");
+  Report(ws, host, ProtocolFileName(o.file), o.json, "", "",
+         ",\"cutFill\":" + CutFillJson(ws.cutFill));
   return 0;
 }
 

@@ -20,6 +20,7 @@ int Usage(const std::string& problem) {
       "                      [--complete-outline]\n"
       "  zelmaro-cli contours FILE --horizon reference|terrain --interval S --json\n"
       "                       [--complete-outline]\n"
+      "  zelmaro-cli cutfill FILE [--h0 H] [--complete-outline]\n"
       "--complete-outline: jede Vermaschung um die Randdreiecke bis zur konvexen Hülle\n"
       "ergänzen.\n",
       stderr);
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     if (command == "run") return CmdRun(args);
     if (command == "balance") return CmdBalance(args);
     if (command == "contours") return CmdContours(args);
+    if (command == "cutfill") return CmdCutFill(args);
     if (command == "--help" || command == "-h") {
       Usage("");
       return 0;

@@ -80,6 +80,7 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   // and a link under the protocol's name is replaced, never written through.
   AtomicFile f1;
   f1.Create(ProtocolFileName(point_file));  // a failure here changes nothing
+  ws.cutFill = CutFill{};  // the meshes it belonged to are replaced from here on
 
   std::vector<std::string> pane;  // the cleared pane, shown in one step
   ProtocolOutput out(f1.Out(), pane);
@@ -118,6 +119,9 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   const double a = StrToFloat(Trim(terrain.area_text));
   const double b = StrToFloat(Trim(reference.area_text));
   host.SetResultField(ResultField::EditA2, Format("%10.2Lf", ext(a) - b));
+
+  // From the finished meshes, after every result of the run is out.
+  ws.cutFill = ComputeCutFill(ws.P, ws.Mesh0.get(), ws.Mesh1.get(), host.ReferenceHeight());
 }
 
 }  // namespace zelmaro

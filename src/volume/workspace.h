@@ -8,6 +8,7 @@
 #include "mesh/delaunay.h"
 #include "mesh/outline.h"
 #include "plot/view.h"
+#include "volume/cut_fill.h"
 #include "points/point_table.h"
 #include "volume/mesh_source.h"
 
@@ -24,6 +25,8 @@ struct Workspace {
   double SumA1 = 0;
   double m0 = 0;
   double m1 = 0;
+  // Cut and fill of the last run that finished; not valid while none has.
+  CutFill cutFill;
 
   // Mesh option: each mesh is followed by the triangles that close the gap
   // between it and the convex hull of its points ("Randdreiecke ergänzen").

@@ -46,7 +46,12 @@ TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
             "\"protocol\":\"" + ProtocolFileName(file) + "\",\"outline\":{"
             "\"reference\":{\"hullArea\":50,\"meshArea\":50,\"missingTriangles\":0,"
             "\"addedTriangles\":0},\"terrain\":{\"hullArea\":50,\"meshArea\":50,"
-            "\"missingTriangles\":0,\"addedTriangles\":0}}}\n");
+            "\"missingTriangles\":0,\"addedTriangles\":0}},"
+            "\"cutFill\":{\"reference\":{\"area\":50,\"hullArea\":50,\"above\":50,\"below\":0,"
+            "\"areaAbove\":50,\"areaBelow\":0},\"terrain\":{\"area\":50,\"hullArea\":50,"
+            "\"above\":50,\"below\":0,\"areaAbove\":50,\"areaBelow\":0},\"between\":{\"fill\":0,"
+            "\"cut\":0,\"areaFill\":0,\"areaCut\":0,\"commonArea\":50,\"onlyReference\":0,"
+            "\"onlyTerrain\":0}}}\n");
 
   r = Cli("run " + file + " --h0 3 --bem Dreieck --json");
   ASSERT_EQ(r.code, 0) << r.out;
@@ -73,6 +78,26 @@ TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   r = Cli("balance " + file + " --horizon terrain");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out.rfind("Bezugshöhe 287.000 m nach 4 Berechnungen\n", 0), 0u) << r.out;
+}
+
+TEST(CliCutFill, TableAtAGivenHeightWithoutAProtocol) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "triangle.asc");
+  // Heights 1, 2, 3 against 2: the zero line halves the triangle.
+  Result r = Cli("cutfill " + file + " --h0 2");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("Auf- und Abtrag bei der Bezugshöhe 2.000 m\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Fläche über H0 m²                                    25.00            25.00\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Masse unter H0 m³                                     8.33             8.33\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Gemeinsame Fläche m²                                 50.00\n"),
+            std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(file)));
+
+  EXPECT_EQ(Cli("cutfill " + dir / "fehlt.asc").code, 1);
+  EXPECT_EQ(Cli("cutfill " + file + " --h0").code, 2);
+  EXPECT_EQ(Cli("cutfill").code, 2);
 }
 
 TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {

@@ -1,0 +1,128 @@
+// cutfill, and the cut-and-fill figures of run --json.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "points/reader.h"
+#include "text/convert.h"
+#include "text/format.h"
+#include "volume/cut_fill.h"
+#include "volume/horizon.h"
+
+namespace zelmaro::cli {
+
+namespace {
+
+void Member(std::string& out, const char* name, double v) {
+  if (out.back() != '{') out += ',';
+  out += '"';
+  out += name;
+  out += "\":";
+  out += JsonNumber(v);
+}
+
+std::string HorizonJson(const HorizonCutFill& h) {
+  std::string out = "{";
+  Member(out, "area", h.area);
+  Member(out, "hullArea", h.hullArea);
+  Member(out, "above", h.above);
+  Member(out, "below", h.below);
+  Member(out, "areaAbove", h.areaAbove);
+  Member(out, "areaBelow", h.areaBelow);
+  return out + "}";
+}
+
+}  // namespace
+
+std::string CutFillJson(const CutFill& c) {
+  std::string out = "{\"reference\":" + HorizonJson(c.reference);
+  out += ",\"terrain\":" + HorizonJson(c.terrain);
+  std::string b = "{";
+  Member(b, "fill", c.between.fill);
+  Member(b, "cut", c.between.cut);
+  Member(b, "areaFill", c.between.areaFill);
+  Member(b, "areaCut", c.between.areaCut);
+  Member(b, "commonArea", c.between.commonArea);
+  Member(b, "onlyReference", c.between.onlyReference);
+  Member(b, "onlyTerrain", c.between.onlyTerrain);
+  out += ",\"between\":" + b + "}}";
+  return out;
+}
+
+std::string CutFillTable(const CutFill& c) {
+  // Labels are UTF-8; their width in columns is their count of characters.
+  auto fill = [](const std::string& text, size_t width) {
+    size_t chars = 0;
+    for (unsigned char ch : text) chars += (ch & 0xC0) != 0x80;
+    return std::string(width > chars ? width - chars : 0, ' ');
+  };
+  auto pad = [&](const std::string& label, size_t width) { return label + fill(label, width); };
+  std::string out = "Auf- und Abtrag bei der Bezugshöhe " + Format("%.3f", c.H0) + " m\n\n";
+  out += fill("", 42) + fill("Bezugshorizont", 16) + "Bezugshorizont " + fill("Gelände", 16) +
+         "Gelände\n";
+  for (const HorizonRow& row : kHorizonRows)
+    out += pad(row.label, 42) +
+           Format("%16.2f %16.2f\n", c.reference.*row.value, c.terrain.*row.value);
+  out += "\nGelände gegen Bezugshorizont\n";
+  for (const BetweenRow& row : kBetweenRows)
+    out += pad(row.label, 42) + Format("%16.2f\n", c.between.*row.value);
+  return out;
+}
+
+// zelmaro-cli cutfill FILE [--h0 H] [--complete-outline]: both horizons
+// triangulated as a run does it, without writing the protocol, and the cut
+// and fill of them.
+int CmdCutFill(const Args& args) {
+  std::string file;
+  bool has_h0 = false, complete_outline = false;
+  double h0 = 0;
+  for (size_t k = 0; k < args.size(); ++k) {
+    const std::string& a = args[k];
+    if (a == "--h0") {
+      if (k + 1 == args.size()) return Usage("--h0 ohne Wert");
+      const std::string& text = args[++k];
+      if (!TryStrToFloat(Trim(text), h0)) return Usage("'" + text + "' ist keine Höhe");
+      has_h0 = true;
+    } else if (a == "--complete-outline") {
+      complete_outline = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage("unbekannte Option '" + a + "'");
+    } else if (file.empty()) {
+      file = a;
+    } else {
+      return Usage("zu viele Argumente");
+    }
+  }
+  if (file.empty()) return Usage("keine Punktdatei angegeben");
+
+  PointTable P;
+  if (!LiesPunkte(file, P)) {
+    std::fprintf(stderr,
+                 "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
+                 file.c_str());
+    return 1;
+  }
+  if (!has_h0) {
+    double minx, miny, maxx, maxy, maxz;
+    GetMinMax(P, minx, miny, h0, maxx, maxy, maxz);
+  }
+  long coincidences = 0;
+  auto build = [&](const Horizon& horizon) {
+    auto mesh = std::make_unique<Delaunay::TDelaunay>();
+    OfferHorizonPoints(P, horizon, *mesh);
+    MeshHorizon(*mesh, complete_outline);
+    coincidences += mesh->Coincidences();
+    return mesh;
+  };
+  const auto reference = build(kReferenceHorizon);
+  const auto terrain = build(kTerrain);
+  const std::string out = CutFillTable(ComputeCutFill(P, reference.get(), terrain.get(), h0));
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (coincidences > 0)
+    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", coincidences);
+  return 0;
+}
+
+}  // namespace zelmaro::cli

@@ -1,0 +1,97 @@
+#pragma once
+// Cut and fill: the volumes of a horizon above and below the reference
+// height, and between the two horizons where both are triangulated. Net
+// volumes (the run's results) say how much is left over; these figures say
+// how much has to be moved in each direction.
+#include <vector>
+
+#include "mesh/delaunay.h"
+#include "points/point_table.h"
+
+namespace zelmaro {
+
+// One horizon against the plane z = H0. Volumes and areas are positive; a
+// part lying exactly on the plane counts to neither area.
+struct HorizonCutFill {
+  double area = 0;       // plan area of the triangles
+  double hullArea = 0;   // plan area of the convex hull of the mesh's points
+  double above = 0;      // volume above H0
+  double below = 0;      // volume below H0
+  double areaAbove = 0;  // plan area where the surface is above H0
+  double areaBelow = 0;
+};
+
+// Terrain against the reference horizon over the plan area both cover.
+struct BetweenCutFill {
+  double fill = 0;      // volume where the terrain is above the reference horizon
+  double cut = 0;       // volume where it is below
+  double areaFill = 0;
+  double areaCut = 0;
+  double commonArea = 0;     // covered by both meshes
+  double onlyReference = 0;  // covered by the reference horizon alone
+  double onlyTerrain = 0;    // covered by the terrain alone
+};
+
+struct CutFill {
+  bool valid = false;  // false until a run has finished
+  double H0 = 0;       // the reference height of that run
+  HorizonCutFill reference;
+  HorizonCutFill terrain;
+  BetweenCutFill between;
+};
+
+// The mesh's triangles against H0, with the corners' coordinates taken from
+// the point table through Vertex[].ID, as the run's volumes are: above -
+// below is the run's volume of that horizon up to rounding.
+HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0);
+
+// Overlay of the two triangulations: every overlapping pair of triangles
+// gives a convex piece on which both surfaces are planes; the piece is split
+// where they meet.
+BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& reference,
+                              const Delaunay::TDelaunay& terrain);
+
+// Everything of one run. A missing mesh counts as one without triangles.
+CutFill ComputeCutFill(const PointTable& P, const Delaunay::TDelaunay* reference,
+                       const Delaunay::TDelaunay* terrain, double H0);
+
+// The rows of the cut-and-fill table, in the order the window and the
+// command line show them.
+struct HorizonRow {
+  const char* label;
+  double HorizonCutFill::*value;
+};
+inline constexpr HorizonRow kHorizonRows[] = {
+    {"Triangulierte Fläche m²", &HorizonCutFill::area},
+    {"Fläche der konvexen Hülle m²", &HorizonCutFill::hullArea},
+    {"Fläche über H0 m²", &HorizonCutFill::areaAbove},
+    {"Fläche unter H0 m²", &HorizonCutFill::areaBelow},
+    {"Masse über H0 m³", &HorizonCutFill::above},
+    {"Masse unter H0 m³", &HorizonCutFill::below},
+};
+struct BetweenRow {
+  const char* label;
+  double BetweenCutFill::*value;
+};
+inline constexpr BetweenRow kBetweenRows[] = {
+    {"Auftrag m³ (Gelände über Bezugshorizont)", &BetweenCutFill::fill},
+    {"Abtrag m³ (Gelände unter Bezugshorizont)", &BetweenCutFill::cut},
+    {"Auftragsfläche m²", &BetweenCutFill::areaFill},
+    {"Abtragsfläche m²", &BetweenCutFill::areaCut},
+    {"Gemeinsame Fläche m²", &BetweenCutFill::commonArea},
+    {"Nur Bezugshorizont m²", &BetweenCutFill::onlyReference},
+    {"Nur Gelände m²", &BetweenCutFill::onlyTerrain},
+};
+
+// A piece of the line where a mesh meets the plane z = H0, in mesh
+// coordinates (x northing, y easting).
+struct ZeroSegment {
+  double x1, y1, x2, y2;
+};
+
+// The mesh's zero line at H0 from its stored vertices (what the plot draws
+// the triangles from). A triangle edge lying on the plane is given whenever
+// the triangle is not flat on it, so such an edge may come twice.
+std::vector<ZeroSegment> ZeroLines(const Delaunay::TDelaunay& mesh, double H0);
+
+}  // namespace zelmaro
