@@ -32,6 +32,7 @@ class CliHost : public RunHost {
   double ReferenceHeight() override { return field_.Value(); }
   std::string ReferenceHeightText() override { return field_.Text(); }
   void ShowProtocol(const std::vector<std::string>&) override {}
+  bool ShowsProtocol() override { return false; }
   void SetResultField(ResultField f, const std::string& text) override {
     fields[static_cast<size_t>(f)] = text;
   }
@@ -133,7 +134,7 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
 // The program computes quietly on an empty table when the file is missing;
 // a batch call that names a file wants to hear that it is not there.
 bool ReadPointFile(Workspace& ws, const std::string& file) {
-  if (ws.LiesPunkte(file)) return true;
+  if (ws.LiesPunkteOncePerCommand(file)) return true;
   std::fprintf(stderr, "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
                file.c_str());
   return false;

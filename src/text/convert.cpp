@@ -20,6 +20,41 @@ int HexValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+// The usual field of a point file, such as 5656820.914: digits with a
+// fraction and no exponent, at most 2^53 as an integer of all its digits and
+// at most 22 decimals. Both that integer and the power of ten are exact
+// doubles then, so their quotient is the correctly rounded value, the same
+// bits as the full conversion. Anything else is left to it.
+bool FastDecimal(std::string_view s, double& value) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  size_t i = 0;
+  const bool negative = s[0] == '-';
+  if (s[0] == '+' || s[0] == '-') ++i;
+  uint64_t m = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '.') {
+      point = true;
+      continue;
+    }
+    if (!IsDigit(c)) return false;  // an exponent
+    if (m == 0 && c == '0') {
+      decimals += point;
+      continue;  // leading zeros add no digit
+    }
+    if (++digits > 19) return false;
+    m = m * 10 + static_cast<uint64_t>(c - '0');
+    decimals += point;
+  }
+  if (m > (uint64_t{1} << 53) || decimals > 22) return false;
+  const double v = static_cast<double>(m) / kPow10[decimals];
+  value = negative ? -v : v;
+  return true;
+}
 }  // namespace
 
 bool TryStrToInt(std::string_view s, int32_t& value) {
@@ -72,6 +107,7 @@ bool TryStrToFloat(std::string_view s, double& value) {
     if (exp_digits == 0) return false;
   }
   if (i != s.size()) return false;
+  if (FastDecimal(s, value)) return true;
 
   // from_chars takes no leading '+'; the grammar is checked already.
   std::string_view digits = s;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -62,19 +63,20 @@ void TextFileWriter::Create(const std::string& file_name) {
   if (file_name.empty()) throw EInOutError(2);
   fd_ = ::open(file_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) throw EInOutError::FromErrno(errno);
-  buffer_.clear();
+  used_ = 0;
+}
+
+void TextFileWriter::Append(std::string_view bytes) {
+  if (used_ + bytes.size() > buffer_.size())
+    buffer_.resize(std::max(kFlushAt, used_ + bytes.size()) + 4096);
+  std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
 }
 
 void TextFileWriter::Attach(int fd) {
   if (fd_ >= 0) Close();
   fd_ = fd;
-  buffer_.clear();
-}
-
-void TextFileWriter::WriteBytes(std::string_view bytes) {
-  if (fd_ < 0) throw EInOutError(103);  // file not open
-  buffer_.append(bytes);
-  if (buffer_.size() >= (1u << 20)) Flush();
+  used_ = 0;
 }
 
 void TextFileWriter::WriteLine(std::string_view utf8_line) {
@@ -86,28 +88,57 @@ void TextFileWriter::WriteLine(std::string_view utf8_line) {
       break;
     }
   if (ascii)
-    buffer_.append(utf8_line);
+    Append(utf8_line);
   else
-    buffer_.append(Utf8ToCp1252(utf8_line));
-  buffer_.append("\r\n");
-  if (buffer_.size() >= (1u << 20)) Flush();
+    Append(Utf8ToCp1252(utf8_line));
+  Append("\r\n");
+  if (used_ >= kFlushAt) Flush();
 }
 
-void TextFileWriter::Flush() {
+char* TextFileWriter::BeginLine(size_t max) {
+  if (fd_ < 0) throw EInOutError(103);
+  if (used_ + max + 2 > buffer_.size()) buffer_.resize(std::max(kFlushAt, used_ + max + 2) + 4096);
+  return buffer_.data() + used_;
+}
+
+void TextFileWriter::EndLine(char* end) {
+  end[0] = '\r';
+  end[1] = '\n';
+  used_ = static_cast<size_t>(end + 2 - buffer_.data());
+  if (used_ >= kFlushAt) Flush();
+}
+
+void TextFileWriter::WriteBytes(std::string_view bytes) {
+  if (fd_ < 0) throw EInOutError(103);
+  if (used_ + bytes.size() < kFlushAt) {
+    Append(bytes);
+    return;
+  }
+  // A large block goes out from where it is instead of through the buffer.
+  Flush();
+  WriteAll(bytes.data(), bytes.size());
+}
+
+void TextFileWriter::WriteAll(const char* data, size_t size) {
   size_t done = 0;
-  while (done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (done < size) {
+    ssize_t n = ::write(fd_, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;
-      buffer_.clear();
+      used_ = 0;
       ::close(fd_);
       fd_ = -1;
       throw EInOutError::FromErrno(err);
     }
     done += static_cast<size_t>(n);
   }
-  buffer_.clear();
+}
+
+void TextFileWriter::Flush() {
+  const size_t n = used_;
+  used_ = 0;
+  WriteAll(buffer_.data(), n);
 }
 
 int TextFileWriter::Detach() {

@@ -45,6 +45,11 @@ class TextFileWriter {
   // Writes to a descriptor opened elsewhere, which the writer then owns.
   void Attach(int fd);
   void WriteLine(std::string_view utf8_line);
+  // Room for one line of at most max bytes, formatted in place: plain ASCII,
+  // which is the same in both encodings. EndLine takes the end of the text
+  // and adds CR LF. Spares a large protocol a string per line.
+  char* BeginLine(size_t max);
+  void EndLine(char* end);
   // Bytes as they are: no code page conversion, no line end.
   void WriteBytes(std::string_view bytes);
   void Close();  // flushes; a failed flush throws
@@ -53,9 +58,13 @@ class TextFileWriter {
   bool IsOpen() const { return fd_ >= 0; }
 
  private:
+  static constexpr size_t kFlushAt = size_t{1} << 20;
+  void Append(std::string_view bytes);
   void Flush();
+  void WriteAll(const char* data, size_t size);
   int fd_ = -1;
-  std::string buffer_;
+  std::string buffer_;  // buffer_[0 .. used_) waits to be written
+  size_t used_ = 0;
 };
 
 }  // namespace zelmaro

@@ -130,9 +130,9 @@ void QtCanvas::Lines(std::span<const TPoint> ends) {
   if (Active()) {
     line_ends_.resize(2 * n);
     for (size_t i = 0; i < 2 * n; ++i) line_ends_[i] = Map(ends[i].x, ends[i].y);
-    // The same lines as one drawLine each: the painter rasterises every line
-    // of the batch on its own.
-    painter_.drawLines(line_ends_.data(), static_cast<int>(n));
+    // One drawLine each: the painter's drawLines sets some end pixels
+    // otherwise than single lines do, and the picture must not change.
+    for (size_t i = 0; i < n; ++i) painter_.drawLine(line_ends_[2 * i], line_ends_[2 * i + 1]);
   }
   pos_ = QPoint(ends[2 * n - 1].x, ends[2 * n - 1].y);
 }

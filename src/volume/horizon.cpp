@@ -1,7 +1,13 @@
 #include "volume/horizon.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <exception>
+#include <iterator>
+#include <system_error>
+#include <thread>
 
 #include "text/errors.h"
 #include "text/format.h"
@@ -13,117 +19,83 @@ namespace {
 // where they are stored, as in the triangulation.
 using ext = long double;
 
-// Right-aligns [b, e) in width columns; a wider text widens the line.
-void AppendPadded(std::string& out, const char* b, const char* e, int width) {
+// Right-aligns [b, e) in width columns at out; a wider text widens the line.
+char* PutPadded(char* out, const char* b, const char* e, int width) {
   const int n = static_cast<int>(e - b);
-  if (n < width) out.append(static_cast<size_t>(width - n), ' ');
-  out.append(b, e);
+  for (int k = n; k < width; ++k) *out++ = ' ';
+  std::memcpy(out, b, static_cast<size_t>(n));
+  return out + n;
 }
 
-void AppendInt(std::string& out, int32_t v, int width) {
+char* PutInt(char* out, int32_t v, int width) {
   char buf[16];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
-  AppendPadded(out, buf, r.ptr, width);
+  return PutPadded(out, buf, r.ptr, width);
 }
 
-// Fixed notation with two decimals from to_chars is exactly rounded: the
-// same digits printf gives (halves of the binary value to even).
-void AppendFixed2(std::string& out, double v, int width) {
+// "%*.2f". A double has 53 significant bits and 100 needs 7, so v * 100 is
+// exact in the 64-bit significand of the extended type; rounding that to an
+// integer in the default mode (to nearest, halves to even) is the rounding
+// printf does on the exact binary value. Beyond 1e15 the integer would not
+// fit comfortably, and to_chars (exact as well) takes over.
+char* PutFixed2(char* out, double v, int width) {
   char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-  AppendPadded(out, buf, r.ptr, width);
+  char* const end = buf + sizeof buf;
+  if (std::fabs(v) < 1e15) {
+    const long long n = std::llrintl(ext(v) * 100);
+    unsigned long long u = n < 0 ? 0ull - static_cast<unsigned long long>(n)
+                                 : static_cast<unsigned long long>(n);
+    char* q = end;
+    *--q = static_cast<char>('0' + u % 10);
+    u /= 10;
+    *--q = static_cast<char>('0' + u % 10);
+    u /= 10;
+    *--q = '.';
+    do {
+      *--q = static_cast<char>('0' + u % 10);
+      u /= 10;
+    } while (u != 0);
+    if (std::signbit(v)) *--q = '-';  // "-0.00" as printf prints it
+    return PutPadded(out, q, end, width);
+  }
+  if (!std::isfinite(v)) {
+    const std::string s = Format("%.2f", v);
+    return PutPadded(out, s.data(), s.data() + s.size(), width);
+  }
+  auto r = std::to_chars(buf, end, v, std::chars_format::fixed, 2);
+  return PutPadded(out, buf, r.ptr, width);
 }
 
 bool IsReference(int8_t code) { return code == 1; }
 bool IsTerrain(int8_t code) { return code == 0 || code == 1; }
-}  // namespace
 
-const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &Workspace::Mesh0,
-                                &Workspace::sumA0, &Workspace::outline0, ResultField::EditA0,
-                                ResultField::EditM0, true};
-const Horizon kTerrain{"Gelände", IsTerrain, &Workspace::Mesh1, &Workspace::SumA1,
-                       &Workspace::outline1, ResultField::EditA1, ResultField::EditM1, false};
+// What the volume loop reads of a vertex, side by side in one array by
+// vertex slot: the point table's coordinates (not the mesh's rounded copies)
+// and the point number.
+struct Corner {
+  double X, Y, Z;
+  int32_t NR;
+};
 
-std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma) {
-  if (!std::isfinite(A) || !std::isfinite(Ma))
-    return Format("%4d %10d %10d %10d %10.2f %10.2f", t, nr0, nr1, nr2, A, Ma);
-  std::string line;
-  line.reserve(64);
-  AppendInt(line, t, 4);
-  line += ' ';
-  AppendInt(line, nr0, 10);
-  line += ' ';
-  AppendInt(line, nr1, 10);
-  line += ' ';
-  AppendInt(line, nr2, 10);
-  line += ' ';
-  AppendFixed2(line, A, 10);
-  line += ' ';
-  AppendFixed2(line, Ma, 10);
-  return line;
-}
-
-void ProtocolOutput::Lines(std::initializer_list<std::string> group) {
-  for (const std::string& line : group) file_.WriteLine(line);
-  pane_.insert(pane_.end(), group.begin(), group.end());
-}
-
-void ProtocolOutput::Line(std::string line) {
-  file_.WriteLine(line);
-  pane_.push_back(std::move(line));
-}
-
-void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh) {
-  for (int i = 1; i <= High(P); ++i) {
-    const TPunkt& p = P[static_cast<size_t>(i)];
-    if (horizon.takes(p.Code)) mesh.AddPoint(i, p.X, p.Y, p.Z);
+// The triangle lines of a horizon table with the area and volume sums, in
+// triangle order. The sink takes each line: Begin() gives room for it,
+// End(begin, end) takes it.
+template <class Sink>
+void TableLines(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0, double& sumA,
+                double& V, Sink& sink) {
+  const int32_t n = mesh.HowMany;
+  if (n <= 0) return;
+  std::vector<Corner> corner(static_cast<size_t>(mesh.tPoints));
+  for (int32_t v = 1; v < mesh.tPoints; ++v) {
+    const TPunkt& p = P[static_cast<size_t>(mesh.Vertex[v].ID)];
+    corner[static_cast<size_t>(v)] = Corner{p.X, p.Y, p.Z, p.NR};
   }
-}
-
-int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline) {
-  mesh.Mesh();
-  return complete_outline ? Delaunay::CompleteOutline(mesh) : 0;
-}
-
-void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host) {
-  std::unique_ptr<Delaunay::TDelaunay>& mesh = ws.*horizon.mesh;
-  mesh.reset();
-  mesh = std::make_unique<Delaunay::TDelaunay>();
-  OfferHorizonPoints(ws.P, horizon, *mesh);
-  host.Progress(std::string("Dreiecksvermaschung ") + horizon.heading + " …");
-  // The mesh outlives the run (the plot keeps it), the host does not.
-  mesh->SetCoincidenceHandler([&host] { host.Coincidence(); });
-  struct DropHandler {
-    Delaunay::TDelaunay& m;
-    ~DropHandler() { m.SetCoincidenceHandler(nullptr); }
-  } drop{*mesh};
-  Workspace::OutlineResult& outline = ws.*horizon.outline;
-  outline = {};
-  outline.added = MeshHorizon(*mesh, ws.complete_outline);
-  outline.coverage = Delaunay::MeasureOutline(*mesh);
-}
-
-HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
-                          ProtocolOutput& out) {
-  if (ws.mesh_source)
-    ws.mesh_source->ProvideMesh(ws, horizon, host);
-  else
-    TriangulateHorizon(ws, horizon, host);
-  std::unique_ptr<Delaunay::TDelaunay>& mesh = ws.*horizon.mesh;
-  const PointTable& P = ws.P;
-
-  double V = 0;
-  double& sumA = ws.*horizon.area_sum;
-  sumA = 0;
-  out.Lines({horizon.heading, kColumnHeader, kRule});
-  const double H0 = host.ReferenceHeight();
-
-  const Delaunay::dVertex* vertex = mesh->Vertex.get();
-  const Delaunay::dTriangle* triangle = mesh->Triangle.get();
-  for (int32_t t = 1; t <= mesh->HowMany; ++t) {
-    const TPunkt& p0 = P[static_cast<size_t>(vertex[triangle[t].vv0].ID)];
-    const TPunkt& p1 = P[static_cast<size_t>(vertex[triangle[t].vv1].ID)];
-    const TPunkt& p2 = P[static_cast<size_t>(vertex[triangle[t].vv2].ID)];
+  const Delaunay::dTriangle* triangle = &mesh.Triangle[0];
+  for (int32_t t = 1; t <= n; ++t) {
+    const Delaunay::dTriangle& tr = triangle[t];
+    const Corner& p0 = corner[static_cast<size_t>(tr.vv0)];
+    const Corner& p1 = corner[static_cast<size_t>(tr.vv1)];
+    const Corner& p2 = corner[static_cast<size_t>(tr.vv2)];
     const double A = static_cast<double>(
         std::fabs((ext(p1.Y) - p2.Y) * p0.X + (ext(p2.Y) - p0.Y) * p1.X +
                   (ext(p0.Y) - p1.Y) * p2.X) /
@@ -134,7 +106,84 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
     // Only coordinates near the double range get here; an overflow is an
     // error, never an "inf" in the protocol.
     if (!std::isfinite(sumA) || !std::isfinite(V)) throw EOverflow();
-    out.Line(TriangleLine(t, p0.NR, p1.NR, p2.NR, A, Ma));
+    char* b = sink.Begin();
+    sink.End(b, FormatTriangleLine(b, t, p0.NR, p1.NR, p2.NR, A, Ma));
+  }
+}
+
+// Lines straight into the protocol file.
+struct FileSink {
+  ProtocolOutput& out;
+  char* Begin() { return out.Begin(); }
+  void End(char* b, char* e) { out.End(b, e); }
+};
+
+// Lines into a block that the run hands on later.
+struct BlockSink {
+  ProtocolBlock& block;
+  bool keep_pane;
+  size_t used = 0;
+  char* Begin() {
+    const size_t need = used + ProtocolOutput::kTriangleLineMax + 2;
+    if (need > block.bytes.size()) block.bytes.resize(std::max(need, 2 * block.bytes.size()));
+    return block.bytes.data() + used;
+  }
+  void End(char* b, char* e) {
+    if (keep_pane) block.pane.emplace_back(b, e);
+    e[0] = '\r';
+    e[1] = '\n';
+    used = static_cast<size_t>(e + 2 - block.bytes.data());
+  }
+  ~BlockSink() { block.bytes.resize(used); }
+};
+
+// Release of the previous mesh, a new one, the horizon's points, Mesh and
+// the outline. The mesh is in place before it is filled, so that a failure
+// leaves it as far as it got; outline_reset tells whether the outline
+// result was reset before the failure.
+void BuildMesh(const PointTable& P, const Horizon& horizon, bool complete_outline,
+               std::unique_ptr<Delaunay::TDelaunay>& mesh, Workspace::OutlineResult& outline,
+               bool& outline_reset, const Delaunay::TDelaunay::CoincidenceHandler& on_coincidence) {
+  mesh.reset();
+  mesh = std::make_unique<Delaunay::TDelaunay>();
+  OfferHorizonPoints(P, horizon, *mesh);
+  // The mesh outlives the run (the plot keeps it), the handler does not.
+  mesh->SetCoincidenceHandler(on_coincidence);
+  struct DropHandler {
+    Delaunay::TDelaunay& m;
+    ~DropHandler() { m.SetCoincidenceHandler(nullptr); }
+  } drop{*mesh};
+  outline = {};
+  outline_reset = true;
+  outline.added = MeshHorizon(*mesh, complete_outline);
+  outline.coverage = Delaunay::MeasureOutline(*mesh);
+}
+
+// The table of a horizon whose mesh stands in the workspace: the head lines,
+// the triangle lines (formatted now, or handed in as a block with their sums
+// and the failure that ended them), the fields and the sum lines.
+struct Preformatted {
+  ProtocolBlock& block;
+  double sumA, V;
+  std::exception_ptr error;
+};
+
+HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, ProtocolOutput& out,
+                         Preformatted* pre) {
+  const Delaunay::TDelaunay& mesh = *(ws.*horizon.mesh);
+  double V = 0;
+  double& sumA = ws.*horizon.area_sum;
+  sumA = 0;
+  out.Lines({horizon.heading, kColumnHeader, kRule});
+  if (pre) {
+    out.Block(pre->block);
+    sumA = pre->sumA;
+    V = pre->V;
+    if (pre->error) std::rethrow_exception(pre->error);
+  } else {
+    const double H0 = host.ReferenceHeight();
+    FileSink sink{out};
+    TableLines(ws.P, mesh, H0, sumA, V, sink);
   }
 
   HorizonResult r;
@@ -149,6 +198,193 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
   else
     out.Lines({kRule, sum_line});
   return r;
+}
+
+}  // namespace
+
+const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &Workspace::Mesh0,
+                                &Workspace::sumA0, &Workspace::outline0, ResultField::EditA0,
+                                ResultField::EditM0, true};
+const Horizon kTerrain{"Gelände", IsTerrain, &Workspace::Mesh1, &Workspace::SumA1,
+                       &Workspace::outline1, ResultField::EditA1, ResultField::EditM1, false};
+
+char* FormatTriangleLine(char* out, int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A,
+                         double Ma) {
+  out = PutInt(out, t, 4);
+  *out++ = ' ';
+  out = PutInt(out, nr0, 10);
+  *out++ = ' ';
+  out = PutInt(out, nr1, 10);
+  *out++ = ' ';
+  out = PutInt(out, nr2, 10);
+  *out++ = ' ';
+  out = PutFixed2(out, A, 10);
+  *out++ = ' ';
+  return PutFixed2(out, Ma, 10);
+}
+
+std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma) {
+  char buf[ProtocolOutput::kTriangleLineMax];
+  return std::string(buf, FormatTriangleLine(buf, t, nr0, nr1, nr2, A, Ma));
+}
+
+void ProtocolOutput::Lines(std::initializer_list<std::string> group) {
+  for (const std::string& line : group) file_.WriteLine(line);
+  if (keep_pane_) pane_.insert(pane_.end(), group.begin(), group.end());
+}
+
+void ProtocolOutput::Line(std::string line) {
+  file_.WriteLine(line);
+  if (keep_pane_) pane_.push_back(std::move(line));
+}
+
+void ProtocolOutput::End(char* begin, char* end) {
+  if (keep_pane_) pane_.emplace_back(begin, end);
+  file_.EndLine(end);
+}
+
+void ProtocolOutput::Block(ProtocolBlock& block) {
+  file_.WriteBytes(block.bytes);
+  if (keep_pane_) pane_.insert(pane_.end(), std::make_move_iterator(block.pane.begin()),
+                               std::make_move_iterator(block.pane.end()));
+}
+
+void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::TDelaunay& mesh) {
+  for (int i = 1; i <= High(P); ++i) {
+    const TPunkt& p = P[static_cast<size_t>(i)];
+    if (horizon.takes(p.Code)) mesh.AddPoint(i, p.X, p.Y, p.Z);
+  }
+}
+
+int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline) {
+  mesh.Mesh();
+  return complete_outline ? Delaunay::CompleteOutline(mesh) : 0;
+}
+
+namespace {
+void ReplayCoincidences(const Delaunay::TDelaunay& mesh, RunHost& host) {
+  for (int32_t k = mesh.Coincidences(); k > 0; --k) host.Coincidence();
+}
+}  // namespace
+
+void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
+  if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
+    ReplayCoincidences(*(ws.*horizon.mesh), host);
+    return;
+  }
+  host.Progress(std::string("Dreiecksvermaschung ") + horizon.heading + " …");
+  bool outline_reset = false;
+  BuildMesh(ws.P, horizon, ws.complete_outline, ws.*horizon.mesh, ws.*horizon.outline,
+            outline_reset, [&host] { host.Coincidence(); });
+  if (ws.mesh_source) ws.mesh_source->Made(ws, horizon);
+}
+
+HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
+                          ProtocolOutput& out) {
+  ProvideHorizonMesh(ws, horizon, host);
+  return WriteTable(ws, horizon, host, out, nullptr);
+}
+
+// One horizon computed without the host. A failure is kept for the moment
+// at which a run of one horizon after the other would have met it.
+struct TwoHorizons::Work {
+  std::unique_ptr<Delaunay::TDelaunay> mesh;
+  Workspace::OutlineResult outline;
+  bool outline_reset = false;
+  bool meshed = false;
+  // The workspace's mesh, found unchanged by its mesh source; nothing is
+  // meshed then, and the table is made from it.
+  const Delaunay::TDelaunay* kept = nullptr;
+  std::exception_ptr error;
+  ProtocolBlock block;
+  double sumA = 0, V = 0;
+  std::thread thread;
+
+  void Mesh(const PointTable& P, const Horizon& horizon, bool complete_outline) {
+    if (kept) return;
+    try {
+      BuildMesh(P, horizon, complete_outline, mesh, outline, outline_reset, nullptr);
+      meshed = true;
+    } catch (...) {
+      error = std::current_exception();
+    }
+  }
+  void Table(const PointTable& P, double H0, bool keep_pane) {
+    if (!meshed) return;
+    try {
+      BlockSink sink{block, keep_pane};
+      TableLines(P, kept ? *kept : *mesh, H0, sumA, V, sink);
+    } catch (...) {
+      error = std::current_exception();
+    }
+  }
+  // The reports the run would have passed to the host while meshing, and
+  // the mesh and outline in the workspace.
+  void HandOn(RunHost& host, Workspace& ws, const Horizon& horizon) {
+    if (kept) {
+      ReplayCoincidences(*kept, host);
+      return;
+    }
+    for (int32_t k = mesh ? mesh->Coincidences() : 0; k > 0; --k) host.Coincidence();
+    ws.*horizon.mesh = std::move(mesh);
+    if (outline_reset) ws.*horizon.outline = outline;
+    if (meshed && ws.mesh_source) ws.mesh_source->Made(ws, horizon);
+  }
+  // Asked before any meshing starts, on the run's thread.
+  void FindKept(Workspace& ws, const Horizon& horizon) {
+    if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
+      kept = (ws.*horizon.mesh).get();
+      meshed = true;
+    }
+  }
+};
+
+TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host)
+    : ws_(ws), host_(host), reference_(std::make_unique<Work>()), terrain_(std::make_unique<Work>()) {
+  // The field is read here, on the host's thread; a run reads it once per
+  // table and nothing changes it in between.
+  const double H0 = host.ReferenceHeight();
+  const bool keep_pane = host.ShowsProtocol();
+  reference_->FindKept(ws, kReferenceHorizon);
+  terrain_->FindKept(ws, kTerrain);
+  if (!reference_->kept || !terrain_->kept) {
+    host.Progress(!terrain_->kept && !reference_->kept ? "Dreiecksvermaschung Bezugshorizont und Gelände …"
+                  : terrain_->kept                    ? "Dreiecksvermaschung Bezugshorizont …"
+                                                      : "Dreiecksvermaschung Gelände …");
+  }
+  Work& w = *reference_;
+  const PointTable& P = ws.P;
+  const bool outline = ws.complete_outline;
+  auto job = [&w, &P, H0, keep_pane, outline] {
+    w.Mesh(P, kReferenceHorizon, outline);
+    w.Table(P, H0, keep_pane);
+  };
+  try {
+    w.thread = std::thread(job);
+  } catch (const std::system_error&) {
+    job();  // no thread to be had: one after the other
+  }
+}
+
+TwoHorizons::~TwoHorizons() {
+  if (reference_->thread.joinable()) reference_->thread.join();
+}
+
+HorizonResult TwoHorizons::Reference(ProtocolOutput& out) {
+  terrain_->Mesh(ws_.P, kTerrain, ws_.complete_outline);
+  Work& w = *reference_;
+  if (w.thread.joinable()) w.thread.join();
+  w.HandOn(host_, ws_, kReferenceHorizon);
+  if (!w.meshed) std::rethrow_exception(w.error);
+  Preformatted pre{w.block, w.sumA, w.V, w.error};
+  return WriteTable(ws_, kReferenceHorizon, host_, out, &pre);
+}
+
+HorizonResult TwoHorizons::Terrain(ProtocolOutput& out) {
+  Work& w = *terrain_;
+  w.HandOn(host_, ws_, kTerrain);
+  if (!w.meshed) std::rethrow_exception(w.error);
+  return WriteTable(ws_, kTerrain, host_, out, nullptr);
 }
 
 }  // namespace zelmaro

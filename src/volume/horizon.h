@@ -12,19 +12,38 @@
 
 namespace zelmaro {
 
+// Triangle lines formatted away from the file, on another thread: the bytes
+// as the file gets them (CR LF included) and the pane's lines.
+struct ProtocolBlock {
+  std::string bytes;
+  std::vector<std::string> pane;
+};
+
 // The lines of a run go to the protocol file first and then, with the same
 // text, to the pane's list; the pane itself is filled once at the end of the
-// run (or at its failure) from that list.
+// run (or at its failure) from that list. Where nobody shows the pane (the
+// command line) its lines are not kept at all.
 class ProtocolOutput {
  public:
-  ProtocolOutput(TextFileWriter& file, std::vector<std::string>& pane) : file_(file), pane_(pane) {}
+  ProtocolOutput(TextFileWriter& file, std::vector<std::string>& pane, bool keep_pane = true)
+      : file_(file), pane_(pane), keep_pane_(keep_pane) {}
+  bool KeepsPane() const { return keep_pane_; }
   // Writes the whole group to the file, then appends it to the pane.
   void Lines(std::initializer_list<std::string> group);
   void Line(std::string line);
+  // A line of at most kTriangleLineMax ASCII bytes, formatted straight into
+  // the file's buffer between Begin and End.
+  char* Begin() { return file_.BeginLine(kTriangleLineMax); }
+  void End(char* begin, char* end);
+  // Lines formatted elsewhere (ProtocolBlock), in one piece.
+  void Block(ProtocolBlock& block);
+
+  static constexpr size_t kTriangleLineMax = 4 * 12 + 2 * 330;
 
  private:
   TextFileWriter& file_;
   std::vector<std::string>& pane_;
+  bool keep_pane_;
 };
 
 // Everything in which the reference horizon and the terrain differ.
@@ -48,7 +67,11 @@ inline constexpr const char* kRule = "------------------------------------------
 
 // One triangle's line, "%4d %10d %10d %10d %10.2f %10.2f" of its number, the
 // corners' point numbers, its area and its volume; built without printf
-// because a large run writes millions of them.
+// because a large run writes millions of them. FormatTriangleLine writes it
+// to out, which has room for ProtocolOutput::kTriangleLineMax bytes, and
+// returns its end.
+char* FormatTriangleLine(char* out, int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A,
+                         double Ma);
 std::string TriangleLine(int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A, double Ma);
 
 // Offers the horizon's points of the table to the mesh, in table order, each
@@ -59,10 +82,11 @@ void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::T
 // to their convex hull; returns the triangles that added.
 int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline);
 
-// Replaces the horizon's mesh with a new one made from the point table's
-// points of the horizon (MeshHorizon), coincidences reported to the host,
-// and measures its outline.
-void TriangulateHorizon(Workspace& ws, const Horizon& horizon, RunHost& host);
+// The horizon's mesh as a run takes it: the one in the workspace where
+// ws.mesh_source finds it unchanged (its coincidence reports passed to the
+// host again), else a new one made from the point table's points of the
+// horizon, its coincidences reported to the host.
+void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host);
 
 struct HorizonResult {
   double volume = 0;
@@ -75,6 +99,29 @@ struct HorizonResult {
 // fills its two result fields. H0 is the field's value, read once.
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out);
+
+// Both horizons of a run, the reference horizon meshed and its table
+// formatted on a thread of its own while the caller's thread meshes the
+// terrain. Everything that reaches the host, the protocol and the workspace
+// is handed on in the order of a run that computes one horizon after the
+// other, failures included: Reference() gives what CalcHorizon gives for the
+// reference horizon, Terrain() then what it gives for the terrain.
+class TwoHorizons {
+ public:
+  TwoHorizons(Workspace& ws, RunHost& host);
+  ~TwoHorizons();
+  TwoHorizons(const TwoHorizons&) = delete;
+  TwoHorizons& operator=(const TwoHorizons&) = delete;
+
+  HorizonResult Reference(ProtocolOutput& out);
+  HorizonResult Terrain(ProtocolOutput& out);
+
+ private:
+  struct Work;
+  Workspace& ws_;
+  RunHost& host_;
+  std::unique_ptr<Work> reference_, terrain_;
+};
 
 inline double CalcBezugshorizont(Workspace& ws, RunHost& host, ProtocolOutput& out) {
   return CalcHorizon(ws, kReferenceHorizon, host, out).volume;

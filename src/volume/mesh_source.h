@@ -4,7 +4,6 @@
 // balance hand it one that keeps the meshes of unchanged points.
 namespace zelmaro {
 
-class RunHost;
 struct Horizon;
 struct Workspace;
 
@@ -16,12 +15,16 @@ struct MeshOptions {
   friend bool operator==(const MeshOptions&, const MeshOptions&) = default;
 };
 
+// Asked on the run's own thread, before and after the horizon's meshing.
 class MeshSource {
  public:
   virtual ~MeshSource() = default;
-  // Leaves in ws.*horizon.mesh the triangulation of the horizon's points of
-  // ws.P, and reports its coincidences to the host as its triangulation did.
-  virtual void ProvideMesh(Workspace& ws, const Horizon& horizon, RunHost& host) = 0;
+  // True when ws.*horizon.mesh as it stands is the mesh a triangulation of
+  // the horizon's points of ws.P would make; the outline figures of the
+  // horizon are then set as that triangulation measured them. False: the
+  // run makes the mesh and tells Made.
+  virtual bool Reusable(Workspace& ws, const Horizon& horizon) = 0;
+  virtual void Made(const Workspace& ws, const Horizon& horizon) = 0;
   // The run could not read its point file: what it computes on is not what
   // a kept mesh was made from, as far as anyone can tell.
   virtual void PointFileUnread() {}

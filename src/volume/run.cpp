@@ -83,17 +83,25 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   ws.cutFill = CutFill{};  // the meshes it belonged to are replaced from here on
 
   std::vector<std::string> pane;  // the cleared pane, shown in one step
-  ProtocolOutput out(f1.Out(), pane);
+  ProtocolOutput out(f1.Out(), pane, host.ShowsProtocol());
   HorizonResult reference, terrain;
   try {
     try {
       out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
       if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
       out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
-      reference = CalcHorizon(ws, kReferenceHorizon, host, out);
-      ws.m0 = reference.volume;
-      terrain = CalcHorizon(ws, kTerrain, host, out);
-      ws.m1 = terrain.volume;
+      if (ws.horizon_threads >= 2) {
+        TwoHorizons both(ws, host);
+        reference = both.Reference(out);
+        ws.m0 = reference.volume;
+        terrain = both.Terrain(out);
+        ws.m1 = terrain.volume;
+      } else {
+        reference = CalcHorizon(ws, kReferenceHorizon, host, out);
+        ws.m0 = reference.volume;
+        terrain = CalcHorizon(ws, kTerrain, host, out);
+        ws.m1 = terrain.volume;
+      }
       out.Line("");
       out.Line(Format("Differenz Gelände - Bezugshorizont:   %10.2Lf %10.2Lf",
                       ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));

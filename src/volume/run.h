@@ -22,6 +22,9 @@ class RunHost {
   // Replaces the protocol pane's content with these lines (the pane is
   // cleared by the run and filled in one step).
   virtual void ShowProtocol(const std::vector<std::string>& lines) = 0;
+  // False where no pane shows the protocol (the command line): the run then
+  // keeps no lines for it and ShowProtocol gets none.
+  virtual bool ShowsProtocol() { return true; }
   virtual void SetResultField(ResultField field, const std::string& text) = 0;
   // "INCIRCUM - F - Points are coincident !!" during a triangulation.
   virtual void Coincidence() = 0;

@@ -5,8 +5,19 @@
 namespace zelmaro {
 
 bool Workspace::LiesPunkte(const std::string& file_name) {
+  if (!read_once_.empty() && file_name == read_once_) {
+    SetMinMaxOffset();
+    return true;
+  }
   if (!zelmaro::LiesPunkte(file_name, P)) return false;
   SetMinMaxOffset();
+  return true;
+}
+
+bool Workspace::LiesPunkteOncePerCommand(const std::string& file_name) {
+  read_once_.clear();
+  if (!LiesPunkte(file_name)) return false;
+  read_once_ = file_name;
   return true;
 }
 

@@ -42,6 +42,10 @@ struct Workspace {
   OutlineResult outline0;  // reference horizon
   OutlineResult outline1;  // terrain
 
+  // 2: a run meshes the reference horizon on a thread of its own beside the
+  // terrain; 1: one after the other. The results are the same.
+  int horizon_threads = 2;
+
   // Where the runs take the meshes from; none: triangulated afresh each time.
   MeshSource* mesh_source = nullptr;
 
@@ -54,7 +58,15 @@ struct Workspace {
   // Returns whether the file was read.
   bool LiesPunkte(const std::string& file_name);
 
+  // A command of the command line reads its point file once: after this,
+  // LiesPunkte of that file takes P as it was just read instead of reading
+  // the file again, for the rest of the command. The window reads anew.
+  bool LiesPunkteOncePerCommand(const std::string& file_name);
+
   void SetMinMaxOffset();
+
+ private:
+  std::string read_once_;  // the file whose table P holds, for LiesPunkteOncePerCommand
 };
 
 }  // namespace zelmaro

@@ -1,9 +1,7 @@
 #include "workspace/mesh_cache.h"
 
 #include <bit>
-#include <cstring>
 
-#include "volume/run.h"
 #include "volume/workspace.h"
 
 namespace zelmaro {
@@ -54,29 +52,34 @@ MeshKey MeshKeyOf(const PointTable& P, const Horizon& horizon, const MeshOptions
   return key;
 }
 
-MeshCache::Kept& MeshCache::KeptFor(const Horizon& horizon) {
-  return kept_[horizon.mesh == &Workspace::Mesh0 ? 0 : 1];
-}
+size_t MeshCache::Slot(const Horizon& horizon) { return horizon.mesh == &Workspace::Mesh0 ? 0 : 1; }
 
-void MeshCache::ProvideMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
+bool MeshCache::Reusable(Workspace& ws, const Horizon& horizon) {
   MeshOptions options;
   options.complete_outline = ws.complete_outline;
+  const size_t slot = Slot(horizon);
   const MeshKey key = MeshKeyOf(ws.P, horizon, options);
-  Kept& kept = KeptFor(horizon);
+  asked_[slot] = key;
+  Kept& kept = kept_[slot];
   const Delaunay::TDelaunay* held = (ws.*horizon.mesh).get();
   if (kept.generation != 0 && held && held == kept.mesh && held->HowMany == kept.triangles &&
       kept.key == key) {
-    for (int32_t i = 0; i < held->Coincidences(); ++i) host.Coincidence();
     ws.*horizon.outline = kept.outline;
     ++reuses_;
-    return;
+    return true;
   }
-  // Forgotten first: a triangulation that fails leaves a mesh no key fits.
+  // Forgotten now: the run replaces the mesh, and one that fails to be
+  // made leaves a mesh no key fits.
   kept = Kept{};
-  TriangulateHorizon(ws, horizon, host);
-  ++triangulations_;
+  return false;
+}
+
+void MeshCache::Made(const Workspace& ws, const Horizon& horizon) {
+  const size_t slot = Slot(horizon);
   const Delaunay::TDelaunay* made = (ws.*horizon.mesh).get();
-  kept = Kept{key, made, made->HowMany, ws.*horizon.outline, next_generation_++};
+  ++triangulations_;
+  if (!made) return;
+  kept_[slot] = Kept{asked_[slot], made, made->HowMany, ws.*horizon.outline, next_generation_++};
 }
 
 void MeshCache::PointFileUnread() { kept_ = {}; }

@@ -4,7 +4,6 @@
 // mass balance) read the same points: their triangulation cannot have
 // changed, so the mesh of the last run is used again.
 #include <array>
-#include <atomic>
 #include <cstdint>
 
 #include "mesh/delaunay.h"
@@ -31,10 +30,11 @@ MeshKey MeshKeyOf(const PointTable& P, const Horizon& horizon, const MeshOptions
 class MeshCache : public MeshSource {
  public:
   // A kept mesh is used when the workspace still holds it and its key is
-  // the key of the points now offered; its coincidence reports are replayed
-  // to the host, so that the run reports what a new triangulation would.
-  // Anything else triangulates afresh.
-  void ProvideMesh(Workspace& ws, const Horizon& horizon, RunHost& host) override;
+  // the key of the points now offered; the run replays its coincidence
+  // reports, so that it reports what a new triangulation would. Anything
+  // else is triangulated afresh by the run and kept when it is made.
+  bool Reusable(Workspace& ws, const Horizon& horizon) override;
+  void Made(const Workspace& ws, const Horizon& horizon) override;
   void PointFileUnread() override;
 
   // Distinct for every mesh this cache made; 0 for a mesh it does not know.
@@ -54,15 +54,15 @@ class MeshCache : public MeshSource {
     Workspace::OutlineResult outline;           // as its triangulation measured it
     uint64_t generation = 0;                    // 0: nothing kept
   };
-  // One per mesh of the workspace (Mesh0, Mesh1), so that the two horizons
-  // may be provided at the same time.
-  Kept& KeptFor(const Horizon& horizon);
+  // One per mesh of the workspace (Mesh0, Mesh1).
+  static size_t Slot(const Horizon& horizon);
   const Kept* Find(const Delaunay::TDelaunay* mesh) const;
 
   std::array<Kept, 2> kept_{};
-  std::atomic<uint64_t> next_generation_{1};
-  std::atomic<int> triangulations_{0};
-  std::atomic<int> reuses_{0};
+  std::array<MeshKey, 2> asked_{};  // the key of the last question, per mesh
+  uint64_t next_generation_ = 1;
+  int triangulations_ = 0;
+  int reuses_ = 0;
 };
 
 }  // namespace zelmaro

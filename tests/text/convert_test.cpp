@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cstring>
+#include <random>
+#include <string>
 #include <cmath>
 #include <limits>
 
@@ -65,6 +69,35 @@ TEST(StrToFloat, SignDigitsFractionExponent) {
   EXPECT_EQ(Real("2e+2"), 200.0);
   EXPECT_EQ(Real("0.1"), 0.1);  // correctly rounded, like the compiler's literal
   EXPECT_EQ(Real("1e-400"), 0.0);  // an underflow reads as the nearest value
+}
+
+// Short decimals take a quicker way than the full conversion; both must give
+// the same bits, at the edges of that way (2^53, 22 decimals, 19 digits)
+// as on survey coordinates.
+TEST(StrToFloat, QuickDecimalsGiveTheBitsOfTheFullConversion) {
+  auto same = [](const std::string& s) {
+    double want = 0;
+    std::from_chars(s.data() + (s[0] == '+'), s.data() + s.size(), want);
+    const double got = Real(s);
+    return std::memcmp(&got, &want, sizeof got) == 0;
+  };
+  for (const char* s : {"9007199254740992", "9007199254740993", "900719925474099.3", "-0.000",
+                        "0.0000000000000000000001", "1.00000000000000000000001",
+                        "0000000000000000000000000012.5", "1234567890123456789", "-5656820.914",
+                        "0.1", "+7.", ".000125", "12345678901234567890.5"})
+    EXPECT_TRUE(same(s)) << s;
+  EXPECT_TRUE(std::signbit(Real("-0.0")));
+  std::mt19937_64 rng(3);
+  for (int k = 0; k < 300000; ++k) {
+    const int decimals = static_cast<int>(rng() % 24);
+    std::string s = std::to_string(rng() % (k % 2 ? 10000000000ull : 100000000000000000ull));
+    if (decimals > 0) {
+      while (static_cast<int>(s.size()) <= decimals) s.insert(s.begin(), '0');
+      s.insert(s.end() - decimals, '.');
+    }
+    if (rng() % 3 == 0) s.insert(s.begin(), '-');
+    ASSERT_TRUE(same(s)) << s;
+  }
 }
 
 TEST(StrToFloat, RefusesNonNumbersOverflowAndForeignForms) {

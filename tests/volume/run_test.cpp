@@ -90,6 +90,37 @@ TEST(Run, RereadsThePointFileAndUsesTheFieldTexts) {
   EXPECT_EQ(High(ws.P), 3);
 }
 
+// The command line reads its file once per command and shows no pane: its
+// runs use the table as read at the command's start and keep no lines,
+// with the protocol file unchanged.
+TEST(Run, CommandLineReadsOnceAndKeepsNoPane) {
+  class PanelessHost : public FakeHost {
+    bool ShowsProtocol() override { return false; }
+  };
+  ScratchDir dir;
+  PanelessHost host;
+  host.point_file = CopyData(dir, "triangle.asc");
+  host.bem = "Dreieck";
+  host.field.SetValue(0);
+  Workspace ws;
+  ASSERT_TRUE(ws.LiesPunkteOncePerCommand(host.point_file));
+  WriteBytes(host.point_file, "1 1 0 0 1\r\n2 1 5 10 2\r\n3 1 0 20 6\r\n");
+  ToolButton1Click(ws, host);
+  EXPECT_EQ(ReadBytes(ProtocolFileName(host.point_file)), ReadBytes(DataFile("triangle_h0_0.LST")));
+  EXPECT_TRUE(host.pane.empty());
+  EXPECT_EQ(host.show_calls, 1);
+  ToolButton1Click(ws, host);  // the balance's further runs too
+  EXPECT_EQ(ws.bounds.MaxZ, 3);
+
+  // The window reads anew at every run.
+  Workspace window;
+  FakeHost shown;
+  shown.point_file = host.point_file;
+  ToolButton1Click(window, shown);
+  EXPECT_EQ(window.bounds.MaxZ, 6);
+  EXPECT_FALSE(shown.pane.empty());
+}
+
 TEST(Run, OnlyCodesZeroAndOneFormHorizons) {
   ScratchDir dir;
   FakeHost host;

@@ -62,13 +62,14 @@ struct Plots {
   Plots() {
     s.Mesh0 = s.Mesh1 = s.Isoline = true;
     kept.view = fresh.view = {0.25, 110, -5, 0, 0};
+    kept.mesh_source = &meshes;
   }
   void Survey(const PointTable& P) {
     kept.P = fresh.P = P;
     FakeHost host;
     for (const Horizon* h : {&kReferenceHorizon, &kTerrain}) {
-      meshes.ProvideMesh(kept, *h, host);
-      TriangulateHorizon(fresh, *h, host);
+      ProvideHorizonMesh(kept, *h, host);
+      ProvideHorizonMesh(fresh, *h, host);
     }
   }
   void Draw(const std::string& interval) {
@@ -129,7 +130,7 @@ TEST(ContourCache, MeshesItDoesNotKnowAreComputedEachTime) {
   Workspace ws;
   ws.P = Hills(2, 0);
   FakeHost host;
-  TriangulateHorizon(ws, kTerrain, host);
+  ProvideHorizonMesh(ws, kTerrain, host);
   cache.Contours(*ws.Mesh1, "1");
   cache.Contours(*ws.Mesh1, "1");
   EXPECT_EQ(cache.Computations(), 2);

@@ -46,8 +46,9 @@ struct Twins {
   Workspace cached, fresh;
   FakeHost cached_host, fresh_host;
 
-  Twins() {
+  explicit Twins(int threads) {
     cached.mesh_source = &cache;
+    cached.horizon_threads = fresh.horizon_threads = threads;
     for (FakeHost* h : {&cached_host, &fresh_host}) {
       h->point_file = file;
       h->bem = "Twins";
@@ -74,8 +75,12 @@ struct Twins {
   }
 };
 
-TEST(MeshCache, ReusedMeshesGiveTheProtocolAndFieldsOfFreshOnes) {
-  Twins t;
+// Runs of one horizon after the other, and with the reference horizon on a
+// thread of its own.
+class MeshCacheRuns : public ::testing::TestWithParam<int> {};
+
+TEST_P(MeshCacheRuns, ReusedMeshesGiveTheProtocolAndFieldsOfFreshOnes) {
+  Twins t(GetParam());
   PointTable P = RandomSurvey(11);
   t.Write(P);
   t.SetH0(285);
@@ -126,6 +131,8 @@ TEST(MeshCache, ReusedMeshesGiveTheProtocolAndFieldsOfFreshOnes) {
   EXPECT_EQ(t.cache.Triangulations(), 11);
 }
 
+INSTANTIATE_TEST_SUITE_P(Threads, MeshCacheRuns, ::testing::Values(1, 2));
+
 // Points on lines at the height of the super-triangle's lower corners make
 // the triangulation report coincidences (see the mesh's differential test).
 PointTable CoincidentSurvey(uint32_t seed) {
@@ -150,7 +157,7 @@ TEST(MeshCache, AReusedMeshReportsItsCoincidencesAgain) {
   for (uint32_t seed = 1; seed < 60 && reports == 0; ++seed) {
     ws.P = CoincidentSurvey(seed);
     FakeHost host;
-    cache.ProvideMesh(ws, kTerrain, host);
+    ProvideHorizonMesh(ws, kTerrain, host);
     reports = ws.Mesh1->Coincidences();
     EXPECT_EQ(host.coincidences, reports);
   }
@@ -158,7 +165,7 @@ TEST(MeshCache, AReusedMeshReportsItsCoincidencesAgain) {
 
   FakeHost again;
   const Delaunay::TDelaunay* kept = ws.Mesh1.get();
-  cache.ProvideMesh(ws, kTerrain, again);
+  ProvideHorizonMesh(ws, kTerrain, again);
   EXPECT_EQ(ws.Mesh1.get(), kept);
   EXPECT_EQ(again.coincidences, reports);
 }
@@ -188,16 +195,17 @@ TEST(MeshCache, KeyFollowsTheOfferedPointsAndTheHorizon) {
 TEST(MeshCache, AMeshReplacedBehindItsBackIsNotUsed) {
   Workspace ws;
   MeshCache cache;
+  ws.mesh_source = &cache;
   ws.P = RandomSurvey(3, 50);
   FakeHost host;
-  cache.ProvideMesh(ws, kTerrain, host);
+  ProvideHorizonMesh(ws, kTerrain, host);
   const uint64_t generation = cache.Generation(ws.Mesh1.get());
   EXPECT_NE(generation, 0u);
   EXPECT_EQ(cache.HorizonOf(ws.Mesh1.get()), &kTerrain);
 
   ws.Mesh1 = std::make_unique<Delaunay::TDelaunay>();  // someone else's mesh
   EXPECT_EQ(cache.Generation(ws.Mesh1.get()), 0u);
-  cache.ProvideMesh(ws, kTerrain, host);
+  ProvideHorizonMesh(ws, kTerrain, host);
   EXPECT_EQ(cache.Triangulations(), 2);
   EXPECT_GT(ws.Mesh1->HowMany, 0);
   EXPECT_NE(cache.Generation(ws.Mesh1.get()), generation);

@@ -1,0 +1,124 @@
+// A run that meshes its horizons on two threads must leave exactly what a
+// run of one horizon after the other leaves, also when it fails half-way:
+// the same report, protocol bytes, pane, fields, sums and meshes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/errors.h"
+#include "volume/run.h"
+#include "volume_support.h"
+
+namespace zelmaro::testing {
+namespace {
+
+struct Outcome {
+  std::string error;  // what() of the failure, empty when none
+  std::string protocol;
+  std::vector<std::string> pane;
+  std::map<ResultField, std::string> fields;
+  int coincidences = 0;
+  double sumA0 = 0, SumA1 = 0, m0 = 0, m1 = 0;
+  bool old_mesh0 = false, old_mesh1 = false;  // the previous run's mesh still in place
+  int32_t points0 = 0, points1 = 0, triangles0 = 0, triangles1 = 0;
+};
+
+// A good run first, then the run under test, on the same workspace.
+Outcome RunTwice(const std::string& text, const std::string& h0, int threads) {
+  ScratchDir dir;
+  FakeHost host;
+  host.point_file = dir / "punkte.asc";
+  WriteBytes(host.point_file, "1 1 0 0 1\r\n2 1 0 1 2\r\n3 1 1 0 3\r\n4 0 1 1 3\r\n");
+  Workspace ws;
+  ws.horizon_threads = threads;
+  ToolButton1Click(ws, host);
+  // Marks the previous meshes (an address may come back for a new one).
+  ws.Mesh0->zMin = ws.Mesh1->zMin = -12345;
+
+  WriteBytes(host.point_file, text);
+  host.field.UserEdited(h0);
+  host.fields.clear();
+  host.coincidences = 0;
+  Outcome o;
+  try {
+    ToolButton1Click(ws, host);
+  } catch (const EZelmaroError& e) {
+    o.error = e.what();
+  }
+  o.protocol = ReadBytes(ProtocolFileName(host.point_file));
+  o.pane = host.pane;
+  o.fields = host.fields;
+  o.coincidences = host.coincidences;
+  o.sumA0 = ws.sumA0;
+  o.SumA1 = ws.SumA1;
+  o.m0 = ws.m0;
+  o.m1 = ws.m1;
+  o.old_mesh0 = ws.Mesh0 && ws.Mesh0->zMin == -12345;
+  o.old_mesh1 = ws.Mesh1 && ws.Mesh1->zMin == -12345;
+  if (ws.Mesh0) o.points0 = ws.Mesh0->tPoints, o.triangles0 = ws.Mesh0->HowMany;
+  if (ws.Mesh1) o.points1 = ws.Mesh1->tPoints, o.triangles1 = ws.Mesh1->HowMany;
+  return o;
+}
+
+void ExpectSameOutcome(const std::string& text, const std::string& h0, const std::string& error,
+                       bool old_mesh1) {
+  const Outcome one = RunTwice(text, h0, 1), two = RunTwice(text, h0, 2);
+  EXPECT_NE(one.error.find(error), std::string::npos) << one.error;
+  EXPECT_EQ(two.error, one.error);
+  EXPECT_EQ(two.protocol, one.protocol);
+  EXPECT_EQ(two.pane, one.pane);
+  EXPECT_EQ(two.fields, one.fields);
+  EXPECT_EQ(two.coincidences, one.coincidences);
+  EXPECT_EQ(two.sumA0, one.sumA0);
+  EXPECT_EQ(two.SumA1, one.SumA1);
+  EXPECT_EQ(two.m0, one.m0);
+  EXPECT_EQ(two.m1, one.m1);
+  EXPECT_FALSE(one.old_mesh0);
+  EXPECT_EQ(one.old_mesh1, old_mesh1);
+  EXPECT_EQ(two.old_mesh0, one.old_mesh0);
+  EXPECT_EQ(two.old_mesh1, one.old_mesh1);
+  EXPECT_EQ(two.points0, one.points0);
+  EXPECT_EQ(two.points1, one.points1);
+  EXPECT_EQ(two.triangles0, one.triangles0);
+  EXPECT_EQ(two.triangles1, one.triangles1);
+}
+
+TEST(TwoThreads, FailuresOfEitherHorizonLeaveWhatOneAfterTheOtherLeaves) {
+  {
+    SCOPED_TRACE("a reference point too far out to be rounded");
+    ExpectSameOutcome("1 1 0 0 0\r\n2 1 0 1e13 0\r\n3 0 1 0 0\r\n4 0 2 2 0\r\n", "0",
+                      "Ungültige Gleitkommaoperation", /*old_mesh1=*/true);
+  }
+  {
+    SCOPED_TRACE("a terrain point too far out: the reference table is complete");
+    ExpectSameOutcome("1 1 0 0 0\r\n2 1 0 1 0\r\n3 1 1 0 0\r\n4 0 1e13 2 0\r\n", "0",
+                      "Ungültige Gleitkommaoperation", false);
+  }
+  {
+    SCOPED_TRACE("volume overflow in the reference table");
+    ExpectSameOutcome("1 1 0 0 0\r\n2 1 0 1e5 0\r\n3 1 1e5 0 0\r\n4 0 7 7 0\r\n", "-1e300",
+                      "Gleitkommaüberlauf", true);
+  }
+  {
+    SCOPED_TRACE("volume overflow in the terrain table only");
+    ExpectSameOutcome("1 1 0 0 0\r\n2 1 0 1 0\r\n3 1 1 0 0\r\n4 0 1e5 1e5 0\r\n5 0 -1e5 1e5 0\r\n",
+                      "-1e300", "Gleitkommaüberlauf", false);
+  }
+  {
+    SCOPED_TRACE("no failure, with coincidence reports in both horizons");
+    // Two lines, the first at the height of the super-triangle's lower
+    // corners (ymid - dmax = -3 - 0.5): flat triangles along it.
+    std::string text;
+    int nr = 0;
+    for (double y : {-3.5, -3.4})
+      for (int q = 0; q <= 40; ++q)
+        text += std::to_string(++nr) + (q % 4 ? " 1 " : " 0 ") + std::to_string(y) + " " +
+                std::to_string(q * 0.0125) + " " + std::to_string(q % 5) + "\r\n";
+    const Outcome one = RunTwice(text, "0", 1);
+    EXPECT_GT(one.coincidences, 0);
+    ExpectSameOutcome(text, "0", "", false);
+  }
+}
+
+}  // namespace
+}  // namespace zelmaro::testing
