@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
 #include "text/format.h"
 #include "text/textfile.h"
+#include "volume/cut_fill.h"
 #include "volume/horizon.h"
 #include "volume/run.h"
 
@@ -99,6 +101,41 @@ void BM_ProtocolLines(benchmark::State& state) {
       bytes * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ProtocolLines)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Cut and fill of a run on two horizons of its own points each: both splits
+// against H0 and the overlay of the two meshes, from finished meshes.
+void BM_CutFill(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  std::mt19937_64 rnd(11);
+  std::uniform_real_distribution<double> d(0, 1000);
+  zelmaro::PointTable P(1);
+  auto mound = [](double x, double y) {
+    return 280 + 15 * (1 - ((x - 500) * (x - 500) + (y - 500) * (y - 500)) / 5e5);
+  };
+  for (int i = 0; i < 2 * points; ++i) {
+    const double x = d(rnd), y = d(rnd);
+    // The reference horizon a tilted plane through the mound's flanks.
+    const double z = i < points ? 282 + 0.004 * x : mound(x, y);
+    P.push_back({i + 1, 5656000 + x, 3486000 + y, z, static_cast<int8_t>(i < points ? 1 : 0)});
+  }
+  auto mesh = [&](int first) {
+    auto m = std::make_unique<Delaunay::TDelaunay>();
+    for (int i = first; i < first + points; ++i) m->AddPoint(i, P[i].X, P[i].Y, P[i].Z);
+    m->Mesh();
+    return m;
+  };
+  const auto reference = mesh(1);
+  const auto terrain = mesh(points + 1);
+  zelmaro::CutFill c;
+  for (auto _ : state) {
+    c = zelmaro::ComputeCutFill(P, reference.get(), terrain.get(), 285);
+    benchmark::DoNotOptimize(c.between.fill);
+  }
+  state.counters["triangles"] = reference->HowMany + terrain->HowMany;
+  state.counters["fill"] = c.between.fill;
+  state.counters["cut"] = c.between.cut;
+}
+BENCHMARK(BM_CutFill)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "text/convert.h"
 #include "text/format.h"
+#include "volume/cut_fill.h"
 
 namespace zelmaro {
 
@@ -47,6 +51,58 @@ bool CornerPixel(const Delaunay::dVertex& v, const ViewValues& view, int32_t YDi
 bool ContourPixel(const Delaunay::TPunkt& c, const ViewValues& view, int32_t YDir, TPoint& p) {
   return TruncCoord((ext(c.Y) - view.YOffset) / view.MF, p.x) &&
          TruncCoord((ext(c.X) - view.XOFFset) * YDir / view.MF, p.y);
+}
+
+// A plan position (x northing, y easting) as a mesh corner is placed.
+bool PlanPixel(double x, double y, const ViewValues& view, int32_t YDir, TPoint& p) {
+  int32_t row = 0;
+  if (!TruncCoord((ext(y) - view.YOffset) / view.MF, p.x)) return false;
+  if (!TruncCoord((ext(x) - view.XOFFset) / view.MF, row)) return false;
+  p.y = row * YDir;
+  return true;
+}
+
+// The segments come triangle by triangle; drawn as chains through their
+// shared ends, a dashed line keeps its pattern from one to the next.
+void DrawZeroLines(TCanvas& canvas, const Delaunay::TDelaunay& mesh, double H0,
+                   const ViewValues& view, int32_t YDir) {
+  const std::vector<ZeroSegment> segments = ZeroLines(mesh, H0);
+  // Neighbouring triangles compute a shared end from the same edge, so the
+  // ends meet bit for bit.
+  using End = std::pair<double, double>;
+  std::map<End, std::vector<size_t>> at;
+  for (size_t i = 0; i < segments.size(); ++i) {
+    at[{segments[i].x1, segments[i].y1}].push_back(i);
+    at[{segments[i].x2, segments[i].y2}].push_back(i);
+  }
+  std::vector<bool> drawn(segments.size(), false);
+  auto pixel = [&](End e, TPoint& p) { return PlanPixel(e.first, e.second, view, YDir, p); };
+  for (size_t first = 0; first < segments.size(); ++first) {
+    if (drawn[first]) continue;
+    End end{segments[first].x1, segments[first].y1};
+    TPoint p;
+    bool pen_down = false;
+    for (size_t i = first; i != SIZE_MAX;) {
+      drawn[i] = true;
+      const ZeroSegment& z = segments[i];
+      const End other = end == End{z.x1, z.y1} ? End{z.x2, z.y2} : End{z.x1, z.y1};
+      if (!pen_down && pixel(end, p)) {
+        canvas.MoveTo(p.x, p.y);
+        pen_down = true;
+      }
+      if (pen_down && pixel(other, p))
+        canvas.LineTo(p.x, p.y);
+      else
+        pen_down = false;  // beyond any image: the chain goes on unseen
+      end = other;
+      i = SIZE_MAX;
+      for (size_t next : at[end])
+        if (!drawn[next]) {
+          i = next;
+          break;
+        }
+    }
+  }
 }
 
 bool ValidVertex(int32_t v) { return v >= 0 && v <= Delaunay::MaxVertices; }
@@ -278,6 +334,22 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
       };
       if (s.Mesh0 && mesh0) contour_lines(*mesh0, clBlue);
       if (s.Mesh1 && mesh1) contour_lines(*mesh1, clMaroon);
+    }
+    // Over the contour lines, so that the line between cut and fill stays
+    // visible; only meshes of a finished run have a reference height.
+    if (s.ZeroLines && ws.cutFill.valid) {
+      c.SetPenStyle(TPenStyle::psDash);
+      c.SetPenWidth(2);
+      if (s.Mesh0 && mesh0) {
+        c.SetPenColor(clBlue);
+        DrawZeroLines(c, *mesh0, ws.cutFill.H0, view, YDir);
+      }
+      if (s.Mesh1 && mesh1) {
+        c.SetPenColor(clRed);
+        DrawZeroLines(c, *mesh1, ws.cutFill.H0, view, YDir);
+      }
+      c.SetPenWidth(1);
+      c.SetPenStyle(TPenStyle::psSolid);
     }
   }
 

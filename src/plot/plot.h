@@ -18,6 +18,7 @@ struct TPlotSettings {
   bool Mesh1 = false;       // terrain: triangles and contour lines
   bool Isoline = false;     // contour lines of the shown meshes
   bool OutputArea = false;  // the frame of one printed page (screen only)
+  bool ZeroLines = false;   // where the shown meshes meet the last run's H0
   std::string HLIntervall = "0.1";  // contour interval
   std::string Masstab = "1000";     // plot scale denominator
 };

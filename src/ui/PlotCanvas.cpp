@@ -117,24 +117,35 @@ void QtCanvas::Polygon(std::span<const TPoint> corners) {
   painter_.drawPolygon(polygon);
 }
 
-void QtCanvas::MoveTo(int x, int y) { pos_ = QPoint(x, y); }
+void QtCanvas::MoveTo(int x, int y) {
+  if (QPoint(x, y) != pos_) dash_offset_ = 0;
+  pos_ = QPoint(x, y);
+}
 
 void QtCanvas::LineTo(int x, int y) {
-  if (Active()) painter_.drawLine(Map(pos_.x(), pos_.y()), Map(x, y));
+  if (Active()) {
+    const QPointF from = Map(pos_.x(), pos_.y()), to = Map(x, y);
+    if (pen_style_ == TPenStyle::psDash) {
+      // A chain of short lines would otherwise show only the first part of
+      // a dash on each.
+      QPen pen = painter_.pen();
+      pen.setDashOffset(dash_offset_);
+      painter_.setPen(pen);
+      const qreal width = pen.widthF() > 0 ? pen.widthF() : 1;
+      dash_offset_ += std::hypot(to.x() - from.x(), to.y() - from.y()) / width;
+    }
+    painter_.drawLine(from, to);
+  }
   pos_ = QPoint(x, y);
 }
 
 void QtCanvas::Lines(std::span<const TPoint> ends) {
-  const size_t n = ends.size() / 2;
-  if (n == 0) return;
-  if (Active()) {
-    line_ends_.resize(2 * n);
-    for (size_t i = 0; i < 2 * n; ++i) line_ends_[i] = Map(ends[i].x, ends[i].y);
-    // One drawLine each: the painter's drawLines sets some end pixels
-    // otherwise than single lines do, and the picture must not change.
-    for (size_t i = 0; i < n; ++i) painter_.drawLine(line_ends_[2 * i], line_ends_[2 * i + 1]);
+  // Line by line: the painter's drawLines sets some end pixels otherwise
+  // than single lines do, and the picture must not change.
+  for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+    QtCanvas::MoveTo(ends[i].x, ends[i].y);
+    QtCanvas::LineTo(ends[i + 1].x, ends[i + 1].y);
   }
-  pos_ = QPoint(ends[2 * n - 1].x, ends[2 * n - 1].y);
 }
 
 void QtCanvas::Rectangle(int left, int top, int right, int bottom) {

@@ -6,7 +6,6 @@
 #include <QPoint>
 #include <QSize>
 #include <memory>
-#include <vector>
 
 #include "plot/canvas.h"
 
@@ -64,7 +63,9 @@ class QtCanvas : public TCanvas {
   int font_size_ = 8;
   TColor font_color_{clBlack};
   QPoint pos_;
-  std::vector<QPointF> line_ends_;  // kept between calls: no allocation per batch
+  // Where the dash pattern stands at pos_, so that a line drawn on from
+  // there continues it instead of starting a dash anew.
+  qreal dash_offset_ = 0;
 };
 
 // The bitmap of the plot image and the printer chosen in the printer setup.

@@ -43,6 +43,7 @@
 #include "plot/plot.h"
 #include "points/grid.h"
 #include "points/writer.h"
+#include "ui/CutFillPage.h"
 #include "ui/NumberBox.h"
 #include "ui/PlotCanvas.h"
 #include "ui/Unit2.h"
@@ -139,11 +140,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   PageControl1->addTab(TabSheet2, QStringLiteral("Punktliste"));
   PageControl1->addTab(TabSheet3, QStringLiteral("Punktgrafik"));
   PageControl1->addTab(TabSheet4, QStringLiteral("Protokoll"));
+  TabSheet5 = MakeTabSheet("TabSheet5");
+  PageControl1->addTab(TabSheet5, QStringLiteral("Auf- und Abtrag"));
   setCentralWidget(PageControl1);
   CreateInputPage();
   CreateListPage();
   CreatePlotPage();
   CreateProtocolPage();
+  CreateCutFillPage();
 
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -237,6 +241,7 @@ void TForm1::CreateToolBar() {
   ToolButtonRand = button("ToolButtonRand", IconId::Outline, QStringLiteral("Randdreiecke ergänzen"), true);
   ws.complete_outline = QSettings().value(kCompleteOutlineKey, false).toBool();
   ToolButtonRand->setChecked(ws.complete_outline);
+  ToolButtonZeroLines = button("ToolButtonZeroLines", IconId::ZeroLines, QStringLiteral("Nulllinien anzeigen"), true);
   ToolButton11 = separator("ToolButton11");
   ToolButton12 = button("ToolButton12", IconId::OutputArea, QStringLiteral("Ausgabebereich anzeigen"), true);
   ToolButton2 = button("ToolButton2", IconId::PrinterSetup, QStringLiteral("Drucker einstellen"), false);
@@ -256,6 +261,7 @@ void TForm1::CreateToolBar() {
   on_click(ToolButtonMesh0, &TForm1::ToolButtonMesh0Click);
   on_click(ToolButtonMesh1, &TForm1::ToolButtonMesh1Click);
   on_click(ToolButtonRand, &TForm1::ToolButtonRandClick);
+  on_click(ToolButtonZeroLines, &TForm1::ToolButtonZeroLinesClick);
   on_click(ToolButton2, &TForm1::ToolButton2Click);
   on_click(ToolButtonDruck, &TForm1::ToolButtonDruckClick);
   on_click(ToolButton9, &TForm1::ToolButton9Click);
@@ -413,6 +419,36 @@ void TForm1::CreateProtocolPage() {
   TabSheet4->installEventFilter(this);
 }
 
+void TForm1::CreateCutFillPage() {
+  TabSheet5->setFont(TahomaFont());
+  LabelCutFillH0 = new QLabel(TabSheet5);
+  LabelCutFillH0->setObjectName(QStringLiteral("LabelCutFillH0"));
+  LabelCutFillH0->setFont(TahomaFont(true));
+  CutFillTable = zelmaro::ui::CreateCutFillTable(TabSheet5);
+  LabelCutFillNote = new QLabel(TabSheet5);
+  LabelCutFillNote->setObjectName(QStringLiteral("LabelCutFillNote"));
+  LabelCutFillNote->setFont(TahomaFont());
+  LabelCutFillNote->setWordWrap(true);
+  auto* layout = new QVBoxLayout(TabSheet5);
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->setSpacing(4);
+  layout->addWidget(LabelCutFillH0);
+  layout->addWidget(CutFillTable, 1);
+  layout->addWidget(LabelCutFillNote);
+  SetCutFillNote(QString());
+  ShowCutFill();
+}
+
+void TForm1::ShowCutFill() {
+  LabelCutFillH0->setText(zelmaro::ui::CutFillCaption(ws.cutFill));
+  zelmaro::ui::FillCutFillTable(CutFillTable, ws.cutFill);
+}
+
+void TForm1::SetCutFillNote(const QString& text) {
+  LabelCutFillNote->setText(text);
+  LabelCutFillNote->setHidden(text.isEmpty());
+}
+
 // ---------------------------------------------------------------------------
 // Commands
 
@@ -533,8 +569,16 @@ void TForm1::ToolButton1Click() {
     // Speaks up when a horizon is triangulated, and gives the status bar
     // back before the run's own line goes there.
     BusyScope busy(*this);
-    zelmaro::ToolButton1Click(ws, *this);
+    // A failed run has no figures any more; the page must not keep older ones.
+    try {
+      zelmaro::ToolButton1Click(ws, *this);
+    } catch (...) {
+      ShowCutFill();
+      SetCutFillNote(QString());
+      throw;
+    }
   }
+  ShowCutFill();
   ShowOutlineLoss();
 }
 
@@ -595,6 +639,10 @@ void TForm1::ToolButtonRandClick() {
   if (PageControl1->currentWidget() == TabSheet3) ZeigPPunkte();
 }
 
+void TForm1::ToolButtonZeroLinesClick() {
+  if (PageControl1->currentWidget() == TabSheet3) ZeigPPunkte();
+}
+
 void TForm1::ShowOutlineLoss() {
   QStringList lines;
   for (const auto& [heading, result] : {std::pair{"Bezugshorizont", &ws.outline0},
@@ -603,8 +651,10 @@ void TForm1::ShowOutlineLoss() {
     if (!text.empty()) lines << QString::fromStdString(text);
   }
   const QString message = lines.join(QStringLiteral("; "));
-  // Two horizons' lines are wider than the window: the tip shows them whole.
+  // Two horizons' lines are wider than the window: the tip shows them whole,
+  // and so does the cut-and-fill page, whose figures they qualify.
   StatusBar1->setToolTip(lines.join(QLatin1Char('\n')));
+  SetCutFillNote(lines.join(QLatin1Char('\n')));
   // A picked point's line stays unless it is replaced by a new loss line.
   if (!message.isEmpty())
     StatusBar1->showMessage(message);
@@ -749,6 +799,7 @@ void TForm1::ZeigPPunkte() {
   s.Mesh1 = ToolButtonMesh1->isChecked();
   s.Isoline = ToolButtonIsoline->isChecked();
   s.OutputArea = ToolButton12->isChecked();
+  s.ZeroLines = ToolButtonZeroLines->isChecked();
   s.HLIntervall = EditHLIntervall->text().toStdString();
   s.Masstab = EditMasstab->text().toStdString();
   zelmaro::ui::QtPlotTarget target(PageSize(), plot_bitmap_, Printer());

@@ -66,6 +66,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // "Randdreiecke ergänzen": the meshes are closed to their convex hulls.
   // Remembered between program runs; never disabled.
   QToolButton* ToolButtonRand = nullptr;
+  // "Nulllinien anzeigen": where the shown meshes meet the last run's H0,
+  // dashed in the mesh's colour. Never disabled.
+  QToolButton* ToolButtonZeroLines = nullptr;
   QWidget* ToolButton11 = nullptr;
   QToolButton* ToolButton12 = nullptr;
   QToolButton* ToolButton2 = nullptr;
@@ -81,6 +84,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   QWidget* TabSheet2 = nullptr;
   QWidget* TabSheet3 = nullptr;
   QWidget* TabSheet4 = nullptr;
+  QWidget* TabSheet5 = nullptr;  // "Auf- und Abtrag"
   QStatusBar* StatusBar1 = nullptr;
 
   // Page "Eingabedaten".
@@ -128,6 +132,14 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // Page "Protokoll".
   QPlainTextEdit* Prot = nullptr;
 
+  // Page "Auf- und Abtrag": the cut and fill of the last run.
+  QLabel* LabelCutFillH0 = nullptr;  // the reference height the figures belong to
+  QTableWidget* CutFillTable = nullptr;
+  // Remarks on the figures below the table, e.g. what the meshes leave of
+  // their outlines; hidden while empty.
+  QLabel* LabelCutFillNote = nullptr;
+  void SetCutFillNote(const QString& text);
+
   // Shell values.
   uint8_t Display = 0;  // 0 screen, 1 printer
   int OldFormwidth = 0;
@@ -161,6 +173,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void ToolButtonMesh0Click();
   void ToolButtonMesh1Click();
   void ToolButtonRandClick();
+  void ToolButtonZeroLinesClick();
   void Punkte1Click();
   void Sichern1Click();
   void Punktespeichern1Click();
@@ -244,6 +257,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void CreateListPage();
   void CreatePlotPage();
   void CreateProtocolPage();
+  void CreateCutFillPage();
+  // The page "Auf- und Abtrag" from the workspace's figures.
+  void ShowCutFill();
   void ChoosePointFile(bool set_limits);
   // The text of an open cell editor: taken as entered (what the user sees in
   // the cell is what a command of the menu or the tool bar works on), or

@@ -161,6 +161,26 @@ const QStringList kOutline = {
     "................",
 };
 
+// A mound cut by the dashed line of the reference height.
+const QStringList kZeroLines = {
+    "................",
+    "................",
+    ".......RR.......",
+    "......R..R......",
+    ".....R....R.....",
+    "....R......R....",
+    "...R........R...",
+    ".rr.rr.rr.rr.rr.",
+    "..R..........R..",
+    ".R............R.",
+    "R..............R",
+    "kkkkkkkkkkkkkkkk",
+    "................",
+    "................",
+    "................",
+    "................",
+};
+
 const QStringList kMesh1 = {
     "................",
     "......r.........",
@@ -368,6 +388,7 @@ const QStringList& IconPicture(IconId id) {
     case IconId::Info: return kInfo;
     case IconId::Exit: return kExit;
     case IconId::Outline: return kOutline;
+    case IconId::ZeroLines: return kZeroLines;
     case IconId::Balance: return kBalance;
   }
   return kCompute;

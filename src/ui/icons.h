@@ -24,6 +24,7 @@ enum class IconId {
   Info,
   Exit,
   Outline,     // "Randdreiecke ergänzen"
+  ZeroLines,   // "Nulllinien anzeigen"
   Balance,     // 32 x 32, the two "Massenausgleich" buttons
 };
 

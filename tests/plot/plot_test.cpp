@@ -326,3 +326,45 @@ TEST(ZeigPPunkte, PenColourAtEntryIsSetAgain) {
 
 }  // namespace
 }  // namespace zelmaro
+
+namespace zelmaro {
+namespace {
+
+TEST(ZeigPPunkte, ZeroLinesDashedInTheMeshColourOnlyWithTheToggleAndARun) {
+  Plot p;
+  // Heights 1, 3, 3 against H0 = 2: the line joins the middles of the two
+  // edges from the low corner, (990, 520) and (980, 510).
+  p.ws.Mesh1 = Mesh({{990, 510, 1}, {990, 530, 3}, {970, 510, 3}});
+  ASSERT_EQ(p.ws.Mesh1->HowMany, 1);
+  p.ws.cutFill.valid = true;
+  p.ws.cutFill.H0 = 2;
+  p.s.Mesh1 = true;
+  p.Draw();
+  EXPECT_THAT(p.target.screen.Lines("LineTo"), IsEmpty());
+
+  p.s.ZeroLines = true;
+  p.target.screen.log.clear();
+  p.Draw();
+  const std::vector<std::string> moves = p.target.screen.Lines("MoveTo");
+  const std::vector<std::string> lines = p.target.screen.Lines("LineTo");
+  ASSERT_EQ(moves.size(), 1u);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE((moves[0] == "MoveTo 20 10" && lines[0] == "LineTo 10 20 pen=255,0,0 dashed") ||
+              (moves[0] == "MoveTo 10 20" && lines[0] == "LineTo 20 10 pen=255,0,0 dashed"))
+      << moves[0] << " / " << lines[0];
+  EXPECT_EQ(p.target.screen.pen_style, TPenStyle::psSolid);
+
+  // A hidden mesh, or meshes of a run that did not finish, show none.
+  p.s.Mesh1 = false;
+  p.target.screen.log.clear();
+  p.Draw();
+  EXPECT_THAT(p.target.screen.Lines("LineTo"), IsEmpty());
+  p.s.Mesh1 = true;
+  p.ws.cutFill.valid = false;
+  p.target.screen.log.clear();
+  p.Draw();
+  EXPECT_THAT(p.target.screen.Lines("LineTo"), IsEmpty());
+}
+
+}  // namespace
+}  // namespace zelmaro

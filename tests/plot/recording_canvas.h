@@ -51,7 +51,8 @@ class RecordingCanvas : public TCanvas {
   }
   void MoveTo(int x, int y) override { log.push_back(Format("MoveTo %d %d", x, y)); }
   void LineTo(int x, int y) override {
-    log.push_back(Format("LineTo %d %d pen=%s", x, y, ColorName(pen).c_str()));
+    log.push_back(Format("LineTo %d %d pen=%s%s", x, y, ColorName(pen).c_str(),
+                         pen_style == TPenStyle::psDash ? " dashed" : ""));
   }
   void Rectangle(int l, int t, int r, int b) override {
     log.push_back(Format("Rectangle %d %d %d %d pen=%s %s%s", l, t, r, b, ColorName(pen).c_str(),

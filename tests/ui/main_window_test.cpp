@@ -75,9 +75,10 @@ TEST(MainWindow, StartsWithCaptionFirstPageAndEverythingUp) {
             QStringLiteral("Zelmaro Ver. 1.1 Massenberechnung nach der Prismenmethode"));
   EXPECT_EQ(form.size(), QSize(538, 343));
   EXPECT_EQ(form.PageControl1->currentIndex(), 0);
-  EXPECT_EQ(form.PageControl1->count(), 4);
-  const QStringList pages = {"Eingabedaten", "Punktliste", "Punktgrafik", "Protokoll"};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(form.PageControl1->tabText(i), pages[i]);
+  EXPECT_EQ(form.PageControl1->count(), 5);
+  const QStringList pages = {"Eingabedaten", "Punktliste", "Punktgrafik", "Protokoll",
+                             "Auf- und Abtrag"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(form.PageControl1->tabText(i), pages[i]);
   for (QToolButton* b : form.ToolBar1->findChildren<QToolButton*>()) {
     if (b->objectName().isEmpty()) continue;  // the tool bar's own extension button
     EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
@@ -119,6 +120,7 @@ TEST(MainWindow, ToolBarOrderHintsAndKinds) {
       {"ToolButtonMesh1", "Vermaschung Gelände", true},
       {"ToolButtonIsoline", "Höhenlinien", true},
       {"ToolButtonRand", "Randdreiecke ergänzen", true},
+      {"ToolButtonZeroLines", "Nulllinien anzeigen", true},
       {"ToolButton11", nullptr, false},
       {"ToolButton12", "Ausgabebereich anzeigen", true},
       {"ToolButton2", "Drucker einstellen", false},

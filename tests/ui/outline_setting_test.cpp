@@ -2,6 +2,7 @@
 // it, and the setting kept between program runs.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -42,6 +43,11 @@ TEST(OutlineSetting, StatusBarNamesTheLossAndTheButtonClosesItForGood) {
                              "nicht erfasst; Gelände: 1 Randdreieck fehlt, 1.00 m² der konvexen "
                              "Hülle nicht erfasst"));
     EXPECT_EQ(form.EditA0->text().trimmed(), QStringLiteral("299.00"));
+    EXPECT_EQ(form.LabelCutFillNote->text(),
+              QStringLiteral("Bezugshorizont: 1 Randdreieck fehlt, 1.00 m² der konvexen Hülle "
+                             "nicht erfasst\nGelände: 1 Randdreieck fehlt, 1.00 m² der konvexen "
+                             "Hülle nicht erfasst"));
+    EXPECT_FALSE(form.LabelCutFillNote->isHidden());
 
     QTest::mouseClick(form.ToolButtonRand, Qt::LeftButton);
     EXPECT_TRUE(form.Work().complete_outline);
@@ -49,6 +55,7 @@ TEST(OutlineSetting, StatusBarNamesTheLossAndTheButtonClosesItForGood) {
     EXPECT_EQ(form.EditA0->text().trimmed(), QStringLiteral("300.00"));
     EXPECT_EQ(form.Work().Mesh0->HowMany, 3);
     EXPECT_TRUE(form.StatusBar1->currentMessage().isEmpty());
+    EXPECT_TRUE(form.LabelCutFillNote->isHidden());
     EXPECT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
   }
   {
