@@ -130,6 +130,16 @@ bool TryStrToFloat(std::string_view s, double& value) {
   return true;
 }
 
+bool TryFieldToFloat(std::string_view text, double& value) {
+  const size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return TryStrToFloat(text, value);
+  if (text.find(',', comma + 1) != std::string_view::npos) return false;
+  if (text.find('.') != std::string_view::npos) return false;
+  std::string copy(text);
+  copy[comma] = '.';
+  return TryStrToFloat(copy, value);
+}
+
 int32_t StrToInt(std::string_view text) {
   int32_t v = 0;
   if (!TryStrToInt(text, v)) throw EConvertError::NotInteger(std::string(text));

@@ -17,6 +17,11 @@ namespace zelmaro {
 bool TryStrToInt(std::string_view text, int32_t& value);
 bool TryStrToFloat(std::string_view text, double& value);
 
+// A real as users type it into the window's number fields: as TryStrToFloat,
+// but one "," may stand for the decimal point, as German users write it
+// ("284,5"). A text with both "," and "." or several commas is no real.
+bool TryFieldToFloat(std::string_view text, double& value);
+
 // As above, but a text that is no number throws EConvertError with the
 // German report naming the text.
 int32_t StrToInt(std::string_view text);

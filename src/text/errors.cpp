@@ -18,7 +18,8 @@ std::string InOutMessage(int code) {
 }
 }  // namespace
 
-EInOutError::EInOutError(int code) : EZelmaroError(InOutMessage(code)), code_(code) {}
+EInOutError::EInOutError(int code, std::string file_name)
+    : EZelmaroError(InOutMessage(code)), code_(code), file_name_(std::move(file_name)) {}
 
 int EInOutError::CodeFromErrno(int err) {
   switch (err) {

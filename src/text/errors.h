@@ -23,14 +23,22 @@ class EZelmaroError : public std::exception {
 // from the report texts: 5 access denied, 112 disk full, others as they come.
 class EInOutError : public EZelmaroError {
  public:
-  explicit EInOutError(int code);
+  explicit EInOutError(int code, std::string file_name = {});
   int ErrorCode() const { return code_; }
+  // The file concerned, empty when the failing step did not know it. The
+  // report's text stays the short one users know; the window shows the file
+  // beside it.
+  const std::string& FileName() const { return file_name_; }
+  void SetFileName(std::string file_name) { file_name_ = std::move(file_name); }
   // Maps an errno value of a failed file operation to the report's number.
   static int CodeFromErrno(int err);
-  static EInOutError FromErrno(int err) { return EInOutError(CodeFromErrno(err)); }
+  static EInOutError FromErrno(int err, std::string file_name = {}) {
+    return EInOutError(CodeFromErrno(err), std::move(file_name));
+  }
 
  private:
   int code_;
+  std::string file_name_;
 };
 
 // A text that is not a number of the required kind.

@@ -44,7 +44,7 @@ ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes) {
       if (errno == EINTR) continue;
       int err = errno;
       ::close(fd);
-      throw EInOutError::FromErrno(err);
+      throw EInOutError::FromErrno(err, file_name);
     }
     if (n == 0) break;
     bytes.append(chunk, static_cast<size_t>(n));
@@ -61,8 +61,9 @@ void TextFileWriter::Create(const std::string& file_name) {
   if (fd_ >= 0) Close();
   // An empty name cannot be created; the report is that of a missing file.
   if (file_name.empty()) throw EInOutError(2);
+  name_ = file_name;
   fd_ = ::open(file_name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) throw EInOutError::FromErrno(errno);
+  if (fd_ < 0) throw EInOutError::FromErrno(errno, name_);
   used_ = 0;
 }
 
@@ -75,12 +76,13 @@ void TextFileWriter::Append(std::string_view bytes) {
 
 void TextFileWriter::Attach(int fd) {
   if (fd_ >= 0) Close();
+  name_.clear();  // the caller knows what the descriptor stands for
   fd_ = fd;
   used_ = 0;
 }
 
 void TextFileWriter::WriteLine(std::string_view utf8_line) {
-  if (fd_ < 0) throw EInOutError(103);  // file not open
+  if (fd_ < 0) throw EInOutError(103, name_);  // file not open
   bool ascii = true;
   for (char c : utf8_line)
     if (static_cast<unsigned char>(c) >= 0x80) {
@@ -129,7 +131,7 @@ void TextFileWriter::WriteAll(const char* data, size_t size) {
       used_ = 0;
       ::close(fd_);
       fd_ = -1;
-      throw EInOutError::FromErrno(err);
+      throw EInOutError::FromErrno(err, name_);
     }
     done += static_cast<size_t>(n);
   }
@@ -154,7 +156,7 @@ void TextFileWriter::Close() {
   Flush();
   int rc = ::close(fd_);
   fd_ = -1;
-  if (rc != 0) throw EInOutError::FromErrno(errno);
+  if (rc != 0) throw EInOutError::FromErrno(errno, name_);
 }
 
 }  // namespace zelmaro

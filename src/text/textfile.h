@@ -63,6 +63,7 @@ class TextFileWriter {
   void Flush();
   void WriteAll(const char* data, size_t size);
   int fd_ = -1;
+  std::string name_;  // for the reports
   std::string buffer_;  // buffer_[0 .. used_) waits to be written
   size_t used_ = 0;
 };

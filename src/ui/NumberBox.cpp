@@ -1,8 +1,12 @@
 #include "ui/NumberBox.h"
 
+#include "ui/ui_common.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWheelEvent>
 
 TNumberBox::TNumberBox(QWidget* parent) : QLineEdit(parent) {
@@ -20,11 +24,18 @@ void TNumberBox::SyncFromModel() {
   const QString shown = DisplayText();
   // Rewriting an unchanged text would move the cursor while the user types.
   if (text() != shown) setText(shown);
-  QPalette pal = palette();
-  const QColor colour = model_.Value() < 0 ? QColor(Qt::red)
-                                           : QApplication::palette(this).color(QPalette::Text);
-  pal.setColor(QPalette::Text, colour);
-  setPalette(pal);
+  zelmaro::ui::ShowNumberState(this, model_.TextIsNumber(), model_.Value() < 0);
+}
+
+int TNumberBox::WidthFor(const QString& text) const {
+  // As QLineEdit::sizeHint measures, with the text in place of its
+  // seventeen x.
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  const QMargins margins = textMargins();
+  const int cursor = style()->pixelMetric(QStyle::PM_TextCursorWidth, &option, this);
+  const int inner = fontMetrics().horizontalAdvance(text) + 2 * 2 + margins.left() + margins.right() + cursor;
+  return style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, height()), this).width();
 }
 
 void TNumberBox::ModelChanged() {

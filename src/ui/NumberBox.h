@@ -36,6 +36,10 @@ class TNumberBox : public QLineEdit {
   // after each command as well.
   void SyncFromModel();
 
+  // The width that shows the whole of text (or of the placeholder) in this
+  // field's font and frame.
+  int WidthFor(const QString& text) const;
+
   // One notch of the wheel, arrow keys and page keys.
   static constexpr double kSmallStep = 0.01;
   static constexpr double kLargeStep = 0.1;

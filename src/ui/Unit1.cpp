@@ -23,8 +23,11 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QSettings>
 #include <QStringList>
 #include <QStatusBar>
@@ -42,6 +45,7 @@
 
 #include "plot/plot.h"
 #include "points/grid.h"
+#include "points/point_table.h"
 #include "points/writer.h"
 #include "ui/CutFillPage.h"
 #include "ui/NumberBox.h"
@@ -49,7 +53,11 @@
 #include "ui/Unit2.h"
 #include "ui/icons.h"
 #include "ui/ui_common.h"
+#include "text/convert.h"
+#include "text/errors.h"
+#include "text/format.h"
 #include "volume/balance.h"
+#include "volume/run.h"
 
 using zelmaro::ui::IconId;
 using zelmaro::ui::MakeIcon;
@@ -113,6 +121,28 @@ QTableWidgetItem* FixedCell(const QTableWidget* grid, const QString& text = QStr
   item->setBackground(grid->palette().button());
   return item;
 }
+
+// The grid's cell editor is always open on the current cell, so a right
+// click there reaches the editor: it offers the grid's menu, not the line
+// editor's own.
+class GridCellDelegate : public QStyledItemDelegate {
+ public:
+  GridCellDelegate(QObject* parent, QMenu* menu) : QStyledItemDelegate(parent), menu_(menu) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (editor) {
+      editor->setContextMenuPolicy(Qt::CustomContextMenu);
+      QMenu* menu = menu_;
+      QObject::connect(editor, &QWidget::customContextMenuRequested, editor,
+                       [editor, menu](const QPoint& pos) { menu->popup(editor->mapToGlobal(pos)); });
+    }
+    return editor;
+  }
+
+ private:
+  QMenu* menu_;
+};
 
 QWidget* MakeTabSheet(const char* name) {
   auto* page = new QWidget;
@@ -196,6 +226,10 @@ void TForm1::CreateToolBar() {
   ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
   ToolBar1->layout()->setSpacing(0);
   addToolBar(Qt::TopToolBarArea, ToolBar1);
+  // The style draws a pressed toggle hardly darker than a released one.
+  ToolBar1->setStyleSheet(QStringLiteral(
+      "QToolButton:checked { background-color: #a9c4e8; border: 1px solid #3a6ea5;"
+      " border-radius: 2px; }"));
 
   auto button = [this](const char* name, IconId icon, const QString& hint, bool toggle) {
     auto* b = new QToolButton(ToolBar1);
@@ -328,6 +362,8 @@ void TForm1::CreateInputPage() {
   NumberBoxH0->setFont(TahomaFont(true));
   NumberBoxH0->raise();
   NumberBoxH0->OnChangeValue = [this] { RunCommand([this] { NumberBoxH0ChangeValue(); }); };
+  connect(NumberBoxH0, &QLineEdit::textChanged, this, &TForm1::FitReferenceHeightField);
+  FitReferenceHeightField();
 
   QWidget::setTabOrder(EditPunktDat, BitBtn1);
   QWidget::setTabOrder(BitBtn1, EditA0);
@@ -376,6 +412,7 @@ void TForm1::CreateListPage() {
   connect(Sichern1, &QAction::triggered, this, [this] { RunCommand([this] { Sichern1Click(); }); });
   connect(Punktespeichern1, &QAction::triggered, this,
           [this] { RunCommand([this] { Punktespeichern1Click(); }); });
+  StringGridPkte->setItemDelegate(new GridCellDelegate(StringGridPkte, PopupMenu1));
   StringGridPkte->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(StringGridPkte, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu1->popup(StringGridPkte->viewport()->mapToGlobal(pos));
@@ -390,12 +427,22 @@ void TForm1::CreatePlotPage() {
   Label7 = MakeLabel(GroupBox7, "Label7", 3, 13, QStringLiteral("Plotmaßstab 1 :"));
   EditMasstab = new QLineEdit(QStringLiteral("1000"), GroupBox7);
   EditMasstab->setObjectName(QStringLiteral("EditMasstab"));
-  EditMasstab->setGeometry(84, 9, 53, kEditHeight);
-  Label8 = MakeLabel(page, "Label8", 158, 13, QStringLiteral("Höhenlinienintervall"));
+  // The designed places, unless a label in the font in use is wider than the
+  // room before its field: then the field, and what follows, moves right.
+  constexpr int kLabelGap = 2;
+  EditMasstab->setGeometry(std::max(84, Label7->geometry().right() + 1 + kLabelGap), 9, 53, kEditHeight);
+  GroupBox7->resize(std::max(142, EditMasstab->geometry().right() + 1 + 5), 33);
+  Label8 = MakeLabel(page, "Label8", std::max(158, GroupBox7->geometry().right() + 1 + 13), 13,
+                     QStringLiteral("Höhenlinienintervall"));
   EditHLIntervall = new QLineEdit(QStringLiteral("0.1"), page);
   EditHLIntervall->setObjectName(QStringLiteral("EditHLIntervall"));
-  EditHLIntervall->setGeometry(257, 9, 53, kEditHeight);
+  EditHLIntervall->setGeometry(std::max(257, Label8->geometry().right() + 1 + kLabelGap), 9, 53,
+                               kEditHeight);
   EditHLIntervall->installEventFilter(this);
+  connect(EditHLIntervall, &QLineEdit::textChanged, this, [this] {
+    std::string text;
+    IntervalText(text);
+  });
 
   Imagepp = new QLabel(page);
   Imagepp->setObjectName(QStringLiteral("Imagepp"));
@@ -457,18 +504,19 @@ void TForm1::RunCommand(const std::function<void()>& command) {
     command();
     return;
   }
-  QString failure;
+  QString failure, detail;
   ++command_depth_;
   try {
     command();
   } catch (const std::exception& e) {
     failure = zelmaro::ui::ErrorText(e);
+    detail = zelmaro::ui::ErrorDetail(e);
   } catch (...) {
     failure = QStringLiteral("Unbekannter Fehler");
   }
   --command_depth_;
   NumberBoxH0->SyncFromModel();
-  if (!failure.isEmpty()) ShowError(failure);
+  if (!failure.isEmpty()) ShowError(failure, detail);
 }
 
 QString TForm1::GetVersionInfos(const QString& filename) {
@@ -499,14 +547,42 @@ void TForm1::LiesPunkte(const QString& file_name) {
   ws.LiesPunkte(QFile::encodeName(file_name).toStdString());
 }
 
+void TForm1::ClearResults() {
+  for (QLineEdit* e : {EditA0, EditM0, EditA1, EditM1, EditA2, EditM2}) e->clear();
+  Prot->clear();
+  ws.Mesh0.reset();
+  ws.Mesh1.reset();
+  ws.sumA0 = ws.SumA1 = ws.m0 = ws.m1 = 0;
+  ws.cutFill = zelmaro::CutFill{};
+  ShowCutFill();
+}
+
+void TForm1::RequireReadablePointFile(const QString& file_name) {
+  if (file_name.isEmpty()) throw zelmaro::ELimitError("Es ist keine Punktdatei gewählt.");
+  // A folder, a device or a file without read access would leave the former
+  // file's table in place, and the run would write that under this name.
+  const QFileInfo info(file_name);
+  QFile file(file_name);
+  if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    throw zelmaro::ELimitError("Die Punktdatei '" + file_name.toStdString() +
+                               "' kann nicht gelesen werden.");
+}
+
 void TForm1::ChoosePointFile(bool set_limits) {
   const QString name = ChooseOpenFile();
   if (name.isEmpty()) return;
   EditPunktDat->setText(name);
+  // What is shown now belongs to the former file; the run that follows when
+  // the reference height changes fills the fields again.
+  ClearResults();
+  RequireReadablePointFile(name);
   LiesPunkte(EditPunktDat->text());
   // The grid would otherwise still hold the former file's points, and saving
   // from the tool bar would write them under the new file's name.
   fillGrid();
+  // Its bounds would be the start values, a reference height of 1e12.
+  if (zelmaro::High(ws.P) < 1)
+    throw zelmaro::ELimitError("Die Punktdatei '" + name.toStdString() + "' enthält keine Punkte.");
   // A different value runs a computation inside this assignment.
   NumberBoxH0->SetValue(ws.bounds.MinZ);
   if (set_limits) {
@@ -523,6 +599,20 @@ void TForm1::ChoosePointFile(bool set_limits) {
 void TForm1::BitBtn1Click() { ChoosePointFile(false); }
 
 void TForm1::EditPunktDatDblClick() { ChoosePointFile(true); }
+
+void TForm1::FitReferenceHeightField() {
+  // The designed 61 pixels hold neither the placeholder nor a large height in
+  // every font; the field, and its frame with it, widens to what it shows.
+  // It may grow up to the page's right edge (538 wide, less its borders).
+  constexpr int kDesignedWidth = 61, kFrameExtra = 98 - 61, kPageRight = 530;
+  const int room = std::max(kDesignedWidth, kPageRight - GroupBox5->x() - kFrameExtra);
+  const int width = std::clamp(std::max(NumberBoxH0->WidthFor(NumberBoxH0->text()),
+                                        NumberBoxH0->WidthFor(NumberBoxH0->placeholderText())),
+                               kDesignedWidth, room);
+  if (width == NumberBoxH0->width()) return;
+  NumberBoxH0->resize(width, NumberBoxH0->height());
+  GroupBox5->resize(width + kFrameExtra, GroupBox5->height());
+}
 
 void TForm1::SetPlotButtonsEnabled(bool enabled) {
   for (QToolButton* b : {ToolButtonZoom, ToolButtonPan, ToolButtonPNR, ToolButtonZ, ToolButtonMesh0,
@@ -565,6 +655,9 @@ void TForm1::PageControl1Change() {
 
 void TForm1::ToolButton1Click() {
   coincidence_shown_ = false;
+  // Before the protocol is made: a run on a file it cannot read would
+  // compute the former table and write it under the new name.
+  RequireReadablePointFile(EditPunktDat->text());
   {
     // Speaks up when a horizon is triangulated, and gives the status bar
     // back before the run's own line goes there.
@@ -572,6 +665,12 @@ void TForm1::ToolButton1Click() {
     // A failed run has no figures any more; the page must not keep older ones.
     try {
       zelmaro::ToolButton1Click(ws, *this);
+    } catch (zelmaro::EInOutError& e) {
+      // Writing the protocol is what a run does to files besides reading.
+      if (e.FileName().empty())
+        e.SetFileName(zelmaro::ProtocolFileName(EditPunktDat->text().toStdString()));
+      ShowCutFill();
+      throw;
     } catch (...) {
       ShowCutFill();
       SetCutFillNote(QString());
@@ -619,9 +718,66 @@ void TForm1::ToolButton5Click() {
 }
 
 void TForm1::ToolButtonDruckClick() {
+  QPrinter& printer = Printer();
+  // Without a printer Qt's fallback is a PDF file; with no name for it the
+  // job cannot start, so the name is asked for here, each time.
+  if (printer.outputFormat() == QPrinter::PdfFormat &&
+      (!PrinterInstalled() || printer.outputFileName().isEmpty())) {
+    const QString name = ChoosePdfFile();
+    if (name.isEmpty()) return;
+    printer.setOutputFileName(name);
+  }
   Display = 1;
-  ZeigPPunkte();
+  try {
+    ZeigPPunkte();
+  } catch (...) {
+    Display = 0;
+    RenewPrinter();
+    throw;
+  }
   Display = 0;
+}
+
+void TForm1::RenewPrinter() {
+  if (!printer_) return;
+  const QPrinter& old = *printer_;
+  auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (old.outputFormat() == QPrinter::NativeFormat)
+    fresh->setPrinterName(old.printerName());
+  else
+    fresh->setOutputFormat(old.outputFormat());
+  fresh->setOutputFileName(old.outputFileName());
+  fresh->setPageLayout(old.pageLayout());
+  fresh->setCopyCount(old.copyCount());
+  fresh->setCollateCopies(old.collateCopies());
+  fresh->setColorMode(old.colorMode());
+  fresh->setDuplex(old.duplex());
+  fresh->setPageOrder(old.pageOrder());
+  fresh->setFullPage(old.fullPage());
+  printer_ = std::move(fresh);
+}
+
+bool TForm1::PrinterInstalled() { return !QPrinterInfo::availablePrinterNames().isEmpty(); }
+
+QString TForm1::ChoosePdfFile() {
+  QFileDialog dialog(this, QStringLiteral("Bild Drucken"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QStringLiteral("PDF Datei (*.pdf)"));
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  // Beside the point file, under its name, unless a file was chosen before.
+  QString previous = Printer().outputFileName();
+  if (previous.isEmpty() && !EditPunktDat->text().isEmpty()) {
+    const QFileInfo point_file(EditPunktDat->text());
+    previous = point_file.dir().filePath(point_file.completeBaseName() + QStringLiteral(".pdf"));
+  }
+  if (!previous.isEmpty()) {
+    const QFileInfo target(previous);
+    if (target.dir().exists()) dialog.setDirectory(target.dir());
+    dialog.selectFile(target.fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.selectedFiles().value(0);
 }
 
 void TForm1::ToolButtonPNRClick() { ZeigPPunkte(); }
@@ -727,6 +883,11 @@ void TForm1::fillGrid() {
   for (int j = 0; j < 6; ++j)
     for (const QString& text : std::as_const(by_length[j]))
       widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
+  // A cell draws its text inside a margin on either side and gives a pixel
+  // to the grid line; a column as wide as the bare text cuts it.
+  const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+  const int padding = 2 * margin + (grid->showGrid() ? 1 : 0);
+  for (int j = 0; j < 6; ++j) widest[j] += padding;
   for (int j = 0; j < 6; ++j)
     grid->setColumnWidth(j, zelmaro::GridColumnWidth(grid->columnWidth(j), widest[j]));
   if (grid->rowCount() > 0)
@@ -771,7 +932,13 @@ void TForm1::Punktespeichern1Click() {
   const QString name = ChooseSaveFile();
   if (name.isEmpty()) return;
   UpdatePunkte();
-  zelmaro::WritePointFile(QFile::encodeName(name).toStdString(), ws.P);
+  try {
+    zelmaro::WritePointFile(QFile::encodeName(name).toStdString(), ws.P);
+  } catch (zelmaro::EInOutError& e) {
+    // The report names the file the user chose, not a temporary beside it.
+    e.SetFileName(QFile::encodeName(name).toStdString());
+    throw;
+  }
   // Nothing is read now; the next run reads the saved file.
   EditPunktDat->setText(name);
 }
@@ -797,10 +964,11 @@ void TForm1::ZeigPPunkte() {
   s.Z = ToolButtonZ->isChecked();
   s.Mesh0 = ToolButtonMesh0->isChecked();
   s.Mesh1 = ToolButtonMesh1->isChecked();
-  s.Isoline = ToolButtonIsoline->isChecked();
   s.OutputArea = ToolButton12->isChecked();
   s.ZeroLines = ToolButtonZeroLines->isChecked();
-  s.HLIntervall = EditHLIntervall->text().toStdString();
+  // Contour lines at an interval the user did not type would look right
+  // and be wrong; while the text is no number they are left out.
+  s.Isoline = IntervalText(s.HLIntervall) && ToolButtonIsoline->isChecked();
   s.Masstab = EditMasstab->text().toStdString();
   zelmaro::ui::QtPlotTarget target(PageSize(), plot_bitmap_, Printer());
   // What was drawn before a failure stays on the screen.
@@ -815,6 +983,15 @@ void TForm1::ZeigPPunkte() {
     throw;
   }
   show();
+}
+
+bool TForm1::IntervalText(std::string& text) {
+  text = EditHLIntervall->text().toStdString();
+  double v = 0;
+  const bool number = zelmaro::TryFieldToFloat(text, v);
+  zelmaro::ui::ShowNumberState(EditHLIntervall, number, false);
+  if (const size_t comma = text.find(','); number && comma != std::string::npos) text[comma] = '.';
+  return number;
 }
 
 zelmaro::TNavMode TForm1::NavMode() const {
@@ -895,8 +1072,12 @@ QString TForm1::ChooseSaveFile() {
   return dialog.selectedFiles().value(0);
 }
 
-void TForm1::ShowError(const QString& text) {
-  QMessageBox::critical(this, QStringLiteral("Zelmaro"), text, QMessageBox::Ok);
+void TForm1::ShowError(const QString& text, const QString& detail) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Zelmaro"), text, QMessageBox::Ok, this);
+  // The report's text stays the short one; which file it concerns is one
+  // click away.
+  if (!detail.isEmpty()) box.setDetailedText(detail);
+  box.exec();
 }
 
 void TForm1::ShowCoincidenceMessage() {
@@ -919,7 +1100,7 @@ std::string TForm1::ProjectDesignation() { return EditBem->text().toStdString();
 
 double TForm1::ReferenceHeight() { return NumberBoxH0->Value(); }
 
-std::string TForm1::ReferenceHeightText() { return NumberBoxH0->Model().Text(); }
+std::string TForm1::ReferenceHeightText() { return NumberBoxH0->Model().ProtocolText(); }
 
 void TForm1::ShowProtocol(const std::vector<std::string>& lines) {
   size_t size = 0;
@@ -1048,12 +1229,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (watched == EditHLIntervall && event->type() == QEvent::KeyPress) {
-    // Only digits can be typed; control keys and shortcuts (erase, paste)
-    // still work.
+    // Only digits and a decimal point or comma can be typed; control keys
+    // and shortcuts (erase, paste) still work.
     auto* key = static_cast<QKeyEvent*>(event);
     const QString text = key->text();
     const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!shortcut && !text.isEmpty() && text[0].isPrint() && !text[0].isDigit()) return true;
+    const bool allowed = !text.isEmpty() && (text[0].isDigit() || text[0] == u'.' || text[0] == u',');
+    if (!shortcut && !text.isEmpty() && text[0].isPrint() && !allowed) return true;
   }
   if (watched == TabSheet4 && event->type() == QEvent::Show)
     RunCommand([this] { FillProtocolPane(); });
@@ -1079,8 +1261,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::wheelEvent(QWheelEvent* event) {
+  // Touchpads and fine wheels send one notch as several small events: one
+  // zoom step per 120 units of angle, as Qt's own widgets step. A turn the
+  // other way starts afresh.
   const int dy = event->angleDelta().y();
-  if (dy < 0) RunCommand([this] { FormMouseWheelDown(); });
-  if (dy > 0) RunCommand([this] { FormMouseWheelUp(); });
+  if ((dy < 0 && wheel_rest_ > 0) || (dy > 0 && wheel_rest_ < 0)) wheel_rest_ = 0;
+  wheel_rest_ += dy;
   event->accept();
+  while (wheel_rest_ <= -120) {
+    wheel_rest_ += 120;
+    RunCommand([this] { FormMouseWheelDown(); });
+  }
+  while (wheel_rest_ >= 120) {
+    wheel_rest_ -= 120;
+    RunCommand([this] { FormMouseWheelUp(); });
+  }
 }

@@ -209,9 +209,14 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The file to save the points to (asks before overwriting), empty when
   // cancelled.
   virtual QString ChooseSaveFile();
-  virtual void ShowError(const QString& text);
+  // The modal error report; detail names the file concerned, when known.
+  virtual void ShowError(const QString& text, const QString& detail);
   virtual void ShowCoincidenceMessage();
   virtual void RunPrinterSetup();
+  // Whether the platform knows a printer. Without one Qt prints into a PDF
+  // file, whose name the print asks for (ChoosePdfFile, empty when cancelled).
+  virtual bool PrinterInstalled();
+  virtual QString ChoosePdfFile();
 
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -274,6 +279,19 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void WindowFocusChanged(QWindow* window);
   zelmaro::TNavMode NavMode() const;
   void WheelZoom(zelmaro::TZoom direction);
+  // Empties the result fields and the protocol pane and drops the meshes of
+  // the last run: they belong to the former point file.
+  void ClearResults();
+  // A point file that a run or a choice cannot read ends the command with a
+  // report naming it.
+  void RequireReadablePointFile(const QString& file_name);
+  // A QPrinter whose job failed to start stays active and refuses every
+  // later job and setting; a new one with the same settings takes its place.
+  void RenewPrinter();
+  // The interval as the plot converts it ("," read as "."); false while the
+  // text is no number, which the field then shows.
+  bool IntervalText(std::string& text);
+  void FitReferenceHeightField();
 
   zelmaro::Workspace ws;
   zelmaro::MeshCache mesh_cache_;
@@ -286,6 +304,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   std::unique_ptr<QPrinter> printer_;
   QImage plot_bitmap_;
   int command_depth_ = 0;
+  int wheel_rest_ = 0;  // angle of a high-resolution wheel not yet a notch
   bool coincidence_shown_ = false;  // in the current run
   QString outline_message_;         // the status bar's loss line, while shown
   bool program_page_change_ = false;

@@ -1,7 +1,12 @@
 #include "ui/ui_common.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QPalette>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 #include <new>
 
@@ -36,5 +41,34 @@ void CentreOnScreen(QWidget* window, bool work_area) {
 }
 
 QString ErrorText(const std::exception& e) { return QString::fromUtf8(zelmaro::ErrorMessage(e).c_str()); }
+
+QString ErrorDetail(const std::exception& e) {
+  const auto* io = dynamic_cast<const EInOutError*>(&e);
+  if (!io || io->FileName().empty()) return QString();
+  return QStringLiteral("Datei: ") + QFile::decodeName(io->FileName().c_str());
+}
+
+void ShowNumberState(QWidget* field, bool is_number, bool negative) {
+  const QPalette normal = QApplication::palette(field);
+  QPalette pal = field->palette();
+  pal.setColor(QPalette::Text, negative || !is_number ? QColor(Qt::red) : normal.color(QPalette::Text));
+  pal.setColor(QPalette::Base, is_number ? normal.color(QPalette::Base) : QColor(255, 220, 220));
+  field->setPalette(pal);
+  field->setProperty("noNumber", !is_number);
+}
+
+bool LoadGermanTranslations() {
+  // One translator for the program run; installed once.
+  static QTranslator* translator = nullptr;
+  if (translator) return true;
+  auto* t = new QTranslator(qApp);
+  if (!t->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete t;
+    return false;
+  }
+  QCoreApplication::installTranslator(t);
+  translator = t;
+  return true;
+}
 
 }  // namespace zelmaro::ui

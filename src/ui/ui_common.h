@@ -1,5 +1,6 @@
 #pragma once
 // Small helpers both windows share.
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <exception>
@@ -19,5 +20,18 @@ void CentreOnScreen(QWidget* window, bool work_area = false);
 
 // The German text of a failure that ended a command.
 QString ErrorText(const std::exception& e);
+// What the error report shows beside it: the file concerned, when the
+// failure names one.
+QString ErrorDetail(const std::exception& e);
+
+// Shows in a number field whether its text computes: red digits for a
+// negative number, and red on a tinted ground for a text that is no number
+// (nothing is computed for it).
+void ShowNumberState(QWidget* field, bool is_number, bool negative);
+
+// Qt's own German texts for the standard dialogs and message boxes, whatever
+// the user's language settings. Returns false when they are not installed
+// (the dialogs then speak English).
+bool LoadGermanTranslations();
 
 }  // namespace zelmaro::ui

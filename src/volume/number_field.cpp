@@ -18,7 +18,10 @@ void NumberFieldModel::Take(double v, bool set_text) {
   v = Clamp(v);
   const bool raise = v != value_ || Trim(text_).empty();
   value_ = v;
-  if (set_text) text_ = Format("%.3f", v);
+  if (set_text) {
+    text_ = Format("%.3f", v);
+    text_is_number_ = true;
+  }
   if (raise && OnChangeValue) OnChangeValue();
 }
 
@@ -37,12 +40,20 @@ void NumberFieldModel::SetMaxValue(double v) {
 void NumberFieldModel::UserEdited(const std::string& text) {
   text_ = text;
   double v = 0;
-  if (!TryStrToFloat(Trim(text), v) || !std::isfinite(v)) return;
+  text_is_number_ = Trim(text).empty() || (TryFieldToFloat(Trim(text), v) && std::isfinite(v));
+  if (Trim(text).empty() || !text_is_number_) return;
   Take(v, false);
 }
 
 void NumberFieldModel::EditingFinished() {
   if (!Trim(text_).empty()) text_ = Format("%.3f", value_);
+  text_is_number_ = true;
+}
+
+std::string NumberFieldModel::ProtocolText() const {
+  double v = 0;
+  if (TryStrToFloat(text_, v) && v == value_) return text_;
+  return Format("%.3f", value_);
 }
 
 void NumberFieldModel::StepBy(double delta) { SetValue(value_ + delta); }

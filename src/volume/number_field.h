@@ -29,8 +29,9 @@ class NumberFieldModel {
   void SetMaxValue(double v);
 
   // The user's edit: the text stays as typed; a text that reads as a number
-  // other than the held value makes it the value (clamped) and raises the
-  // event. A text that is no number leaves the value.
+  // ("," or "." as decimal separator) other than the held value makes it the
+  // value (clamped) and raises the event. A text that is no number leaves the
+  // value and raises nothing.
   void UserEdited(const std::string& text);
   // The end of the user's edit (Enter, leaving the field): a typed text that
   // is no number, or whose number was clamped, gives way to the value held,
@@ -39,6 +40,15 @@ class NumberFieldModel {
   void EditingFinished();
   // The user's steps (arrow and page keys, wheel): value + delta.
   void StepBy(double delta);
+
+  // False while the typed text is neither empty nor a number: the window
+  // marks the field, since nothing is computed for it.
+  bool TextIsNumber() const { return text_is_number_; }
+  // The height as the protocol names it: the field's text where it reads
+  // exactly the value held, otherwise that value with three decimals. A text
+  // that was clamped, or typed with a decimal comma, would name a height the
+  // run did not use, or write a number the protocol's readers do not expect.
+  std::string ProtocolText() const;
 
   bool Limited() const { return min_ != max_; }
   double Clamp(double v) const;
@@ -49,6 +59,7 @@ class NumberFieldModel {
   double min_ = 0;
   double max_ = 0;
   std::string text_ = "0.000";
+  bool text_is_number_ = true;
 };
 
 }  // namespace zelmaro

@@ -312,16 +312,19 @@ TEST(ZeigPPunkte, UnusableScaleAndFarPointsDrawNothingWrong) {
   EXPECT_THAT(m.target.screen.Lines("Ellipse"), ElementsAre("Ellipse 99 79 101 81 pen=0,0,0"));
 }
 
+// The redraw draws in its own colours, black, red and the frame's red last,
+// and gives the canvas back in the colour it had.
 TEST(ZeigPPunkte, PenColourAtEntryIsSetAgain) {
   Plot p;
   p.target.screen.pen = {1, 2, 3};
   p.Add(1, 920, 600);
   p.ws.Mesh1 = Mesh({{0, 0, 0}, {0, 8, 8}, {8, 0, 0}});
-  p.s.Mesh1 = true;
+  p.s.Mesh1 = p.s.OutputArea = true;
   p.Draw();
+  EXPECT_THAT(p.target.screen.Lines("Ellipse"), ElementsAre(::testing::HasSubstr("pen=0,0,0")));
+  EXPECT_THAT(p.target.screen.Lines("Polygon"), ElementsAre(::testing::HasSubstr("pen=255,0,0")));
+  EXPECT_THAT(p.target.screen.Lines("Rectangle"), ElementsAre(::testing::HasSubstr("pen=255,0,0")));
   EXPECT_EQ(p.target.screen.pen, (TColor{1, 2, 3}));
-  EXPECT_EQ(p.target.screen.pen_width, 1);
-  EXPECT_EQ(p.target.screen.brush_style, TBrushStyle::bsClear);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -136,12 +137,16 @@ TEST(PointGrid, WidensColumnsToTheirWidestTextOnly) {
   form.BitBtn1->click();
   ClickTab(form, 1);
 
+  // A cell shows its text inside the style's margin on either side, and the
+  // grid line takes a pixel: the widest text with that padding counts.
   auto check = [grid](const std::array<int, 6>& present) {
     const QFontMetrics metrics(grid->font());
+    const int padding = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
     for (int j = 0; j < 6; ++j) {
       int widest = metrics.horizontalAdvance(grid->horizontalHeaderItem(j)->text());
       for (int r = 0; r < grid->rowCount(); ++r)
         widest = std::max(widest, metrics.horizontalAdvance(Cell(grid, r, j)));
+      widest += padding;
       EXPECT_EQ(grid->columnWidth(j), widest > 50 ? widest + 5 : present[j]) << "column " << j;
     }
   };

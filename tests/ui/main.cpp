@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
   QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settings.path());
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
   QApplication::setFont(zelmaro::ui::TahomaFont());
+  // As the program does: the standard dialogs speak German.
+  zelmaro::ui::LoadGermanTranslations();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -220,14 +220,15 @@ TEST(MainWindow, ChoosingWithDotsRunsOnlyWhenTheLowestHeightDiffers) {
   EXPECT_EQ(form.NumberBoxH0->Model().MinValue(), 0.0);
   EXPECT_EQ(form.NumberBoxH0->Model().MaxValue(), 0.0);
 
-  // A file that cannot be read leaves the table, and MinZ sets the field again.
+  // A file that cannot be read is reported; the table stays and nothing runs.
   form.files_to_choose = {dir.filePath("fehlt.asc")};
   form.BitBtn1->click();
   EXPECT_EQ(form.EditPunktDat->text(), dir.filePath("fehlt.asc"));
   EXPECT_EQ(form.Work().P.size(), 10u);
   EXPECT_EQ(form.NumberBoxH0->Value(), 250.0);
   EXPECT_EQ(form.runs, 2);
-  EXPECT_TRUE(form.errors.isEmpty());
+  EXPECT_EQ(form.errors, QStringList{"Die Punktdatei '" + dir.filePath("fehlt.asc") +
+                                     "' kann nicht gelesen werden."});
 }
 
 TEST(MainWindow, DoubleClickSetsLimitsThatClampTheNextFile) {
@@ -379,7 +380,11 @@ TEST(MainWindow, PageContents) {
   EXPECT_EQ(form.BitBtn1->geometry(), QRect(335, 15, 21, 21));
   EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("..."));
   EXPECT_EQ(form.NumberBoxH0->parentWidget(), form.TabSheet1);
-  EXPECT_EQ(form.NumberBoxH0->geometry(), QRect(406, 29, 61, 21));
+  // The designed width where the font lets the placeholder fit, else wider.
+  EXPECT_EQ(form.NumberBoxH0->pos(), QPoint(406, 29));
+  EXPECT_EQ(form.NumberBoxH0->width(),
+            std::max(61, form.NumberBoxH0->WidthFor(form.NumberBoxH0->placeholderText())));
+  EXPECT_EQ(form.GroupBox5->geometry().right(), form.NumberBoxH0->geometry().right() + 22);
   EXPECT_EQ(form.GroupBox6->title(), QStringLiteral("Projektbezeichnung"));
   EXPECT_EQ(form.SpeedButton1->toolTip(), QStringLiteral("Massenausgleich"));
   EXPECT_EQ(form.EditA2->toolTip(), QStringLiteral("Differenzfläche "));
@@ -407,7 +412,9 @@ TEST(MainWindow, PageContents) {
   EXPECT_EQ(items, QStringList({"Punkt löschen", "Punkt einfügen", "Punkte speichern"}));
 
   // Punktgrafik.
-  EXPECT_EQ(form.GroupBox7->geometry(), QRect(3, 0, 142, 33));
+  EXPECT_EQ(form.GroupBox7->pos(), QPoint(3, 0));
+  EXPECT_GE(form.GroupBox7->width(), 142);
+  EXPECT_EQ(form.GroupBox7->height(), 33);
   EXPECT_EQ(form.GroupBox7->toolTip(), QStringLiteral("Plotmaßstab"));
   EXPECT_EQ(form.Label7->text(), QStringLiteral("Plotmaßstab 1 :"));
   EXPECT_EQ(form.EditMasstab->text(), QStringLiteral("1000"));
@@ -421,20 +428,24 @@ TEST(MainWindow, PageContents) {
   EXPECT_EQ(form.Prot->font().family(), QStringLiteral("Courier"));
 }
 
-TEST(MainWindow, ContourIntervalTakesOnlyDigitKeystrokes) {
+TEST(MainWindow, ContourIntervalTakesDigitsAndADecimalSeparator) {
   TestForm form;
   ASSERT_TRUE(ShowActive(form));
   QLineEdit* edit = form.EditHLIntervall;
   edit->setFocus();
   edit->selectAll();
-  QTest::keyClicks(edit, "1a.5-");
-  EXPECT_EQ(edit->text(), QStringLiteral("15"));
+  QTest::keyClicks(edit, "0a.5- ");
+  EXPECT_EQ(edit->text(), QStringLiteral("0.5"));
+  edit->selectAll();
+  QTest::keyClicks(edit, "0,5");
+  EXPECT_EQ(edit->text(), QStringLiteral("0,5"));
   QTest::keyClick(edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit->text(), QStringLiteral("1"));
-  // Pasting is not a keystroke of a character: it still brings in a point.
-  QApplication::clipboard()->setText(QStringLiteral(".25"));
+  EXPECT_EQ(edit->text(), QStringLiteral("0,"));
+  // Pasting is not a keystroke of a character: letters still come in.
+  edit->clear();
+  QApplication::clipboard()->setText(QStringLiteral("1x"));
   QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(edit->text(), QStringLiteral("1.25"));
+  EXPECT_EQ(edit->text(), QStringLiteral("1x"));
 }
 
 TEST(MainWindow, ProgramEndWithoutDataClosesQuietly) {

@@ -204,6 +204,7 @@ TEST(PlotWindow, PrintGoesToThePrinterAndLeavesScreenAndScaleAsTheyWere) {
   const QString pdf = p.dir.filePath("plot.pdf");
   f.Printer().setOutputFormat(QPrinter::PdfFormat);
   f.Printer().setOutputFileName(pdf);
+  f.printer_installed = 1;
   f.ToolButtonDruck->click();
   EXPECT_TRUE(f.errors.isEmpty()) << f.errors.join(' ').toStdString();
   EXPECT_GT(QFileInfo(pdf).size(), 1000);
@@ -225,21 +226,26 @@ TEST(PlotWindow, OutputAreaFrameFromThePrinterAndAMalformedScale) {
   TestForm& f = p.form;
   f.ToolButton12->click();
   f.EditMasstab->setText(QStringLiteral("2000"));
-  f.ToolButtonMesh0->click();  // a redraw
   const QPrinter& printer = f.Printer();
-  const int right = static_cast<int>(std::nearbyint(printer.width() * 25.4 / printer.logicalDpiX() /
-                                                    p.View().MF * 2));
+  auto frame_right = [&] {
+    return static_cast<int>(std::nearbyint(printer.width() * 25.4 / printer.logicalDpiX() /
+                                           p.View().MF * 2));
+  };
+  // The fit makes a page of the small survey far wider than the image; out
+  // until the frame's right edge lies on it (each step redraws).
+  for (int i = 0; i < 60 && frame_right() >= f.PlotBitmap().width() / 2; ++i) f.FormMouseWheelDown();
+  f.ToolButtonMesh0->click();  // a redraw
+  const int right = frame_right();
   EXPECT_EQ(f.PlotMF, 2);
   ASSERT_GT(right, 10);
   const QImage& bitmap = f.PlotBitmap();
-  if (right - 1 < bitmap.width()) {
-    // Dashed: some of the top row and of the frame's last column are red.
-    int red = 0;
-    for (int y = 0; y < std::min(bitmap.height(), 100); ++y)
-      red += bitmap.pixel(right - 1, y) == qRgb(255, 0, 0);
-    EXPECT_GT(red, 10);
-    EXPECT_NE(bitmap.pixel(right, 50), qRgb(255, 0, 0));
-  }
+  ASSERT_LT(right, bitmap.width());
+  // Dashed: some of the frame's top row and of its last column are red, the
+  // column beyond it is not.
+  int red = 0;
+  for (int y = 0; y < std::min(bitmap.height(), 100); ++y) red += bitmap.pixel(right - 1, y) == qRgb(255, 0, 0);
+  EXPECT_GT(red, 10);
+  for (int y = 0; y < bitmap.height(); ++y) EXPECT_NE(bitmap.pixel(right, y), qRgb(255, 0, 0)) << y;
   EXPECT_EQ(bitmap.pixel(2, 0), qRgb(255, 0, 0));
 
   f.EditMasstab->setText(QStringLiteral("zwei"));

@@ -14,11 +14,14 @@
 class TestForm : public TForm1 {
  public:
   QStringList files_to_choose;  // answers of the open dialog; empty = cancel
+  QStringList pdf_files_to_choose;  // answers of the print's file dialog; empty = cancel
   QStringList errors;
+  QStringList error_details;  // the file each report names, empty when none
   int coincidence_boxes = 0;
   int printer_setups = 0;
   int runs = 0;
   bool real_runs = true;  // false: count the runs without computing
+  int printer_installed = -1;  // 0 or 1 answers for the platform; -1 asks it
 
   void ToolButton1Click() override {
     ++runs;
@@ -29,7 +32,16 @@ class TestForm : public TForm1 {
   QString ChooseOpenFile() override {
     return files_to_choose.isEmpty() ? QString() : files_to_choose.takeFirst();
   }
-  void ShowError(const QString& text) override { errors << text; }
+  void ShowError(const QString& text, const QString& detail) override {
+    errors << text;
+    error_details << detail;
+  }
+  bool PrinterInstalled() override {
+    return printer_installed < 0 ? TForm1::PrinterInstalled() : printer_installed != 0;
+  }
+  QString ChoosePdfFile() override {
+    return pdf_files_to_choose.isEmpty() ? QString() : pdf_files_to_choose.takeFirst();
+  }
   void ShowCoincidenceMessage() override { ++coincidence_boxes; }
   void RunPrinterSetup() override { ++printer_setups; }
 };

@@ -51,16 +51,54 @@ TEST(NumberField, UserEditsKeepTheirTextAndRaiseOnANewNumber) {
   c.field.UserEdited("12.0");  // the same number
   EXPECT_EQ(c.events, 1);
   EXPECT_EQ(c.field.Text(), "12.0");
-  c.field.UserEdited("12,5");  // no number with "." as the separator
-  EXPECT_EQ(c.events, 1);
-  EXPECT_EQ(c.field.Value(), 12);
-  c.field.UserEdited(" -1.5 ");
+  c.field.UserEdited("12,5");  // a German decimal comma
   EXPECT_EQ(c.events, 2);
+  EXPECT_EQ(c.field.Value(), 12.5);
+  EXPECT_TRUE(c.field.TextIsNumber());
+  // Still no number: nothing computed, the value stays, the field says so.
+  for (const char* text : {"12,5x", "1.2,5", "1,2,5", "-", "12,5e"}) {
+    c.field.UserEdited(text);
+    EXPECT_EQ(c.events, 2) << text;
+    EXPECT_EQ(c.field.Value(), 12.5) << text;
+    EXPECT_FALSE(c.field.TextIsNumber()) << text;
+  }
+  c.field.UserEdited(" -1.5 ");
+  EXPECT_EQ(c.events, 3);
   EXPECT_EQ(c.field.Value(), -1.5);
+  EXPECT_TRUE(c.field.TextIsNumber());
   c.field.StepBy(0.5);
   EXPECT_EQ(c.field.Value(), -1.0);
   EXPECT_EQ(c.field.Text(), "-1.000");
-  EXPECT_EQ(c.events, 3);
+  EXPECT_EQ(c.events, 4);
+  c.field.UserEdited("");  // the placeholder is no fault
+  EXPECT_TRUE(c.field.TextIsNumber());
+}
+
+// The protocol names the height the run used: the typed text only where it
+// reads exactly that value with the protocol's own ".".
+TEST(NumberField, ProtocolTextIsTheHeightHeld) {
+  Counted c;
+  c.field.SetValue(286.684);
+  EXPECT_EQ(c.field.ProtocolText(), "286.684");
+  c.field.UserEdited("286.5");
+  EXPECT_EQ(c.field.ProtocolText(), "286.5");
+  c.field.UserEdited("284,5");
+  EXPECT_EQ(c.field.ProtocolText(), "284.500");
+  c.field.UserEdited("284,5x");
+  EXPECT_EQ(c.field.ProtocolText(), "284.500");
+  c.field.UserEdited("");
+  EXPECT_EQ(c.field.ProtocolText(), "284.500");
+  c.field.SetMinValue(283.773);
+  c.field.SetMaxValue(292.057);
+  c.field.UserEdited("400");
+  EXPECT_EQ(c.field.Value(), 292.057);
+  EXPECT_EQ(c.field.ProtocolText(), "292.057");
+  c.field.UserEdited("2");
+  EXPECT_EQ(c.field.ProtocolText(), "283.773");
+  // A value with more than three decimals (the mass balance sets such).
+  NumberFieldModel f;
+  f.SetValue(1.23456);
+  EXPECT_EQ(f.ProtocolText(), "1.235");
 }
 
 TEST(NumberField, LimitsClampOnlyWhileTheyDiffer) {
