@@ -14,6 +14,7 @@
 #include "volume/number_field.h"
 #include "volume/run.h"
 #include "volume/workspace.h"
+#include "workspace/mesh_cache.h"
 
 namespace zelmaro::cli {
 
@@ -160,6 +161,9 @@ int CmdBalance(const Args& args) {
   if (int rc = Parse(args, true, o)) return rc;
   Workspace ws;
   ws.complete_outline = o.complete_outline;
+  // The passes read the same file: its meshes are made once.
+  MeshCache meshes;
+  ws.mesh_source = &meshes;
   NumberFieldModel field;
   CliHost host(o.file, o.bem, field);
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));

@@ -59,6 +59,16 @@ class TCanvas {
   virtual void Polygon(std::span<const TPoint> corners) = 0;
   virtual void MoveTo(int x, int y) = 0;
   virtual void LineTo(int x, int y) = 0;
+  // Straight lines between the points taken in pairs, each drawn as MoveTo
+  // to its first and LineTo to its second point; the current position ends
+  // at the last line's end. One call for many lines, which a painter draws
+  // at once.
+  virtual void Lines(std::span<const TPoint> ends) {
+    for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+      MoveTo(ends[i].x, ends[i].y);
+      LineTo(ends[i + 1].x, ends[i + 1].y);
+    }
+  }
   virtual void Rectangle(int left, int top, int right, int bottom) = 0;
 };
 

@@ -110,46 +110,130 @@ bool ValidVertex(const Delaunay::TDelaunay& mesh, int32_t v) {
   return v >= 0 && static_cast<size_t>(v) < mesh.Vertex.size();
 }
 
+// The part of the target that a shape can reach: the image, or the printed
+// page, with a margin for the pen. A shape whose extent lies wholly outside
+// leaves no mark, so it is not handed to the canvas at all; zoomed in, that
+// is nearly everything.
+struct Visible {
+  int64_t left = 0, top = 0, right = 0, bottom = 0;
+
+  bool Misses(int64_t x0, int64_t y0, int64_t x1, int64_t y1) const {
+    return x1 < left || x0 > right || y1 < top || y0 > bottom;
+  }
+  bool MissesBox(const TPoint* p, size_t n) const {
+    int64_t x0 = p[0].x, x1 = p[0].x, y0 = p[0].y, y1 = p[0].y;
+    for (size_t i = 1; i < n; ++i) {
+      x0 = std::min<int64_t>(x0, p[i].x);
+      x1 = std::max<int64_t>(x1, p[i].x);
+      y0 = std::min<int64_t>(y0, p[i].y);
+      y1 = std::max<int64_t>(y1, p[i].y);
+    }
+    return Misses(x0, y0, x1, y1);
+  }
+};
+
+// Pen widths are one unit; the margin also covers a line's end pixel.
+constexpr int64_t kPenMargin = 4;
+// A label's glyphs are at most this high and each this wide, in the units
+// of either target (8 points on the screen, 4 points in 0.1 mm on paper).
+constexpr int64_t kGlyphBound = 40;
+
+Visible ScreenArea(int32_t width, int32_t height) {
+  return {-kPenMargin, -kPenMargin, int64_t{width} + kPenMargin, int64_t{height} + kPenMargin};
+}
+
+// The printer's page in 0.1 mm with y upwards: x from 0 to the page width,
+// y from minus the page height to 0. Both the millimetres and the dots are
+// asked, whichever is larger counts.
+Visible PageArea(const TPrinterDevice& dev) {
+  auto units = [](int mm, int dots, int dpi) {
+    const int64_t by_mm = int64_t{mm} * 10;
+    const int64_t by_dots = dpi > 0 ? (int64_t{dots} * 254 + dpi - 1) / dpi : 0;
+    return std::max(by_mm, by_dots);
+  };
+  const int64_t w = units(dev.HorzSize, dev.PageWidth, dev.LogPixelsX);
+  const int64_t h = units(dev.VertSize, dev.PageHeight, dev.LogPixelsY);
+  return {-kPenMargin, -h - kPenMargin, w + kPenMargin, kPenMargin};
+}
+
+// Each corner's pixel once, however many triangles share it.
+class CornerPixels {
+ public:
+  CornerPixels(const Delaunay::TDelaunay& mesh, const ViewValues& view, int32_t YDir)
+      : mesh_(mesh), view_(view), ydir_(YDir) {
+    const auto n = std::min(static_cast<size_t>(std::max(mesh.tPoints + 3, 1)), mesh.Vertex.size());
+    pixel_.resize(n);
+    state_.assign(n, 0);
+  }
+  // False when the corner lies beyond any image.
+  bool Get(int32_t v, TPoint& p) {
+    const auto i = static_cast<size_t>(v);
+    if (i >= state_.size()) {
+      pixel_.resize(i + 1);
+      state_.resize(i + 1, 0);
+    }
+    if (state_[i] == 0) state_[i] = CornerPixel(mesh_.Vertex[v], view_, ydir_, pixel_[i]) ? 1 : 2;
+    p = pixel_[i];
+    return state_[i] == 1;
+  }
+
+ private:
+  const Delaunay::TDelaunay& mesh_;
+  const ViewValues& view_;
+  int32_t ydir_;
+  std::vector<TPoint> pixel_;
+  std::vector<uint8_t> state_;  // 0 not yet converted, 1 usable, 2 beyond any image
+};
+
 void DrawTriangles(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewValues& view,
-                   int32_t YDir) {
+                   int32_t YDir, const Visible& area) {
   const int32_t n =
       static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(mesh.HowMany, 0)),
                                             mesh.Triangle.size() - 1));
+  CornerPixels pixels(mesh, view, YDir);
   for (int32_t t = 1; t <= n; ++t) {
     const Delaunay::dTriangle& tri = mesh.Triangle[t];
     if (!ValidVertex(mesh, tri.vv0) || !ValidVertex(mesh, tri.vv1) || !ValidVertex(mesh, tri.vv2))
       continue;
     TPoint corners[3];
-    if (!CornerPixel(mesh.Vertex[tri.vv0], view, YDir, corners[0]) ||
-        !CornerPixel(mesh.Vertex[tri.vv1], view, YDir, corners[1]) ||
-        !CornerPixel(mesh.Vertex[tri.vv2], view, YDir, corners[2]))
+    if (!pixels.Get(tri.vv0, corners[0]) || !pixels.Get(tri.vv1, corners[1]) ||
+        !pixels.Get(tri.vv2, corners[2]))
       continue;
+    if (area.MissesBox(corners, 3)) continue;
     canvas.Polygon(corners);
   }
 }
 
-void DrawContours(TCanvas& canvas, Delaunay::TDelaunay& mesh, const std::string& interval_text,
-                  const ViewValues& view, int32_t YDir) {
-  // The levels are set twice, each time from the text read anew.
-  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
-  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
-  mesh.CalculateContours();
-  mesh.SortContourLines();
-
+void DrawContours(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewValues& view,
+                  int32_t YDir, const Visible& area) {
   const Delaunay::TContourSetup& c = mesh.Contour;
   const auto points = static_cast<int64_t>(c.Points.size());
+  // Each contour point's pixel once: the chained segments share their ends.
+  std::vector<TPoint> pixel(c.Points.size());
+  std::vector<uint8_t> usable(c.Points.size());
+  for (size_t i = 0; i < c.Points.size(); ++i)
+    usable[i] = ContourPixel(c.Points[i], view, YDir, pixel[i]) ? 1 : 0;
+
+  constexpr size_t kBatch = 4096;  // lines handed over at once
+  std::vector<TPoint> batch;
+  batch.reserve(2 * kBatch);
   const int64_t levels = std::min<int64_t>(c.NoLevels, static_cast<int64_t>(c.Contours.size()));
   for (int64_t i = 0; i < levels; ++i) {
     for (const Delaunay::TLine& line : c.Contours[static_cast<size_t>(i)]) {
       if (line.sp < 0 || line.sp >= points || line.ep < 0 || line.ep >= points) continue;
-      TPoint from, to;
-      if (!ContourPixel(c.Points[static_cast<size_t>(line.sp)], view, YDir, from) ||
-          !ContourPixel(c.Points[static_cast<size_t>(line.ep)], view, YDir, to))
-        continue;
-      canvas.MoveTo(from.x, from.y);
-      canvas.LineTo(to.x, to.y);
+      const auto sp = static_cast<size_t>(line.sp), ep = static_cast<size_t>(line.ep);
+      if (!usable[sp] || !usable[ep]) continue;
+      const TPoint ends[2] = {pixel[sp], pixel[ep]};
+      if (area.MissesBox(ends, 2)) continue;
+      batch.push_back(ends[0]);
+      batch.push_back(ends[1]);
+      if (batch.size() == 2 * kBatch) {
+        canvas.Lines(batch);
+        batch.clear();
+      }
     }
   }
+  if (!batch.empty()) canvas.Lines(batch);
 }
 
 void DrawFrame(TCanvas& canvas, double& PlotMF, const std::string& masstab, const ViewValues& view,
@@ -173,16 +257,18 @@ void DrawFrame(TCanvas& canvas, double& PlotMF, const std::string& masstab, cons
 }
 
 void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& s,
-          TPlotTarget& target, double& OldMF, bool& printing) {
+          TPlotTarget& target, ContourSource* contours, double& OldMF, bool& printing) {
   ViewValues& view = ws.view;
   TCanvas* canvas = nullptr;
   int32_t XMax = 0, YMax = 0, YDir = 0;
+  Visible area;
   if (Display == 0) {
     XMax = target.ScreenWidth();
     YMax = target.ScreenHeight();
     canvas = &target.ScreenCanvas(XMax, YMax);
     canvas->SetFontSize(8);
     YDir = -1;
+    area = ScreenArea(XMax, YMax);
   } else {
     canvas = &target.BeginDoc();
     printing = true;
@@ -192,6 +278,7 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
     canvas->SetFontSize(4);
     view.MF = static_cast<double>(ext(view.MF) / 5);
     YDir = 1;
+    area = PageArea(dev);
   }
   TCanvas& c = *canvas;
   const TColor AktColor = c.PenColor();
@@ -216,9 +303,19 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
           !RoundCoord((ext(p.Y) - view.YOffset) / view.MF, XB))
         continue;
       const int32_t YB = row * YDir;
-      if (s.PNR) c.TextOut(XB + 10, YB + 10 * YDir, Format("%d", p.NR));
-      if (s.Z) c.TextOut(XB + 10, YB + 10 * YDir, Format("%7.3f", p.Z));
-      c.SetPenColor(clBlack);
+      const bool circle_seen = !area.Misses(XB - 1, YB - 1, XB + 1, YB + 1);
+      if (s.PNR || s.Z) {
+        const std::string nr = s.PNR ? Format("%d", p.NR) : std::string();
+        const std::string z = s.Z ? Format("%7.3f", p.Z) : std::string();
+        const int64_t lx = int64_t{XB} + 10, ly = int64_t{YB} + 10 * YDir;
+        const auto width = static_cast<int64_t>(std::max(nr.size(), z.size())) * kGlyphBound;
+        if (!area.Misses(lx, ly - kGlyphBound, lx + width, ly + kGlyphBound)) {
+          if (s.PNR) c.TextOut(XB + 10, YB + 10 * YDir, nr);
+          if (s.Z) c.TextOut(XB + 10, YB + 10 * YDir, z);
+        }
+      }
+      if (!circle_seen) continue;
+      if (c.PenColor() != clBlack) c.SetPenColor(clBlack);
       c.Ellipse(XB - 1, YB - 1, XB + 1, YB + 1);
     }
 
@@ -226,30 +323,30 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
     Delaunay::TDelaunay* const mesh1 = ws.Mesh1.get();
     if (s.Mesh0 && mesh0 && mesh0->HowMany > 0) {
       c.SetPenColor(clBlue);
-      DrawTriangles(c, *mesh0, view, YDir);
+      DrawTriangles(c, *mesh0, view, YDir, area);
     }
     if (s.Mesh1 && mesh1 && mesh1->HowMany > 0) {
       c.SetPenColor(clRed);
-      DrawTriangles(c, *mesh1, view, YDir);
+      DrawTriangles(c, *mesh1, view, YDir, area);
     }
     if (s.Isoline) {
       // An interval too fine for a mesh costs that mesh its contour lines,
       // not the rest of the plot; the report follows once it is drawn.
-      auto contours = [&](Delaunay::TDelaunay& mesh) {
+      auto contour_lines = [&](Delaunay::TDelaunay& mesh, TColor color) {
+        c.SetPenColor(color);
         try {
-          DrawContours(c, mesh, s.HLIntervall, view, YDir);
+          if (contours)
+            contours->Contours(mesh, s.HLIntervall);
+          else
+            ComputeContours(mesh, s.HLIntervall);
         } catch (const ELimitError& e) {
           if (!limit) limit = e;
+          return;
         }
+        DrawContours(c, mesh, view, YDir, area);
       };
-      if (s.Mesh0 && mesh0) {
-        c.SetPenColor(clBlue);
-        contours(*mesh0);
-      }
-      if (s.Mesh1 && mesh1) {
-        c.SetPenColor(clMaroon);
-        contours(*mesh1);
-      }
+      if (s.Mesh0 && mesh0) contour_lines(*mesh0, clBlue);
+      if (s.Mesh1 && mesh1) contour_lines(*mesh1, clMaroon);
     }
     // Over the contour lines, so that the line between cut and fill stays
     // visible; only meshes of a finished run have a reference height.
@@ -283,17 +380,25 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
 
 }  // namespace
 
+void ComputeContours(Delaunay::TDelaunay& mesh, const std::string& interval_text) {
+  // The levels are set twice, each time from the text read anew.
+  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
+  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
+  mesh.CalculateContours();
+  mesh.SortContourLines();
+}
+
 double ContourInterval(const std::string& text) {
   double v = 0;
   return TryStrToFloat(text, v) ? v : 1.0;
 }
 
 void ZeigPPunkte(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& settings,
-                 TPlotTarget& target) {
+                 TPlotTarget& target, ContourSource* contours) {
   double OldMF = ws.view.MF;
   bool printing = false;
   try {
-    Draw(ws, Display, PlotMF, settings, target, OldMF, printing);
+    Draw(ws, Display, PlotMF, settings, target, contours, OldMF, printing);
   } catch (...) {
     // A failed print prints nothing and leaves the screen as the target,
     // with the view as it was.

@@ -31,6 +31,20 @@ constexpr int32_t kMaxPlotCoordinate = 1 << 30;
 // 1.0 for anything else.
 double ContourInterval(const std::string& text);
 
+// The contour lines of the mesh at the interval of the text, computed afresh:
+// the levels (set twice, the text read anew each time), the segments and
+// their chaining, left in mesh.Contour.
+void ComputeContours(Delaunay::TDelaunay& mesh, const std::string& interval_text);
+
+// Where a redraw takes a mesh's contour lines from. Without one, every
+// redraw computes them afresh; the window keeps them per mesh and interval.
+class ContourSource {
+ public:
+  virtual ~ContourSource() = default;
+  // Leaves mesh.Contour as ComputeContours leaves it.
+  virtual void Contours(Delaunay::TDelaunay& mesh, const std::string& interval_text) = 0;
+};
+
 // Redraws everything onto the target that Display selects: 0 the screen,
 // otherwise the printer. A print divides MF by 5 while it runs and restores
 // it exactly, and leaves Display 0 whether it succeeds or fails. PlotMF
@@ -40,6 +54,6 @@ double ContourInterval(const std::string& text);
 // every coordinate would divide by it. The frame's scale text is still read,
 // so a malformed one is still reported.
 void ZeigPPunkte(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& settings,
-                 TPlotTarget& target);
+                 TPlotTarget& target, ContourSource* contours = nullptr);
 
 }  // namespace zelmaro

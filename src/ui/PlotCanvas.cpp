@@ -139,6 +139,15 @@ void QtCanvas::LineTo(int x, int y) {
   pos_ = QPoint(x, y);
 }
 
+void QtCanvas::Lines(std::span<const TPoint> ends) {
+  // Line by line: the painter's drawLines sets some end pixels otherwise
+  // than single lines do, and the picture must not change.
+  for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+    QtCanvas::MoveTo(ends[i].x, ends[i].y);
+    QtCanvas::LineTo(ends[i + 1].x, ends[i + 1].y);
+  }
+}
+
 void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
   if (!Active()) return;
   QRectF r = MapRect(left, top, right, bottom);

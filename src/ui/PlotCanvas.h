@@ -40,6 +40,7 @@ class QtCanvas : public TCanvas {
   void Polygon(std::span<const TPoint> corners) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
+  void Lines(std::span<const TPoint> ends) override;
   void Rectangle(int left, int top, int right, int bottom) override;
 
  private:

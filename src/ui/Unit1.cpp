@@ -192,6 +192,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
   // The view fit needs the image's height whichever page is shown.
   ws.image_height = [this] { return qMax(0, PageSize().height() - 32); };
+  ws.mesh_source = &mesh_cache_;
+  contour_cache_.on_compute = [this](const std::string& what) { Progress(what); };
 
   resize(538, 343);
 }
@@ -464,6 +466,7 @@ void TForm1::CreateProtocolPage() {
   auto* layout = new QVBoxLayout(TabSheet4);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Prot);
+  TabSheet4->installEventFilter(this);
 }
 
 void TForm1::CreateCutFillPage() {
@@ -660,19 +663,24 @@ void TForm1::ToolButton1Click() {
   // compute the former table and write it under the new name.
   RequireReadablePointFile(EditPunktDat->text());
   zelmaro::RecordingHost recorder(*this);
-  // A failed run has no figures any more; the page must not keep older ones.
-  try {
-    zelmaro::ToolButton1Click(ws, recorder);
-  } catch (zelmaro::EInOutError& e) {
-    // Writing the protocol is what a run does to files besides reading.
-    if (e.FileName().empty())
-      e.SetFileName(zelmaro::ProtocolFileName(EditPunktDat->text().toStdString()));
-    ShowCutFill();
-    throw;
-  } catch (...) {
-    ShowCutFill();
-    SetCutFillNote(QString());
-    throw;
+  {
+    // Speaks up when a horizon is triangulated, and gives the status bar
+    // back before the run's own line goes there.
+    BusyScope busy(*this);
+    // A failed run has no figures any more; the page must not keep older ones.
+    try {
+      zelmaro::ToolButton1Click(ws, recorder);
+    } catch (zelmaro::EInOutError& e) {
+      // Writing the protocol is what a run does to files besides reading.
+      if (e.FileName().empty())
+        e.SetFileName(zelmaro::ProtocolFileName(EditPunktDat->text().toStdString()));
+      ShowCutFill();
+      throw;
+    } catch (...) {
+      ShowCutFill();
+      SetCutFillNote(QString());
+      throw;
+    }
   }
   last_run_ = std::make_unique<zelmaro::RunRecord>(std::move(recorder.Finish(ws.P)));
   ShowCutFill();
@@ -682,11 +690,23 @@ void TForm1::ToolButton1Click() {
 void TForm1::NumberBoxH0ChangeValue() { ToolButton1Click(); }
 
 void TForm1::SpeedButton1Click() {
-  zelmaro::SpeedButton1Click(ws, NumberBoxH0->Model(), [this] { ToolButton1Click(); });
+  BusyScope busy(*this);
+  busy.Say(QStringLiteral("Massenausgleich Bezugshorizont …"));
+  int run = 0;
+  zelmaro::SpeedButton1Click(ws, NumberBoxH0->Model(), [this, &busy, &run] {
+    busy.Say(QStringLiteral("Massenausgleich Bezugshorizont, Berechnung %1 …").arg(++run));
+    ToolButton1Click();
+  });
 }
 
 void TForm1::SpeedButton2Click() {
-  zelmaro::SpeedButton2Click(ws, NumberBoxH0->Model(), [this] { ToolButton1Click(); });
+  BusyScope busy(*this);
+  busy.Say(QStringLiteral("Massenausgleich Gelände …"));
+  int run = 0;
+  zelmaro::SpeedButton2Click(ws, NumberBoxH0->Model(), [this, &busy, &run] {
+    busy.Say(QStringLiteral("Massenausgleich Gelände, Berechnung %1 …").arg(++run));
+    ToolButton1Click();
+  });
 }
 
 void TForm1::ToolButton2Click() { RunPrinterSetup(); }
@@ -853,7 +873,12 @@ void TForm1::fillGrid() {
       by_length[j].insert(text.size(), text);
   };
   for (int j = 0; j < 6; ++j) measure(j, header[j]);
-  for (int i = 1; i <= zelmaro::High(P); ++i) {
+  BusyScope busy(*this);
+  constexpr int kRowsPerReport = 25000;
+  const int rows = zelmaro::High(P);
+  for (int i = 1; i <= rows; ++i) {
+    if (i % kRowsPerReport == 0)
+      busy.Say(QStringLiteral("Punktliste wird gefüllt … %1 %").arg(100LL * i / rows));
     const zelmaro::GridRow cells = zelmaro::GridCells(P, i);
     for (int j = 0; j < 6; ++j) {
       const QString text = QString::fromStdString(cells[static_cast<size_t>(j)]);
@@ -956,8 +981,9 @@ void TForm1::ZeigPPunkte() {
   auto show = [&] {
     if (target.FinishScreen()) Imagepp->setPixmap(QPixmap::fromImage(plot_bitmap_));
   };
+  BusyScope busy(*this);  // speaks up when contour lines are computed
   try {
-    zelmaro::ZeigPPunkte(ws, Display, PlotMF, s, target);
+    zelmaro::ZeigPPunkte(ws, Display, PlotMF, s, target, &contour_cache_);
   } catch (...) {
     show();
     throw;
@@ -1009,14 +1035,15 @@ void TForm1::ImageppMouseUp(QMouseEvent* event) {
 }
 
 // The wheel zooms about the last position over the image, wherever the
-// mouse is now, and redraws the plot even when another page is shown.
+// mouse is now. A plot on a hidden page is not drawn: showing the page
+// draws it with the view as the wheel left it.
 void TForm1::WheelZoom(zelmaro::TZoom direction) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   struct RestoreCursor {
     ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
   } restore;
   zelmaro::ZoomAbout(ws.view, MausposX, MausposY, direction);
-  ZeigPPunkte();
+  if (PageControl1->currentWidget() == TabSheet3) ZeigPPunkte();
 }
 
 void TForm1::FormMouseWheelDown() { WheelZoom(zelmaro::TZoom::Out); }
@@ -1082,10 +1109,31 @@ double TForm1::ReferenceHeight() { return NumberBoxH0->Value(); }
 std::string TForm1::ReferenceHeightText() { return NumberBoxH0->Model().ProtocolText(); }
 
 void TForm1::ShowProtocol(const std::vector<std::string>& lines) {
-  QStringList text;
-  text.reserve(static_cast<qsizetype>(lines.size()));
-  for (const std::string& line : lines) text << QString::fromStdString(line);
-  Prot->setPlainText(text.join(QLatin1Char('\n')));
+  size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 1;
+  pending_protocol_.clear();
+  pending_protocol_.reserve(size);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) pending_protocol_ += '\n';
+    pending_protocol_ += lines[i];
+  }
+  protocol_pending_ = true;
+  if (TabSheet4->isVisible()) FillProtocolPane();
+}
+
+void TForm1::FillProtocolPane() {
+  if (!protocol_pending_) return;
+  protocol_pending_ = false;
+  BusyScope busy(*this);
+  constexpr size_t kLargeProtocol = 1 << 20;
+  if (pending_protocol_.size() > kLargeProtocol) busy.Say(QStringLiteral("Protokoll wird angezeigt …"));
+  Prot->setPlainText(QString::fromStdString(pending_protocol_));
+  std::string().swap(pending_protocol_);
+}
+
+QPlainTextEdit* TForm1::ProtocolPane() {
+  FillProtocolPane();
+  return Prot;
 }
 
 void TForm1::SetResultField(zelmaro::ResultField field, const std::string& text) {
@@ -1099,6 +1147,40 @@ void TForm1::SetResultField(zelmaro::ResultField field, const std::string& text)
     case zelmaro::ResultField::EditM2: edit = EditM2; break;
   }
   if (edit) edit->setText(QString::fromStdString(text));
+}
+
+void TForm1::Progress(const std::string& text) {
+  if (busy_) {
+    busy_->Say(QString::fromStdString(text));
+  } else {
+    BusyScope busy(*this);
+    busy.Say(QString::fromStdString(text));
+  }
+}
+
+TForm1::BusyScope::BusyScope(TForm1& form) : form_(form), outer_(form.busy_) { form.busy_ = this; }
+
+TForm1::BusyScope::~BusyScope() {
+  form_.busy_ = outer_;
+  if (!active_) return;
+  QStatusBar* bar = form_.StatusBar1;
+  if (bar->currentMessage() == form_.progress_text_) {
+    bar->showMessage(before_);
+    form_.progress_text_ = outer_ && outer_->active_ ? before_ : QString();
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+void TForm1::BusyScope::Say(const QString& text) {
+  if (!active_) {
+    active_ = true;
+    before_ = form_.StatusBar1->currentMessage();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  form_.progress_text_ = text;
+  form_.StatusBar1->showMessage(text);
+  // Painted now, not when the work is done: the event loop waits for it.
+  form_.repaint();
 }
 
 void TForm1::Coincidence() {
@@ -1161,6 +1243,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const bool allowed = !text.isEmpty() && (text[0].isDigit() || text[0] == u'.' || text[0] == u',');
     if (!shortcut && !text.isEmpty() && text[0].isPrint() && !allowed) return true;
   }
+  if (watched == TabSheet4 && event->type() == QEvent::Show)
+    RunCommand([this] { FillProtocolPane(); });
   if (watched == TabSheet3 && event->type() == QEvent::Resize) {
     Imagepp->setGeometry(0, 32, TabSheet3->width(), qMax(0, TabSheet3->height() - 32));
   }

@@ -15,6 +15,8 @@
 #include "plot/navigation.h"
 #include "volume/run.h"
 #include "volume/workspace.h"
+#include "workspace/contour_cache.h"
+#include "workspace/mesh_cache.h"
 
 class QAction;
 class QGroupBox;
@@ -196,6 +198,11 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // outermost one, which reports it once.
   void RunCommand(const std::function<void()>& command);
 
+  // The protocol pane with the protocol of the last run in it. The pane is
+  // filled when its page is shown: a large survey's protocol has a million
+  // lines, which would cost every run a second for a pane no one looks at.
+  QPlainTextEdit* ProtocolPane();
+
   // Number of FormActivate runs, for the start-up checks of the window.
   int ActivationCount() const { return activation_count_; }
 
@@ -236,8 +243,32 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void ShowProtocol(const std::vector<std::string>& lines) override;
   void SetResultField(zelmaro::ResultField field, const std::string& text) override;
   void Coincidence() override;
+  void Progress(const std::string& text) override;
+
+  // The meshes and contour lines kept between runs and redraws.
+  const zelmaro::MeshCache& Meshes() const { return mesh_cache_; }
+  const zelmaro::ContourCache& ContourLines() const { return contour_cache_; }
 
  private:
+  // Work that may take a while: from its first progress text to its end the
+  // wait cursor is shown and the text stands in the status bar, the window
+  // repainted at each text. Scopes nest; the status bar gets back what it
+  // showed before, unless something else was written there meanwhile.
+  class BusyScope {
+   public:
+    explicit BusyScope(TForm1& form);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    void Say(const QString& text);
+
+   private:
+    TForm1& form_;
+    BusyScope* outer_;
+    bool active_ = false;
+    QString before_;
+  };
+
   void CreateToolBar();
   void CreateInputPage();
   void CreateListPage();
@@ -255,6 +286,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The status bar names what the last run's meshes leave of their hulls.
   void ShowOutlineLoss();
   void SetPlotButtonsEnabled(bool enabled);
+  void FillProtocolPane();
   bool ActivationFromWithinProgram() const;
   void WindowFocusChanged(QWindow* window);
   zelmaro::TNavMode NavMode() const;
@@ -277,6 +309,12 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // What the last complete run reported, for exporting it; none while no
   // run has finished since the last failed one.
   std::unique_ptr<zelmaro::RunRecord> last_run_;
+  zelmaro::MeshCache mesh_cache_;
+  zelmaro::ContourCache contour_cache_{mesh_cache_};
+  std::string pending_protocol_;  // for the pane, lines joined by LF
+  bool protocol_pending_ = false;
+  BusyScope* busy_ = nullptr;   // the innermost scope
+  QString progress_text_;       // the last progress text shown
   TForm2* Form2 = nullptr;
   std::unique_ptr<QPrinter> printer_;
   QImage plot_bitmap_;

@@ -264,11 +264,27 @@ int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline) {
   return complete_outline ? Delaunay::CompleteOutline(mesh) : 0;
 }
 
-HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
-                          ProtocolOutput& out) {
+namespace {
+void ReplayCoincidences(const Delaunay::TDelaunay& mesh, RunHost& host) {
+  for (int32_t k = mesh.Coincidences(); k > 0; --k) host.Coincidence();
+}
+}  // namespace
+
+void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
+  if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
+    ReplayCoincidences(*(ws.*horizon.mesh), host);
+    return;
+  }
+  host.Progress(std::string("Dreiecksvermaschung ") + horizon.heading + " …");
   bool outline_reset = false;
   BuildMesh(ws.P, horizon, ws.complete_outline, ws.*horizon.mesh, ws.*horizon.outline,
             outline_reset, [&host] { host.Coincidence(); });
+  if (ws.mesh_source) ws.mesh_source->Made(ws, horizon);
+}
+
+HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
+                          ProtocolOutput& out) {
+  ProvideHorizonMesh(ws, horizon, host);
   return WriteTable(ws, horizon, host, out, nullptr);
 }
 
@@ -279,12 +295,16 @@ struct TwoHorizons::Work {
   Workspace::OutlineResult outline;
   bool outline_reset = false;
   bool meshed = false;
+  // The workspace's mesh, found unchanged by its mesh source; nothing is
+  // meshed then, and the table is made from it.
+  const Delaunay::TDelaunay* kept = nullptr;
   std::exception_ptr error;
   ProtocolBlock block;
   double sumA = 0, V = 0;
   std::thread thread;
 
   void Mesh(const PointTable& P, const Horizon& horizon, bool complete_outline) {
+    if (kept) return;
     try {
       BuildMesh(P, horizon, complete_outline, mesh, outline, outline_reset, nullptr);
       meshed = true;
@@ -296,7 +316,7 @@ struct TwoHorizons::Work {
     if (!meshed) return;
     try {
       BlockSink sink{block, keep_pane};
-      TableLines(P, *mesh, H0, sumA, V, sink);
+      TableLines(P, kept ? *kept : *mesh, H0, sumA, V, sink);
     } catch (...) {
       error = std::current_exception();
     }
@@ -304,9 +324,21 @@ struct TwoHorizons::Work {
   // The reports the run would have passed to the host while meshing, and
   // the mesh and outline in the workspace.
   void HandOn(RunHost& host, Workspace& ws, const Horizon& horizon) {
+    if (kept) {
+      ReplayCoincidences(*kept, host);
+      return;
+    }
     for (int32_t k = mesh ? mesh->Coincidences() : 0; k > 0; --k) host.Coincidence();
     ws.*horizon.mesh = std::move(mesh);
     if (outline_reset) ws.*horizon.outline = outline;
+    if (meshed && ws.mesh_source) ws.mesh_source->Made(ws, horizon);
+  }
+  // Asked before any meshing starts, on the run's thread.
+  void FindKept(Workspace& ws, const Horizon& horizon) {
+    if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
+      kept = (ws.*horizon.mesh).get();
+      meshed = true;
+    }
   }
 };
 
@@ -316,6 +348,13 @@ TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host)
   // table and nothing changes it in between.
   const double H0 = host.ReferenceHeight();
   const bool keep_pane = host.ShowsProtocol();
+  reference_->FindKept(ws, kReferenceHorizon);
+  terrain_->FindKept(ws, kTerrain);
+  if (!reference_->kept || !terrain_->kept) {
+    host.Progress(!terrain_->kept && !reference_->kept ? "Dreiecksvermaschung Bezugshorizont und Gelände …"
+                  : terrain_->kept                    ? "Dreiecksvermaschung Bezugshorizont …"
+                                                      : "Dreiecksvermaschung Gelände …");
+  }
   Work& w = *reference_;
   const PointTable& P = ws.P;
   const bool outline = ws.complete_outline;

@@ -82,13 +82,20 @@ void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::T
 // to their convex hull; returns the triangles that added.
 int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline);
 
+// The horizon's mesh as a run takes it: the one in the workspace where
+// ws.mesh_source finds it unchanged (its coincidence reports passed to the
+// host again), else a new one made from the point table's points of the
+// horizon, its coincidences reported to the host.
+void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host);
+
 struct HorizonResult {
   double volume = 0;
   std::string area_text;    // as shown in the area field
   std::string volume_text;  // as shown in the volume field
 };
 
-// Rebuilds the horizon's mesh from the point table, writes its table and
+// Rebuilds the horizon's mesh from the point table (or takes it from
+// ws.mesh_source), writes its table and
 // fills its two result fields. H0 is the field's value, read once.
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out);

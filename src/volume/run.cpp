@@ -88,7 +88,7 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   try {
     try {
       out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
-      ws.LiesPunkte(point_file);
+      if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
       out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
       if (ws.horizon_threads >= 2) {
         TwoHorizons both(ws, host);

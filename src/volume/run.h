@@ -28,6 +28,9 @@ class RunHost {
   virtual void SetResultField(ResultField field, const std::string& text) = 0;
   // "INCIRCUM - F - Points are coincident !!" during a triangulation.
   virtual void Coincidence() = 0;
+  // What a run is busy with when that may take a while ("Dreiecksvermaschung
+  // Gelände …"), called on the run's own thread; the window shows it.
+  virtual void Progress(const std::string& text) { (void)text; }
 };
 
 // The version text of the program, "1.1", from the build.

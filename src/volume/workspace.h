@@ -11,6 +11,7 @@
 #include "volume/cut_fill.h"
 #include "points/point_table.h"
 #include "text/textfile.h"
+#include "volume/mesh_source.h"
 
 namespace zelmaro {
 
@@ -45,6 +46,9 @@ struct Workspace {
   // 2: a run meshes the reference horizon on a thread of its own beside the
   // terrain; 1: one after the other. The results are the same.
   int horizon_threads = 2;
+
+  // Where the runs take the meshes from; none: triangulated afresh each time.
+  MeshSource* mesh_source = nullptr;
 
   // The plot image's height at this moment, for the view fit. The window
   // supplies its image; without one the command line's default is used.

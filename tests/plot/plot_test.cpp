@@ -328,12 +328,14 @@ TEST(ZeigPPunkte, UnusableScaleAndFarPointsDrawNothingWrong) {
   p.Add(3, -1e308, 1e308);   // far even at a scale of 1
   p.Draw();
   EXPECT_THAT(p.target.screen.Lines("Ellipse"), ElementsAre("Ellipse -1 -1 1 1 pen=0,0,0"));
-  // A negative scale mirrors the picture.
+  // A negative scale mirrors the picture: a point south-east of the corner
+  // comes into the image, one north-west of it leaves it.
   Plot m;
   m.ws.view.MF = -1;
-  m.Add(1, 920, 600);
+  m.Add(1, 1080, 400);
+  m.Add(2, 920, 600);
   m.Draw();
-  EXPECT_THAT(m.target.screen.Lines("Ellipse"), ElementsAre("Ellipse -101 -81 -99 -79 pen=0,0,0"));
+  EXPECT_THAT(m.target.screen.Lines("Ellipse"), ElementsAre("Ellipse 99 79 101 81 pen=0,0,0"));
 }
 
 // The redraw draws in its own colours, black, red and the frame's red last,

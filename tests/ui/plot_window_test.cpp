@@ -177,14 +177,20 @@ TEST(PlotWindow, WheelZoomsAboutTheLastPositionOverTheImageOnAnyPage) {
   EXPECT_NEAR(p.View().XOFFset - 70 * p.View().MF, world_x, 1e-9);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the wait cursor is gone
 
-  // On the protocol page the hidden plot is zoomed and redrawn as well.
+  // On the protocol page the hidden plot is zoomed but not drawn; showing
+  // its page draws it at the new view.
+  const QImage zoomed_in = f.PlotBitmap().copy();
   QTabBar* bar = f.PageControl1->tabBar();
   QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(3).center());
   const qint64 picture = f.PlotBitmap().cacheKey();
   Wheel(f.Imagepp->window(), -120);
   EXPECT_NEAR(p.View().MF, before.MF, 1e-15);
   EXPECT_NEAR(p.View().XOFFset, before.XOFFset, 1e-9);
+  EXPECT_EQ(f.PlotBitmap().cacheKey(), picture);
+  QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(2).center());
   EXPECT_NE(f.PlotBitmap().cacheKey(), picture);
+  EXPECT_NE(f.PlotBitmap(), zoomed_in);
+  EXPECT_TRUE(DarkNear(f.PlotBitmap(), p.Pixel(210, 110)));
 }
 
 TEST(PlotWindow, PrintGoesToThePrinterAndLeavesScreenAndScaleAsTheyWere) {

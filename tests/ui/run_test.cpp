@@ -61,7 +61,7 @@ TEST(Run, FillsThePaneWithTheProtocolLinesAndTheSixFields) {
   ASSERT_TRUE(l.form.errors.isEmpty()) << l.form.errors.join('\n').toStdString();
   const QStringList file = ProtocolLines(l.Protocol());
   ASSERT_GT(file.size(), 6);
-  EXPECT_EQ(PaneLines(l.form.Prot), file);
+  EXPECT_EQ(PaneLines(l.form.ProtocolPane()), file);
   EXPECT_EQ(file[0], QStringLiteral("Massenberechnung Zelmaro Ver. 1.1"));
   EXPECT_EQ(file[1], QStringLiteral("Halde Süd"));
   EXPECT_EQ(file[2], QStringLiteral("Höhenbezug280.000 m"));
@@ -79,7 +79,7 @@ TEST(Run, FillsThePaneWithTheProtocolLinesAndTheSixFields) {
   l.form.ToolButton1->click();
   EXPECT_EQ(l.form.runs, 2);
   EXPECT_EQ(ProtocolLines(l.Protocol())[1], QString());
-  EXPECT_EQ(PaneLines(l.form.Prot), ProtocolLines(l.Protocol()));
+  EXPECT_EQ(PaneLines(l.form.ProtocolPane()), ProtocolLines(l.Protocol()));
 }
 
 TEST(Run, ProtocolShowsTheFieldAsTypedWhileTheUserEdits) {
@@ -112,7 +112,7 @@ TEST(Run, BalanceButtonsEndAtTheBalanceHeight) {
     EXPECT_EQ(l.form.NumberBoxH0->text().toStdString(), zelmaro::Format("%.3f", h));
     EXPECT_EQ(ProtocolLines(l.Protocol())[2], QStringLiteral("Höhenbezug") + l.form.NumberBoxH0->text() +
                                                   QStringLiteral(" m"));
-    EXPECT_EQ(PaneLines(l.form.Prot), ProtocolLines(l.Protocol()));
+    EXPECT_EQ(PaneLines(l.form.ProtocolPane()), ProtocolLines(l.Protocol()));
   }
   {
     Loaded l;
@@ -138,7 +138,7 @@ TEST(Run, BalanceWithoutAPointFileDoesNothing) {
 TEST(Run, UnwritableProtocolReportsAndKeepsThePreviousResults) {
   Loaded l;
   ASSERT_TRUE(l.form.errors.isEmpty());
-  const QStringList pane = PaneLines(l.form.Prot);
+  const QStringList pane = PaneLines(l.form.ProtocolPane());
   const QStringList fields = ResultFields(l.form);
   const size_t points = l.form.Work().P.size();
   // A folder where the protocol file should be: it cannot be created.
@@ -148,7 +148,7 @@ TEST(Run, UnwritableProtocolReportsAndKeepsThePreviousResults) {
   l.form.ToolButton1->click();
   ASSERT_EQ(l.form.errors.size(), 1);
   EXPECT_EQ(l.form.errors[0], QStringLiteral("Dateizugriff verweigert"));
-  EXPECT_EQ(PaneLines(l.form.Prot), pane);
+  EXPECT_EQ(PaneLines(l.form.ProtocolPane()), pane);
   EXPECT_EQ(ResultFields(l.form), fields);
   EXPECT_EQ(l.form.Work().P.size(), points);
 
