@@ -248,6 +248,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The meshes and contour lines kept between runs and redraws.
   const zelmaro::MeshCache& Meshes() const { return mesh_cache_; }
   const zelmaro::ContourCache& ContourLines() const { return contour_cache_; }
+  // Puts the last run's protocol into the pane; done when its page is shown.
+  void FillProtocolPane();
 
  private:
   // Work that may take a while: from its first progress text to its end the
@@ -286,7 +288,6 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The status bar names what the last run's meshes leave of their hulls.
   void ShowOutlineLoss();
   void SetPlotButtonsEnabled(bool enabled);
-  void FillProtocolPane();
   bool ActivationFromWithinProgram() const;
   void WindowFocusChanged(QWindow* window);
   zelmaro::TNavMode NavMode() const;

@@ -147,6 +147,7 @@ TEST(WindowFaults, ProtocolNamesTheHeightComputedWith) {
   TypeHeight(f, "400");
   EXPECT_EQ(f.NumberBoxH0->Value(), 300.0);
   EXPECT_EQ(ProtocolLine3(l.Protocol()), QStringLiteral("Höhenbezug300.000 m"));
+  f.FillProtocolPane();  // the pane is filled when its page is shown
   EXPECT_EQ(PaneLine3(f.Prot), QStringLiteral("Höhenbezug300.000 m"));
   const int runs = f.runs;
   QTest::keyClick(f.NumberBoxH0, Qt::Key_Return);
