@@ -16,10 +16,18 @@ namespace Delaunay {
 // The capacities of the stores as they once were fixed. The stores now grow
 // with the survey; these remain as the sizes the plain reference of the
 // tests reserves.
+#ifdef ZELMARO_FUZZ_CAPACITIES
+// The fuzz build's meshes: its inputs are a few kilobytes, and every run
+// reserves both stores in full.
+constexpr int32_t MaxVertices = 2000;
+constexpr int32_t MaxTriangles = 4000;
+constexpr int32_t MaxEdges = 12000;
+#else
 constexpr int32_t MaxVertices = 500000;
 constexpr int32_t MaxTriangles = 1000000;
 // Edges collected for one inserted point.
 constexpr int32_t MaxEdges = 3000000;
+#endif
 // Points closer than this in x and in y are one point; also the contour
 // pooling and duplicate tolerance.
 constexpr double ExPtTolerance = 0.01;
