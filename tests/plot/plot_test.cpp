@@ -318,7 +318,8 @@ TEST(ZeigPPunkte, PenColourAtEntryIsSetAgain) {
   Plot p;
   p.target.screen.pen = {1, 2, 3};
   p.Add(1, 920, 600);
-  p.ws.Mesh1 = Mesh({{0, 0, 0}, {0, 8, 8}, {8, 0, 0}});
+  // In the image: a triangle wholly outside it is not drawn at all.
+  p.ws.Mesh1 = Mesh({{990, 500, 0}, {990, 508, 8}, {998, 500, 0}});
   p.s.Mesh1 = p.s.OutputArea = true;
   p.Draw();
   EXPECT_THAT(p.target.screen.Lines("Ellipse"), ElementsAre(::testing::HasSubstr("pen=0,0,0")));
