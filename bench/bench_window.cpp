@@ -40,7 +40,7 @@ class BenchForm : public TForm1 {
 
  protected:
   QString ChooseOpenFile() override { return file; }
-  void ShowError(const QString& text, const QString& /*detail*/) override {
+  void ShowError(const QString& text, const QString&) override {
     ++errors;
     std::fprintf(stderr, "error: %s\n", text.toUtf8().constData());
   }

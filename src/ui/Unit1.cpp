@@ -553,6 +553,9 @@ void TForm1::LiesPunkte(const QString& file_name) {
 void TForm1::ClearResults() {
   for (QLineEdit* e : {EditA0, EditM0, EditA1, EditM1, EditA2, EditM2}) e->clear();
   Prot->clear();
+  // Nor may the former file's protocol appear when the pane is shown.
+  protocol_pending_ = false;
+  std::string().swap(pending_protocol_);
   ws.Mesh0.reset();
   ws.Mesh1.reset();
   ws.sumA0 = ws.SumA1 = ws.m0 = ws.m1 = 0;

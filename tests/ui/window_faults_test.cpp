@@ -147,8 +147,7 @@ TEST(WindowFaults, ProtocolNamesTheHeightComputedWith) {
   TypeHeight(f, "400");
   EXPECT_EQ(f.NumberBoxH0->Value(), 300.0);
   EXPECT_EQ(ProtocolLine3(l.Protocol()), QStringLiteral("Höhenbezug300.000 m"));
-  f.FillProtocolPane();  // the pane is filled when its page is shown
-  EXPECT_EQ(PaneLine3(f.Prot), QStringLiteral("Höhenbezug300.000 m"));
+  EXPECT_EQ(PaneLine3(f.ProtocolPane()), QStringLiteral("Höhenbezug300.000 m"));
   const int runs = f.runs;
   QTest::keyClick(f.NumberBoxH0, Qt::Key_Return);
   EXPECT_EQ(f.NumberBoxH0->text(), QStringLiteral("300.000"));
@@ -236,7 +235,7 @@ TEST(WindowFaults, ChoosingAFileLeavesNoResultsOfAnother) {
   ASSERT_EQ(f.NumberBoxH0->Value(), 280.0);
   if (f.runs == runs) {
     for (const QString& field : ResultFields(f)) EXPECT_TRUE(field.isEmpty()) << field.toStdString();
-    EXPECT_TRUE(f.Prot->toPlainText().isEmpty());
+    EXPECT_TRUE(f.ProtocolPane()->toPlainText().isEmpty());
     EXPECT_EQ(f.Work().Mesh1, nullptr);
   }
   // The run that follows fills them from the file named.
