@@ -198,7 +198,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   resize(538, 343);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The child widgets are destroyed by the base class, after this class is
+  // gone; what they signal on their way (a field that changes its text) must
+  // not reach a handler of this class any more.
+  NumberBoxH0->OnChangeValue = nullptr;
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+}
 
 QSize TForm1::PageSize() const {
   // Only the shown page follows the page control's size at once; the others
