@@ -5,12 +5,12 @@
 
 namespace zelmaro::cli {
 
-int ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> spec,
+int ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionRule> known,
                  ParsedOptions& out) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const OptionSpec* match = nullptr;
-    for (const OptionSpec& s : spec)
+    const OptionRule* match = nullptr;
+    for (const OptionRule& s : known)
       if (a == s.name) match = &s;
     if (match) {
       if (!match->takes_value) {

@@ -9,7 +9,7 @@
 
 namespace zelmaro::cli {
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;  // "--h0"
   bool takes_value;
 };
@@ -25,10 +25,11 @@ struct ParsedOptions {
   }
 };
 
-// Returns 0 when the arguments fit the spec and name a point file, else the
-// usage exit code (the problem printed with the usage). A later repetition
-// of an option replaces its value.
-int ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> spec,
+// Returns 0 when every argument is one of the known options or the one
+// point file, and a point file is named; else the usage exit code (the
+// problem printed with the usage). A later repetition of an option replaces
+// its value.
+int ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionRule> known,
                  ParsedOptions& out);
 
 // The value of a numeric option, when given. Returns 0, or the usage exit
