@@ -220,6 +220,7 @@ void WriteDxf(const ExportInput& in, std::ostream& out) {
   dxf.writeObjects(dw);
   dxf.writeObjectsEnd(dw);
   dw.dxfEOF();
+  w.Flush();
 }
 
 void WriteDxf(const ExportInput& in, const std::string& file) {

@@ -188,6 +188,7 @@ void WriteLandXml(const ExportInput& in, std::ostream& out) {
   WriteSurface(w, in, in.reference, cf ? &cf->reference : nullptr);
   WriteSurface(w, in, in.terrain, cf ? &cf->terrain : nullptr);
   w << "  </Surfaces>\n</LandXML>\n";
+  w.Flush();
 }
 
 void WriteLandXml(const ExportInput& in, const std::string& file) {
