@@ -77,10 +77,12 @@ void ParsePointFile(std::string_view bytes, PointTable& P) {
            std::memchr(c, '\n', static_cast<size_t>(bytes.data() + bytes.size() - c))));
        ++c)
     ++line_ends;
-  if (line_ends > kMaxPointFileLines)
+  // A last line without its line end is a point too.
+  const size_t points = line_ends + (!bytes.empty() && bytes.back() != '\n');
+  if (points > kMaxPointFileLines)
     throw ELimitError("Die Punktdatei ist zu groß: " + TooLargeMessage());
   ResetToSlotZero(P);
-  P.reserve(line_ends + 2);
+  P.reserve(points + 1);
   PointFileLines lines(bytes);
   while (!lines.Eof()) {
     std::string_view satz = lines.Next();
@@ -118,7 +120,9 @@ std::string ReadFailureMessage(ReadResult result, const std::string& file_name) 
     case ReadResult::Ok: return "";
     case ReadResult::Missing:
       if (file_name.empty()) return "Es ist keine Punktdatei angegeben.";
-      if (std::filesystem::is_directory(file_name))
+      // Without the error code a name too long or a folder on the way that
+      // may not be searched would throw here, with an English text.
+      if (std::error_code ec; std::filesystem::is_directory(file_name, ec))
         return name + " ist ein Ordner und keine Punktdatei.";
       return "Die Punktdatei " + name + " gibt es nicht.";
     case ReadResult::Unopenable:

@@ -175,9 +175,12 @@ TEST(ReadPointFile, FilesBeyondTheBoundsAreRefusedBeforeTheyAreRead) {
   ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxPointFileBytes) + 1), 0);
   // More lines than points may be.
   const std::string lines = dir.Write("zeilen.asc", std::string(kMaxPointFileLines + 1, '\n'));
+  // As many, the last one without its line end.
+  const std::string last =
+      dir.Write("letzte.asc", std::string(kMaxPointFileLines, '\n') + "1 0 1 2 3");
   EXPECT_IN_CHILD(
       [&]() -> std::string {
-        for (const std::string& name : {big, lines}) {
+        for (const std::string& name : {big, lines, last}) {
           const auto start = std::chrono::steady_clock::now();
           PointTable P = Former();
           CHILD_EXPECT(ReadPointFile(name, P) == ReadResult::TooLarge);
@@ -212,6 +215,12 @@ TEST(ReadPointFile, SaysWhyAFileWasNotRead) {
   EXPECT_EQ(ReadFailureMessage(ReadResult::Missing, dir.path().string()),
             "'" + dir.path().string() + "' ist ein Ordner und keine Punktdatei.");
   EXPECT_EQ(ReadFailureMessage(ReadResult::Missing, ""), "Es ist keine Punktdatei angegeben.");
+  // A name longer than a folder entry may be is no file either, and saying
+  // so must not fail on it.
+  const std::string too_long = dir.File(std::string(300, 'n') + ".asc");
+  EXPECT_EQ(ReadPointFile(too_long, P), ReadResult::Missing);
+  EXPECT_EQ(ReadFailureMessage(ReadResult::Missing, too_long),
+            "Die Punktdatei '" + too_long + "' gibt es nicht.");
   EXPECT_EQ(ReadFailureMessage(ReadResult::Unopenable, "a.asc"),
             "Die Punktdatei 'a.asc' lässt sich nicht öffnen (Dateizugriff verweigert).");
   EXPECT_EQ(ReadFailureMessage(ReadResult::Ok, "a.asc"), "");
