@@ -45,6 +45,7 @@ class RecordingHost : public RunHost {
   bool ShowsProtocol() override { return true; }
   void SetResultField(ResultField field, const std::string& text) override;
   void Coincidence() override { inner_.Coincidence(); }
+  void Progress(const std::string& text) override { inner_.Progress(text); }
 
   // The record of the finished run, with its point table.
   RunRecord& Finish(const PointTable& P) {

@@ -3,11 +3,13 @@
 // commands make, and what a failing run leaves.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
@@ -179,4 +181,43 @@ TEST(Run, CoincidenceIsShownOncePerRun) {
   host.Coincidence();
   host.Coincidence();
   EXPECT_EQ(l.form.coincidence_boxes, 2);
+}
+
+namespace {
+
+// Records what the run reports while it works, and what the window shows
+// at that moment.
+class ProgressForm : public TestForm {
+ public:
+  QStringList texts;
+  QStringList status;  // the status bar's line right after each report
+  int without_wait_cursor = 0;
+  void Progress(const std::string& text) override {
+    texts << QString::fromStdString(text);
+    TestForm::Progress(text);
+    status << StatusBar1->currentMessage();
+    if (!QApplication::overrideCursor()) ++without_wait_cursor;
+  }
+};
+
+}  // namespace
+
+TEST(Run, ATriangulatingRunSaysSoInTheStatusBarAndGivesItBack) {
+  QTemporaryDir dir;
+  ProgressForm form;
+  form.EditPunktDat->setText(WritePointFile(dir, "halde.asc", SquareSurvey(280, 300)));
+  form.StatusBar1->showMessage(QStringLiteral("Punkt 12"));
+  form.ToolButton1->click();
+  ASSERT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
+  ASSERT_FALSE(form.texts.isEmpty());
+  EXPECT_TRUE(form.texts[0].startsWith(QStringLiteral("Dreiecksvermaschung "))) << form.texts[0].toStdString();
+  EXPECT_EQ(form.status, form.texts);
+  EXPECT_EQ(form.without_wait_cursor, 0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(form.StatusBar1->currentMessage(), QStringLiteral("Punkt 12"));
+
+  // The meshes are kept: the next run has nothing to say.
+  form.texts.clear();
+  form.ToolButton1->click();
+  EXPECT_TRUE(form.texts.isEmpty()) << form.texts.join('\n').toStdString();
 }
