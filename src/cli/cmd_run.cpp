@@ -33,6 +33,7 @@ class CliHost : public RunHost {
   std::string ReferenceHeightText() override { return field_.Text(); }
   void ShowProtocol(const std::vector<std::string>&) override {}
   bool ShowsProtocol() override { return false; }
+  bool ShowsCutFill() override { return shows_cut_fill; }
   void SetResultField(ResultField f, const std::string& text) override {
     fields[static_cast<size_t>(f)] = text;
   }
@@ -40,6 +41,7 @@ class CliHost : public RunHost {
 
   std::string fields[6];
   long coincidences = 0;
+  bool shows_cut_fill = false;  // only run --json reports it
 
  private:
   std::string file_;
@@ -150,6 +152,7 @@ int CmdRun(const Args& args) {
   NumberFieldModel field;
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
+  host.shows_cut_fill = o.json;
   ToolButton1Click(ws, host);
   Report(ws, host, ProtocolFileName(o.file), o.json, "", "",
          ",\"cutFill\":" + CutFillJson(ws.cutFill));

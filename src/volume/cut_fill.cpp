@@ -229,9 +229,15 @@ double Remainder(ext total, ext common) {
 }  // namespace
 
 HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0) {
+  return CutAndFill(P, mesh, H0, Delaunay::MeshArea(mesh, mesh.HowMany),
+                    Delaunay::ConvexHullArea(mesh));
+}
+
+HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0,
+                          double area, double hullArea) {
   HorizonCutFill r;
-  r.area = Delaunay::MeshArea(mesh, mesh.HowMany);
-  r.hullArea = Delaunay::ConvexHullArea(mesh);
+  r.area = area;
+  r.hullArea = hullArea;
   Sums s;
   for (int32_t t = 1; t <= mesh.HowMany; ++t) {
     const Delaunay::dTriangle& tr = mesh.Triangle[t];

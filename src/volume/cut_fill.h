@@ -44,6 +44,11 @@ struct CutFill {
 // the point table through Vertex[].ID, as the run's volumes are: above -
 // below is the run's volume of that horizon up to rounding.
 HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0);
+// The same with the mesh's plan area (MeshArea) and the area of its hull
+// (ConvexHullArea) as they were measured when it was triangulated: neither
+// depends on H0.
+HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0,
+                          double area, double hullArea);
 
 // Overlay of the two triangulations: every overlapping pair of triangles
 // gives a convex piece on which both surfaces are planes; the piece is split

@@ -2,6 +2,12 @@
 // Where a computation run takes a horizon's mesh from. Without a source the
 // run triangulates every horizon afresh; the window and the command line's
 // balance hand it one that keeps the meshes of unchanged points.
+#include <cstdint>
+
+namespace Delaunay {
+class TDelaunay;
+}
+
 namespace zelmaro {
 
 struct Horizon;
@@ -28,6 +34,13 @@ class MeshSource {
   // The run could not read its point file: what it computes on is not what
   // a kept mesh was made from, as far as anyone can tell.
   virtual void PointFileUnread() {}
+  // Distinct for every mesh the source keeps, and the same for as long as
+  // it keeps it; 0 for a mesh it does not know. What depends on a mesh
+  // alone may be kept under it.
+  virtual uint64_t Generation(const Delaunay::TDelaunay* mesh) const {
+    (void)mesh;
+    return 0;
+  }
 };
 
 }  // namespace zelmaro

@@ -44,6 +44,28 @@ bool SameFile(const std::string& point_file, const std::string& protocol) {
   if (::stat(protocol.c_str(), &b) != 0) return false;
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+// The cut and fill of the meshes a run has just finished. The areas of each
+// mesh and of its hull are those its triangulation measured (outline0,
+// outline1); the between-horizons figures are taken from keptBetween when
+// the mesh source still knows both meshes under the generations they were
+// computed for.
+CutFill RunCutFill(Workspace& ws, double H0) {
+  const Delaunay::TDelaunay none;
+  const Delaunay::TDelaunay& ref = ws.Mesh0 ? *ws.Mesh0 : none;
+  const Delaunay::TDelaunay& ter = ws.Mesh1 ? *ws.Mesh1 : none;
+  const uint64_t g0 = ws.mesh_source ? ws.mesh_source->Generation(ws.Mesh0.get()) : 0;
+  const uint64_t g1 = ws.mesh_source ? ws.mesh_source->Generation(ws.Mesh1.get()) : 0;
+  Workspace::KeptBetween& kept = ws.keptBetween;
+  if (g0 == 0 || g1 == 0 || kept.reference != g0 || kept.terrain != g1)
+    kept = {g0, g1, CutFillBetween(ws.P, ref, ter)};
+  CutFill r;
+  r.H0 = H0;
+  r.reference = CutAndFill(ws.P, ref, H0, ws.outline0.coverage.meshArea, ws.outline0.coverage.hullArea);
+  r.terrain = CutAndFill(ws.P, ter, H0, ws.outline1.coverage.meshArea, ws.outline1.coverage.hullArea);
+  r.between = kept.figures;
+  r.valid = true;
+  return r;
+}
 }  // namespace
 
 std::string ProtocolFileName(const std::string& point_file) {
@@ -129,7 +151,7 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   host.SetResultField(ResultField::EditA2, Format("%10.2Lf", ext(a) - b));
 
   // From the finished meshes, after every result of the run is out.
-  ws.cutFill = ComputeCutFill(ws.P, ws.Mesh0.get(), ws.Mesh1.get(), host.ReferenceHeight());
+  if (host.ShowsCutFill()) ws.cutFill = RunCutFill(ws, host.ReferenceHeight());
 }
 
 }  // namespace zelmaro

@@ -25,6 +25,10 @@ class RunHost {
   // False where no pane shows the protocol (the command line): the run then
   // keeps no lines for it and ShowProtocol gets none.
   virtual bool ShowsProtocol() { return true; }
+  // False where nothing shows or exports the run's cut and fill (the command
+  // line without JSON): the run then leaves Workspace::cutFill not valid
+  // instead of computing it.
+  virtual bool ShowsCutFill() { return true; }
   virtual void SetResultField(ResultField field, const std::string& text) = 0;
   // "INCIRCUM - F - Points are coincident !!" during a triangulation.
   virtual void Coincidence() = 0;

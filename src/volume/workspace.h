@@ -1,6 +1,7 @@
 #pragma once
 // The program's state for a whole program run: the point table and its
 // bounds, the view, the two meshes and the results of the last computation.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,8 +27,18 @@ struct Workspace {
   double SumA1 = 0;
   double m0 = 0;
   double m1 = 0;
-  // Cut and fill of the last run that finished; not valid while none has.
+  // Cut and fill of the last run that finished; not valid while none has,
+  // nor after a run whose host shows none (RunHost::ShowsCutFill).
   CutFill cutFill;
+  // The between-horizons part of it depends on the two meshes alone, not on
+  // H0: kept under the generations the mesh source gives the meshes, it
+  // serves every run that keeps both (a step of the reference height, the
+  // passes of a mass balance).
+  struct KeptBetween {
+    uint64_t reference = 0, terrain = 0;  // 0: nothing kept
+    BetweenCutFill figures;
+  };
+  KeptBetween keptBetween;
 
   // Mesh option: each mesh is followed by the triangles that close the gap
   // between it and the convex hull of its points ("Randdreiecke ergänzen").

@@ -39,7 +39,7 @@ class MeshCache : public MeshSource {
 
   // Distinct for every mesh this cache made; 0 for a mesh it does not know.
   // The contour lines of a mesh are kept under it.
-  uint64_t Generation(const Delaunay::TDelaunay* mesh) const;
+  uint64_t Generation(const Delaunay::TDelaunay* mesh) const override;
   // The horizon a known mesh belongs to, for the window's progress texts.
   const Horizon* HorizonOf(const Delaunay::TDelaunay* mesh) const;
 

@@ -72,6 +72,20 @@ struct Twins {
     EXPECT_EQ(cached.SumA1, fresh.SumA1);
     EXPECT_EQ(cached.m0, fresh.m0);
     EXPECT_EQ(cached.m1, fresh.m1);
+    // The between-horizons figures are kept with the meshes: a stale set
+    // would show here.
+    const CutFill &c = cached.cutFill, &f = fresh.cutFill;
+    ASSERT_TRUE(c.valid && f.valid);
+    EXPECT_EQ(c.H0, f.H0);
+    for (auto part : {&CutFill::reference, &CutFill::terrain})
+      for (auto figure : {&HorizonCutFill::area, &HorizonCutFill::hullArea, &HorizonCutFill::above,
+                          &HorizonCutFill::below, &HorizonCutFill::areaAbove,
+                          &HorizonCutFill::areaBelow})
+        EXPECT_EQ(c.*part.*figure, f.*part.*figure);
+    for (auto figure : {&BetweenCutFill::fill, &BetweenCutFill::cut, &BetweenCutFill::areaFill,
+                        &BetweenCutFill::areaCut, &BetweenCutFill::commonArea,
+                        &BetweenCutFill::onlyReference, &BetweenCutFill::onlyTerrain})
+      EXPECT_EQ(c.between.*figure, f.between.*figure);
   }
 };
 
