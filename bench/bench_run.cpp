@@ -103,9 +103,11 @@ void BM_ProtocolLines(benchmark::State& state) {
 BENCHMARK(BM_ProtocolLines)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // Cut and fill of a run on two horizons of its own points each: both splits
-// against H0 and the overlay of the two meshes, from finished meshes.
+// against H0 and the overlay of the two meshes, from finished meshes, on one
+// thread and on the run's two.
 void BM_CutFill(benchmark::State& state) {
   const int points = static_cast<int>(state.range(0));
+  const int threads = static_cast<int>(state.range(1));
   std::mt19937_64 rnd(11);
   std::uniform_real_distribution<double> d(0, 1000);
   zelmaro::PointTable P(1);
@@ -128,14 +130,19 @@ void BM_CutFill(benchmark::State& state) {
   const auto terrain = mesh(points + 1);
   zelmaro::CutFill c;
   for (auto _ : state) {
-    c = zelmaro::ComputeCutFill(P, reference.get(), terrain.get(), 285);
+    c = zelmaro::ComputeCutFill(P, reference.get(), terrain.get(), 285, threads);
     benchmark::DoNotOptimize(c.between.fill);
   }
   state.counters["triangles"] = reference->HowMany + terrain->HowMany;
   state.counters["fill"] = c.between.fill;
   state.counters["cut"] = c.between.cut;
 }
-BENCHMARK(BM_CutFill)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CutFill)
+    ->Args({20000, 1})
+    ->Args({200000, 1})
+    ->Args({200000, 2})
+    ->ArgNames({"points", "threads"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,8 +1,11 @@
 #include "volume/cut_fill.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <thread>
 
 #include "mesh/hull.h"
 #include "text/errors.h"
@@ -81,98 +84,105 @@ struct Pt {
   double x, y;
 };
 
-// Nonzero-area triangles of the mesh; corners from the point table through
-// the vertex IDs, so that a point of both horizons is the same point in both.
-std::vector<Facet> Facets(const PointTable& P, const Delaunay::TDelaunay& mesh, double ox,
-                          double oy, ext& area) {
-  std::vector<Facet> out;
-  out.reserve(static_cast<size_t>(std::max(mesh.HowMany, 0)));
-  area = 0;
-  for (int32_t t = 1; t <= mesh.HowMany; ++t) {
-    const Delaunay::dTriangle& tr = mesh.Triangle[t];
-    const TPunkt* p[3] = {&P[static_cast<size_t>(mesh.Vertex[tr.vv0].ID)],
-                          &P[static_cast<size_t>(mesh.Vertex[tr.vv1].ID)],
-                          &P[static_cast<size_t>(mesh.Vertex[tr.vv2].ID)]};
-    Facet f;
-    for (int i = 0; i < 3; ++i) {
-      f.x[i] = p[i]->X - ox;
-      f.y[i] = p[i]->Y - oy;
-    }
-    double z[3] = {p[0]->Z, p[1]->Z, p[2]->Z};
-    double det = (f.x[1] - f.x[0]) * (f.y[2] - f.y[0]) - (f.x[2] - f.x[0]) * (f.y[1] - f.y[0]);
-    if (det == 0 || !std::isfinite(det)) continue;
-    if (det < 0) {
-      std::swap(f.x[1], f.x[2]);
-      std::swap(f.y[1], f.y[2]);
-      std::swap(z[1], z[2]);
-      det = -det;
-    }
-    const double dx1 = f.x[1] - f.x[0], dy1 = f.y[1] - f.y[0], dz1 = z[1] - z[0];
-    const double dx2 = f.x[2] - f.x[0], dy2 = f.y[2] - f.y[0], dz2 = z[2] - z[0];
-    f.gx = (dz1 * dy2 - dz2 * dy1) / det;
-    f.gy = (dx1 * dz2 - dx2 * dz1) / det;
-    f.c = z[0] - f.gx * f.x[0] - f.gy * f.y[0];
-    f.minx = std::min({f.x[0], f.x[1], f.x[2]});
-    f.maxx = std::max({f.x[0], f.x[1], f.x[2]});
-    f.miny = std::min({f.y[0], f.y[1], f.y[2]});
-    f.maxy = std::max({f.y[0], f.y[1], f.y[2]});
-    f.twiceArea = det;
-    area += ext(det) / 2;
-    out.push_back(f);
+// Triangle t of the mesh with its corners from the point table through the
+// vertex IDs, so that a point of both horizons is the same point in both;
+// false for a triangle without area. The first corner stays the first.
+bool MakeFacet(const PointTable& P, const Delaunay::TDelaunay& mesh, int32_t t, double ox,
+               double oy, Facet& f) {
+  const Delaunay::dTriangle& tr = mesh.Triangle[t];
+  const TPunkt* p[3] = {&P[static_cast<size_t>(mesh.Vertex[tr.vv0].ID)],
+                        &P[static_cast<size_t>(mesh.Vertex[tr.vv1].ID)],
+                        &P[static_cast<size_t>(mesh.Vertex[tr.vv2].ID)]};
+  for (int i = 0; i < 3; ++i) {
+    f.x[i] = p[i]->X - ox;
+    f.y[i] = p[i]->Y - oy;
   }
+  double z[3] = {p[0]->Z, p[1]->Z, p[2]->Z};
+  double det = (f.x[1] - f.x[0]) * (f.y[2] - f.y[0]) - (f.x[2] - f.x[0]) * (f.y[1] - f.y[0]);
+  if (det == 0 || !std::isfinite(det)) return false;
+  if (det < 0) {
+    std::swap(f.x[1], f.x[2]);
+    std::swap(f.y[1], f.y[2]);
+    std::swap(z[1], z[2]);
+    det = -det;
+  }
+  const double dx1 = f.x[1] - f.x[0], dy1 = f.y[1] - f.y[0], dz1 = z[1] - z[0];
+  const double dx2 = f.x[2] - f.x[0], dy2 = f.y[2] - f.y[0], dz2 = z[2] - z[0];
+  f.gx = (dz1 * dy2 - dz2 * dy1) / det;
+  f.gy = (dx1 * dz2 - dx2 * dz1) / det;
+  f.c = z[0] - f.gx * f.x[0] - f.gy * f.y[0];
+  f.minx = std::min({f.x[0], f.x[1], f.x[2]});
+  f.maxx = std::max({f.x[0], f.x[1], f.x[2]});
+  f.miny = std::min({f.y[0], f.y[1], f.y[2]});
+  f.maxy = std::max({f.y[0], f.y[1], f.y[2]});
+  f.twiceArea = det;
+  return true;
+}
+
+// The mesh's triangles with area in the given order, for looking up; their
+// area summed.
+std::vector<Facet> Facets(const PointTable& P, const Delaunay::TDelaunay& mesh,
+                          const std::vector<int32_t>& order, double ox, double oy, ext& area) {
+  std::vector<Facet> out;
+  out.reserve(order.size());
+  area = 0;
+  Facet f;
+  for (const int32_t t : order)
+    if (MakeFacet(P, mesh, t, ox, oy, f)) {
+      area += ext(f.twiceArea) / 2;
+      out.push_back(f);
+    }
   return out;
 }
 
 double Height(const Facet& f, Pt p) { return f.c + f.gx * p.x + f.gy * p.y; }
 
-// Uniform grid of cells over the terrain's facets: each facet is listed in
-// every cell its bounding box touches. About one facet per cell keeps the
-// candidates of a reference triangle to the few terrain triangles near it.
-class FacetGrid {
+// Uniform cells over the bounding box of the terrain, about one triangle per
+// cell.
+class CellFrame {
  public:
-  explicit FacetGrid(const std::vector<Facet>& facets) {
-    if (facets.empty()) return;
-    minx_ = facets[0].minx, miny_ = facets[0].miny;
-    double maxx = facets[0].maxx, maxy = facets[0].maxy;
-    for (const Facet& f : facets) {
-      minx_ = std::min(minx_, f.minx);
-      miny_ = std::min(miny_, f.miny);
-      maxx = std::max(maxx, f.maxx);
-      maxy = std::max(maxy, f.maxy);
+  struct Range {
+    int32_t i0, i1, j0, j1;
+  };
+
+  // Over the mesh's points as it holds them (to the micrometre), relative
+  // to the overlay's origin: the frame only sorts, every box is clamped
+  // into it.
+  CellFrame(const Delaunay::TDelaunay& mesh, double ox, double oy) {
+    if (mesh.HowMany <= 0 || mesh.tPoints <= 1) return;
+    const Delaunay::dVertex* v = mesh.Vertex.get();
+    minx_ = v[1].x - ox, miny_ = v[1].y - oy;
+    double maxx = minx_, maxy = miny_;
+    for (int32_t i = 2; i < mesh.tPoints; ++i) {
+      minx_ = std::min(minx_, v[i].x - ox);
+      miny_ = std::min(miny_, v[i].y - oy);
+      maxx = std::max(maxx, v[i].x - ox);
+      maxy = std::max(maxy, v[i].y - oy);
     }
     const double w = std::max(maxx - minx_, 1e-9), h = std::max(maxy - miny_, 1e-9);
-    const double cells = static_cast<double>(facets.size());
-    const double size = std::sqrt(w * h / cells);
-    nx_ = static_cast<int32_t>(std::clamp(std::ceil(w / size), 1.0, 4096.0));
-    ny_ = static_cast<int32_t>(std::clamp(std::ceil(h / size), 1.0, 4096.0));
+    const double size = std::sqrt(w * h / mesh.HowMany);
+    // Coordinates near the double range leave one cell: slow, never wrong.
+    auto count = [&](double extent) {
+      const double n = std::ceil(extent / size);
+      return n >= 1 && n <= 4096 ? static_cast<int32_t>(n) : n > 4096 ? 4096 : 1;
+    };
+    nx_ = count(w);
+    ny_ = count(h);
     sx_ = nx_ / w;
     sy_ = ny_ / h;
-    start_.assign(static_cast<size_t>(nx_) * ny_ + 1, 0);
-    for (const Facet& f : facets)
-      ForCells(f.minx, f.maxx, f.miny, f.maxy, [&](size_t cell) { ++start_[cell + 1]; });
-    for (size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
-    items_.resize(start_.back());
-    std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-    for (uint32_t i = 0; i < facets.size(); ++i) {
-      const Facet& f = facets[i];
-      ForCells(f.minx, f.maxx, f.miny, f.maxy, [&](size_t cell) { items_[fill[cell]++] = i; });
-    }
   }
 
-  template <class F>
-  void ForCells(double x0, double x1, double y0, double y1, F&& f) const {
-    if (start_.empty()) return;
-    const int32_t i0 = Cell(x0, minx_, sx_, nx_), i1 = Cell(x1, minx_, sx_, nx_);
-    const int32_t j0 = Cell(y0, miny_, sy_, ny_), j1 = Cell(y1, miny_, sy_, ny_);
-    for (int32_t j = j0; j <= j1; ++j)
-      for (int32_t i = i0; i <= i1; ++i) f(static_cast<size_t>(j) * nx_ + i);
+  size_t Cells() const { return static_cast<size_t>(nx_) * ny_; }
+  size_t Index(int32_t i, int32_t j) const { return static_cast<size_t>(j) * nx_ + i; }
+  // Row by row: facets taken in this order of their first corner lie near
+  // each other in the plan.
+  size_t CellOf(double x, double y) const {
+    return Cells() == 0 ? 0 : Index(Cell(x, minx_, sx_, nx_), Cell(y, miny_, sy_, ny_));
   }
-
-  template <class F>
-  void ForCandidates(double x0, double x1, double y0, double y1, F&& f) const {
-    ForCells(x0, x1, y0, y1, [&](size_t cell) {
-      for (uint32_t k = start_[cell]; k < start_[cell + 1]; ++k) f(items_[k]);
-    });
+  int32_t ColumnOf(double x) const { return Cell(x, minx_, sx_, nx_); }
+  int32_t RowOf(double y) const { return Cell(y, miny_, sy_, ny_); }
+  Range RangeOf(const Facet& f) const {
+    return {ColumnOf(f.minx), ColumnOf(f.maxx), RowOf(f.miny), RowOf(f.maxy)};
   }
 
  private:
@@ -184,6 +194,73 @@ class FacetGrid {
 
   double minx_ = 0, miny_ = 0, sx_ = 1, sy_ = 1;
   int32_t nx_ = 0, ny_ = 0;
+};
+
+// The mesh's triangles in the order of the cells their first corners lie
+// in: a mesh lists its triangles in the order they were made, scattered over
+// the survey, and taken in that order each would fetch its candidates from
+// far away in memory.
+std::vector<int32_t> CellOrder(const PointTable& P, const Delaunay::TDelaunay& mesh, double ox,
+                               double oy, const CellFrame& frame) {
+  const size_t n = static_cast<size_t>(std::max(mesh.HowMany, 0));
+  std::vector<uint32_t> start(frame.Cells() + 2, 0);
+  std::vector<uint32_t> cell(n + 1);
+  for (int32_t t = 1; t <= mesh.HowMany; ++t) {
+    const TPunkt& p = P[static_cast<size_t>(mesh.Vertex[mesh.Triangle[t].vv0].ID)];
+    cell[t] = static_cast<uint32_t>(frame.CellOf(p.X - ox, p.Y - oy));
+    ++start[cell[t] + 1];
+  }
+  for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+  std::vector<int32_t> order(n);
+  for (int32_t t = 1; t <= mesh.HowMany; ++t) order[start[cell[t]]++] = t;
+  return order;
+}
+
+// Each terrain facet listed in every cell its bounding box touches.
+class FacetGrid {
+ public:
+  FacetGrid(const CellFrame& frame, const std::vector<Facet>& facets)
+      : frame_(frame), facets_(facets) {
+    if (facets.empty()) return;
+    start_.assign(frame.Cells() + 1, 0);
+    ForCells([&](size_t cell, uint32_t) { ++start_[cell + 1]; });
+    for (size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
+    items_.resize(start_.back());
+    std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
+    ForCells([&](size_t cell, uint32_t k) { items_[fill[cell]++] = k; });
+  }
+
+  // Every facet whose box overlaps that of b, each once: a pair of boxes is
+  // taken in the first cell both touch.
+  template <class F>
+  void ForCandidates(const Facet& b, F&& f) const {
+    if (start_.empty()) return;
+    const CellFrame::Range r = frame_.RangeOf(b);
+    for (int32_t j = r.j0; j <= r.j1; ++j)
+      for (int32_t i = r.i0; i <= r.i1; ++i) {
+        const size_t cell = frame_.Index(i, j);
+        for (uint32_t k = start_[cell]; k < start_[cell + 1]; ++k) {
+          const Facet& t = facets_[items_[k]];
+          if (t.minx >= b.maxx || t.maxx <= b.minx || t.miny >= b.maxy || t.maxy <= b.miny) continue;
+          if ((i > r.i0 && frame_.ColumnOf(t.minx) != i) || (j > r.j0 && frame_.RowOf(t.miny) != j))
+            continue;
+          f(t);
+        }
+      }
+  }
+
+ private:
+  template <class F>
+  void ForCells(F&& f) const {
+    for (uint32_t k = 0; k < facets_.size(); ++k) {
+      const CellFrame::Range r = frame_.RangeOf(facets_[k]);
+      for (int32_t j = r.j0; j <= r.j1; ++j)
+        for (int32_t i = r.i0; i <= r.i1; ++i) f(frame_.Index(i, j), k);
+    }
+  }
+
+  const CellFrame& frame_;
+  const std::vector<Facet>& facets_;
   std::vector<uint32_t> start_;
   std::vector<uint32_t> items_;
 };
@@ -259,8 +336,62 @@ HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, 
   return r;
 }
 
+namespace {
+
+// The sums of one run of reference triangles over the terrain.
+struct OverlayPart {
+  Sums s;
+  ext common = 0;
+  ext referenceArea = 0;
+};
+
+struct Overlay {
+  const PointTable& P;
+  const Delaunay::TDelaunay& reference;
+  double ox, oy;
+  const FacetGrid& grid;
+
+  void Add(const int32_t* begin, const int32_t* end, OverlayPart& part) const {
+    Pt buf_a[kMaxCorners], buf_b[kMaxCorners];
+    Facet R;
+    for (const int32_t* t = begin; t != end; ++t) {
+      if (!MakeFacet(P, reference, *t, ox, oy, R)) continue;
+      part.referenceArea += ext(R.twiceArea) / 2;
+      const Pt rc[3] = {{R.x[0], R.y[0]}, {R.x[1], R.y[1]}, {R.x[2], R.y[2]}};
+      grid.ForCandidates(R, [&](const Facet& T) {
+        Pt* poly = buf_a;
+        Pt* next = buf_b;
+        int n = 3;
+        for (int i = 0; i < 3; ++i) poly[i] = {T.x[i], T.y[i]};
+        for (int e = 0; e < 3 && n >= 3; ++e) {
+          n = ClipLeft(poly, n, rc[e], rc[(e + 1) % 3], next);
+          std::swap(poly, next);
+        }
+        if (n < 3) return;
+        double d[kMaxCorners];
+        for (int i = 0; i < n; ++i) d[i] = Difference(Height(T, poly[i]), Height(R, poly[i]));
+        for (int k = 1; k + 1 < n; ++k) {
+          const double twice = (poly[k].x - poly[0].x) * (poly[k + 1].y - poly[0].y) -
+                               (poly[k + 1].x - poly[0].x) * (poly[k].y - poly[0].y);
+          if (!(twice > 0)) continue;
+          const ext A = ext(twice) / 2;
+          part.common += A;
+          AddSplit(part.s, A, A * (ext(d[0]) + d[k] + d[k + 1]) / 3, d[0], d[k], d[k + 1]);
+        }
+      });
+    }
+  }
+};
+
+// The reference triangles go in this many runs, whatever the number of
+// threads, and the runs' sums are added in their order: the figures do not
+// depend on how many threads computed them.
+constexpr size_t kOverlayParts = 64;
+
+}  // namespace
+
 BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& reference,
-                              const Delaunay::TDelaunay& terrain) {
+                              const Delaunay::TDelaunay& terrain, int threads) {
   BetweenCutFill r;
   // Survey coordinates are millions of metres; relative to a point of the
   // survey they keep their digits, and the subtraction itself is exact.
@@ -271,43 +402,61 @@ BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& re
     ox = o.X;
     oy = o.Y;
   }
-  ext area_ref = 0, area_ter = 0;
-  const std::vector<Facet> ref = Facets(P, reference, ox, oy, area_ref);
-  const std::vector<Facet> ter = Facets(P, terrain, ox, oy, area_ter);
-  const FacetGrid grid(ter);
+  // Both horizons in the order of one frame of cells: the terrain's facets
+  // are looked up there, and reference triangles taken in that order find
+  // their candidates near the previous one's.
+  const CellFrame frame(terrain, ox, oy);
+  std::vector<int32_t> order;
+  std::exception_ptr order_failed;
+  auto order_reference = [&] {
+    try {
+      order = CellOrder(P, reference, ox, oy, frame);
+    } catch (...) {
+      order_failed = std::current_exception();
+    }
+  };
+  ext area_ter = 0;
+  std::vector<Facet> ter;
+  if (threads >= 2) {
+    std::thread other(order_reference);
+    struct Join {
+      std::thread& t;
+      ~Join() { t.join(); }
+    } join{other};
+    ter = Facets(P, terrain, CellOrder(P, terrain, ox, oy, frame), ox, oy, area_ter);
+  } else {
+    order_reference();
+    ter = Facets(P, terrain, CellOrder(P, terrain, ox, oy, frame), ox, oy, area_ter);
+  }
+  if (order_failed) std::rethrow_exception(order_failed);
+  const FacetGrid grid(frame, ter);
+
+  const Overlay overlay{P, reference, ox, oy, grid};
+  std::vector<OverlayPart> parts(kOverlayParts);
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t k; (k = next++) < kOverlayParts;) {
+      const size_t n = order.size();
+      overlay.Add(order.data() + n * k / kOverlayParts, order.data() + n * (k + 1) / kOverlayParts,
+                  parts[k]);
+    }
+  };
+  {
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads && order.size() >= kOverlayParts; ++i) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+  }
 
   Sums s;
-  ext common = 0;
-  std::vector<uint32_t> seen(ter.size(), UINT32_MAX);
-  Pt buf_a[kMaxCorners], buf_b[kMaxCorners];
-  for (uint32_t ri = 0; ri < ref.size(); ++ri) {
-    const Facet& R = ref[ri];
-    const Pt rc[3] = {{R.x[0], R.y[0]}, {R.x[1], R.y[1]}, {R.x[2], R.y[2]}};
-    grid.ForCandidates(R.minx, R.maxx, R.miny, R.maxy, [&](uint32_t ti) {
-      if (seen[ti] == ri) return;
-      seen[ti] = ri;
-      const Facet& T = ter[ti];
-      if (T.minx >= R.maxx || T.maxx <= R.minx || T.miny >= R.maxy || T.maxy <= R.miny) return;
-      Pt* poly = buf_a;
-      Pt* next = buf_b;
-      int n = 3;
-      for (int i = 0; i < 3; ++i) poly[i] = {T.x[i], T.y[i]};
-      for (int e = 0; e < 3 && n >= 3; ++e) {
-        n = ClipLeft(poly, n, rc[e], rc[(e + 1) % 3], next);
-        std::swap(poly, next);
-      }
-      if (n < 3) return;
-      double d[kMaxCorners];
-      for (int i = 0; i < n; ++i) d[i] = Difference(Height(T, poly[i]), Height(R, poly[i]));
-      for (int k = 1; k + 1 < n; ++k) {
-        const double twice = (poly[k].x - poly[0].x) * (poly[k + 1].y - poly[0].y) -
-                             (poly[k + 1].x - poly[0].x) * (poly[k].y - poly[0].y);
-        if (!(twice > 0)) continue;
-        const ext A = ext(twice) / 2;
-        common += A;
-        AddSplit(s, A, A * (ext(d[0]) + d[k] + d[k + 1]) / 3, d[0], d[k], d[k + 1]);
-      }
-    });
+  ext common = 0, area_ref = 0;
+  for (const OverlayPart& part : parts) {
+    s.above += part.s.above;
+    s.below += part.s.below;
+    s.areaAbove += part.s.areaAbove;
+    s.areaBelow += part.s.areaBelow;
+    common += part.common;
+    area_ref += part.referenceArea;
   }
   r.fill = Finite(s.above);
   r.cut = Finite(s.below);
@@ -320,7 +469,7 @@ BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& re
 }
 
 CutFill ComputeCutFill(const PointTable& P, const Delaunay::TDelaunay* reference,
-                       const Delaunay::TDelaunay* terrain, double H0) {
+                       const Delaunay::TDelaunay* terrain, double H0, int threads) {
   const Delaunay::TDelaunay none;
   const Delaunay::TDelaunay& ref = reference ? *reference : none;
   const Delaunay::TDelaunay& ter = terrain ? *terrain : none;
@@ -328,7 +477,7 @@ CutFill ComputeCutFill(const PointTable& P, const Delaunay::TDelaunay* reference
   r.H0 = H0;
   r.reference = CutAndFill(P, ref, H0);
   r.terrain = CutAndFill(P, ter, H0);
-  r.between = CutFillBetween(P, ref, ter);
+  r.between = CutFillBetween(P, ref, ter, threads);
   r.valid = true;
   return r;
 }

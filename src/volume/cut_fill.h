@@ -52,13 +52,14 @@ HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, 
 
 // Overlay of the two triangulations: every overlapping pair of triangles
 // gives a convex piece on which both surfaces are planes; the piece is split
-// where they meet.
+// where they meet. With threads >= 2 it runs on that many threads, with
+// the same figures as on one.
 BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& reference,
-                              const Delaunay::TDelaunay& terrain);
+                              const Delaunay::TDelaunay& terrain, int threads = 1);
 
 // Everything of one run. A missing mesh counts as one without triangles.
 CutFill ComputeCutFill(const PointTable& P, const Delaunay::TDelaunay* reference,
-                       const Delaunay::TDelaunay* terrain, double H0);
+                       const Delaunay::TDelaunay* terrain, double H0, int threads = 1);
 
 // The rows of the cut-and-fill table, in the order the window and the
 // command line show them.

@@ -57,7 +57,7 @@ CutFill RunCutFill(Workspace& ws, double H0) {
   const uint64_t g1 = ws.mesh_source ? ws.mesh_source->Generation(ws.Mesh1.get()) : 0;
   Workspace::KeptBetween& kept = ws.keptBetween;
   if (g0 == 0 || g1 == 0 || kept.reference != g0 || kept.terrain != g1)
-    kept = {g0, g1, CutFillBetween(ws.P, ref, ter)};
+    kept = {g0, g1, CutFillBetween(ws.P, ref, ter, ws.horizon_threads)};
   CutFill r;
   r.H0 = H0;
   r.reference = CutAndFill(ws.P, ref, H0, ws.outline0.coverage.meshArea, ws.outline0.coverage.hullArea);

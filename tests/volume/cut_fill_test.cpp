@@ -286,6 +286,14 @@ void CheckAgainstSampling(const std::string& points, double H0, bool same_cover)
   EXPECT_NEAR(c.terrain.above - c.terrain.below, ws.m1,
               1e-12 * (c.terrain.above + c.terrain.below));
   const BetweenCutFill& b = c.between;
+  // The run's two threads, one and three give the same figures to the bit.
+  for (int threads : {1, 3}) {
+    const BetweenCutFill o = CutFillBetween(ws.P, *ws.Mesh0, *ws.Mesh1, threads);
+    for (auto figure : {&BetweenCutFill::fill, &BetweenCutFill::cut, &BetweenCutFill::areaFill,
+                        &BetweenCutFill::areaCut, &BetweenCutFill::commonArea,
+                        &BetweenCutFill::onlyReference, &BetweenCutFill::onlyTerrain})
+      EXPECT_EQ(o.*figure, b.*figure) << threads;
+  }
   if (same_cover) {
     ASSERT_EQ(b.onlyReference + b.onlyTerrain, 0);
     EXPECT_NEAR(b.fill - b.cut, ws.m1 - ws.m0, 1e-9 * (b.fill + b.cut));
