@@ -111,6 +111,15 @@ void QtCanvas::Ellipse(int left, int top, int right, int bottom) {
 
 void QtCanvas::Polygon(std::span<const TPoint> corners) {
   if (!Active()) return;
+  // A mesh hands over its triangles one by one, hundreds of thousands of
+  // them: their corners go on the stack, not into a list of their own.
+  constexpr size_t kOnStack = 8;
+  if (corners.size() <= kOnStack) {
+    QPointF points[kOnStack];
+    for (size_t i = 0; i < corners.size(); ++i) points[i] = Map(corners[i].x, corners[i].y);
+    painter_.drawPolygon(points, static_cast<int>(corners.size()));
+    return;
+  }
   QPolygonF polygon;
   polygon.reserve(static_cast<qsizetype>(corners.size()));
   for (const TPoint& p : corners) polygon << Map(p.x, p.y);
