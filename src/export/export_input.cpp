@@ -27,11 +27,6 @@ std::string RecordingHost::ReferenceHeightText() {
   return record_.h0_text;
 }
 
-void RecordingHost::ShowProtocol(const std::vector<std::string>& lines) {
-  record_.protocol = lines;
-  inner_.ShowProtocol(lines);
-}
-
 void RecordingHost::SetResultField(ResultField field, const std::string& text) {
   record_.fields[static_cast<size_t>(field)] = text;
   inner_.SetResultField(field, text);

@@ -39,7 +39,10 @@ class RecordingHost : public RunHost {
   std::string ProjectDesignation() override;
   double ReferenceHeight() override;
   std::string ReferenceHeightText() override;
-  void ShowProtocol(const std::vector<std::string>& lines) override;
+  void ShowProtocol(const std::vector<std::string>& lines) override { inner_.ShowProtocol(lines); }
+  void KeepProtocol(std::vector<std::string>&& lines) override {
+    record_.protocol = std::move(lines);
+  }
   // The record keeps the lines for the report, whether or not the host
   // shows them.
   bool ShowsProtocol() override { return true; }

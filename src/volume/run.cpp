@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <new>
+#include <utility>
 
 #include "text/convert.h"
 #include "text/errors.h"
@@ -135,14 +136,17 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
     // The pane shows what was made; the file on disk is the former protocol.
     f1.Discard();
     host.ShowProtocol(pane);
+    host.KeepProtocol(std::move(pane));
     e.AddLine(kNoProtocolWritten);
     throw;
   } catch (...) {
     f1.Discard();
     host.ShowProtocol(pane);
+    host.KeepProtocol(std::move(pane));
     throw;
   }
   host.ShowProtocol(pane);
+  host.KeepProtocol(std::move(pane));
 
   host.SetResultField(ResultField::EditM2, Format("%10.2Lf", ext(ws.m1) - ws.m0));
   // The difference of the areas as displayed, not of the unrounded sums.

@@ -22,6 +22,9 @@ class RunHost {
   // Replaces the protocol pane's content with these lines (the pane is
   // cleared by the run and filled in one step).
   virtual void ShowProtocol(const std::vector<std::string>& lines) = 0;
+  // Right after ShowProtocol the run hands the same lines over to a host
+  // that keeps them (a record of the run), so that they are never copied.
+  virtual void KeepProtocol(std::vector<std::string>&& lines) { (void)lines; }
   // False where no pane shows the protocol (the command line): the run then
   // keeps no lines for it and ShowProtocol gets none.
   virtual bool ShowsProtocol() { return true; }
