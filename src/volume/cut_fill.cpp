@@ -84,20 +84,38 @@ struct Pt {
   double x, y;
 };
 
-// Triangle t of the mesh with its corners from the point table through the
-// vertex IDs, so that a point of both horizons is the same point in both;
-// false for a triangle without area. The first corner stays the first.
-bool MakeFacet(const PointTable& P, const Delaunay::TDelaunay& mesh, int32_t t, double ox,
-               double oy, Facet& f) {
-  const Delaunay::dTriangle& tr = mesh.Triangle[t];
-  const TPunkt* p[3] = {&P[static_cast<size_t>(mesh.Vertex[tr.vv0].ID)],
-                        &P[static_cast<size_t>(mesh.Vertex[tr.vv1].ID)],
-                        &P[static_cast<size_t>(mesh.Vertex[tr.vv2].ID)]};
-  for (int i = 0; i < 3; ++i) {
-    f.x[i] = p[i]->X - ox;
-    f.y[i] = p[i]->Y - oy;
+// A mesh's corners by vertex slot, from the point table through the vertex
+// IDs (so that a point of both horizons is the same point in both) and
+// relative to the overlay's origin: one look-up of each point instead of one
+// per triangle it belongs to.
+struct Corner {
+  double x, y, z;
+};
+using Corners = std::vector<Corner>;
+
+Corners CornersOf(const PointTable& P, const Delaunay::TDelaunay& mesh, double ox, double oy) {
+  Corners c(static_cast<size_t>(std::max(mesh.tPoints, 1)));
+  for (int32_t v = 1; v < mesh.tPoints; ++v) {
+    const TPunkt& p = P[static_cast<size_t>(mesh.Vertex[v].ID)];
+    c[static_cast<size_t>(v)] = {p.X - ox, p.Y - oy, p.Z};
   }
-  double z[3] = {p[0]->Z, p[1]->Z, p[2]->Z};
+  return c;
+}
+
+// The triangle on these corners; false for one without area. The first
+// corner stays the first.
+struct CornerSlots {
+  int32_t v[3];
+};
+
+bool MakeFacet(const Corners& corner, const CornerSlots& tr, Facet& f) {
+  const Corner* p[3] = {&corner[static_cast<size_t>(tr.v[0])], &corner[static_cast<size_t>(tr.v[1])],
+                        &corner[static_cast<size_t>(tr.v[2])]};
+  for (int i = 0; i < 3; ++i) {
+    f.x[i] = p[i]->x;
+    f.y[i] = p[i]->y;
+  }
+  double z[3] = {p[0]->z, p[1]->z, p[2]->z};
   double det = (f.x[1] - f.x[0]) * (f.y[2] - f.y[0]) - (f.x[2] - f.x[0]) * (f.y[1] - f.y[0]);
   if (det == 0 || !std::isfinite(det)) return false;
   if (det < 0) {
@@ -121,14 +139,14 @@ bool MakeFacet(const PointTable& P, const Delaunay::TDelaunay& mesh, int32_t t, 
 
 // The mesh's triangles with area in the given order, for looking up; their
 // area summed.
-std::vector<Facet> Facets(const PointTable& P, const Delaunay::TDelaunay& mesh,
-                          const std::vector<int32_t>& order, double ox, double oy, ext& area) {
+std::vector<Facet> Facets(const Corners& corner, const std::vector<CornerSlots>& order,
+                          ext& area) {
   std::vector<Facet> out;
   out.reserve(order.size());
   area = 0;
   Facet f;
-  for (const int32_t t : order)
-    if (MakeFacet(P, mesh, t, ox, oy, f)) {
+  for (const CornerSlots& t : order)
+    if (MakeFacet(corner, t, f)) {
       area += ext(f.twiceArea) / 2;
       out.push_back(f);
     }
@@ -200,19 +218,22 @@ class CellFrame {
 // in: a mesh lists its triangles in the order they were made, scattered over
 // the survey, and taken in that order each would fetch its candidates from
 // far away in memory.
-std::vector<int32_t> CellOrder(const PointTable& P, const Delaunay::TDelaunay& mesh, double ox,
-                               double oy, const CellFrame& frame) {
+std::vector<CornerSlots> CellOrder(const Delaunay::TDelaunay& mesh, const Corners& corner,
+                                   const CellFrame& frame) {
   const size_t n = static_cast<size_t>(std::max(mesh.HowMany, 0));
   std::vector<uint32_t> start(frame.Cells() + 2, 0);
   std::vector<uint32_t> cell(n + 1);
   for (int32_t t = 1; t <= mesh.HowMany; ++t) {
-    const TPunkt& p = P[static_cast<size_t>(mesh.Vertex[mesh.Triangle[t].vv0].ID)];
-    cell[t] = static_cast<uint32_t>(frame.CellOf(p.X - ox, p.Y - oy));
+    const Corner& c = corner[static_cast<size_t>(mesh.Triangle[t].vv0)];
+    cell[t] = static_cast<uint32_t>(frame.CellOf(c.x, c.y));
     ++start[cell[t] + 1];
   }
   for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-  std::vector<int32_t> order(n);
-  for (int32_t t = 1; t <= mesh.HowMany; ++t) order[start[cell[t]]++] = t;
+  std::vector<CornerSlots> order(n);
+  for (int32_t t = 1; t <= mesh.HowMany; ++t) {
+    const Delaunay::dTriangle& tr = mesh.Triangle[t];
+    order[start[cell[t]]++] = {{tr.vv0, tr.vv1, tr.vv2}};
+  }
   return order;
 }
 
@@ -346,16 +367,14 @@ struct OverlayPart {
 };
 
 struct Overlay {
-  const PointTable& P;
-  const Delaunay::TDelaunay& reference;
-  double ox, oy;
+  const Corners& corner;
   const FacetGrid& grid;
 
-  void Add(const int32_t* begin, const int32_t* end, OverlayPart& part) const {
+  void Add(const CornerSlots* begin, const CornerSlots* end, OverlayPart& part) const {
     Pt buf_a[kMaxCorners], buf_b[kMaxCorners];
     Facet R;
-    for (const int32_t* t = begin; t != end; ++t) {
-      if (!MakeFacet(P, reference, *t, ox, oy, R)) continue;
+    for (const CornerSlots* t = begin; t != end; ++t) {
+      if (!MakeFacet(corner, *t, R)) continue;
       part.referenceArea += ext(R.twiceArea) / 2;
       const Pt rc[3] = {{R.x[0], R.y[0]}, {R.x[1], R.y[1]}, {R.x[2], R.y[2]}};
       grid.ForCandidates(R, [&](const Facet& T) {
@@ -406,32 +425,38 @@ BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& re
   // are looked up there, and reference triangles taken in that order find
   // their candidates near the previous one's.
   const CellFrame frame(terrain, ox, oy);
-  std::vector<int32_t> order;
+  Corners ref_corners;
+  std::vector<CornerSlots> order;
   std::exception_ptr order_failed;
   auto order_reference = [&] {
     try {
-      order = CellOrder(P, reference, ox, oy, frame);
+      ref_corners = CornersOf(P, reference, ox, oy);
+      order = CellOrder(reference, ref_corners, frame);
     } catch (...) {
       order_failed = std::current_exception();
     }
   };
   ext area_ter = 0;
   std::vector<Facet> ter;
+  auto terrain_facets = [&] {
+    const Corners corner = CornersOf(P, terrain, ox, oy);
+    ter = Facets(corner, CellOrder(terrain, corner, frame), area_ter);
+  };
   if (threads >= 2) {
     std::thread other(order_reference);
     struct Join {
       std::thread& t;
       ~Join() { t.join(); }
     } join{other};
-    ter = Facets(P, terrain, CellOrder(P, terrain, ox, oy, frame), ox, oy, area_ter);
+    terrain_facets();
   } else {
     order_reference();
-    ter = Facets(P, terrain, CellOrder(P, terrain, ox, oy, frame), ox, oy, area_ter);
+    terrain_facets();
   }
   if (order_failed) std::rethrow_exception(order_failed);
   const FacetGrid grid(frame, ter);
 
-  const Overlay overlay{P, reference, ox, oy, grid};
+  const Overlay overlay{ref_corners, grid};
   std::vector<OverlayPart> parts(kOverlayParts);
   std::atomic<size_t> next{0};
   auto work = [&] {
