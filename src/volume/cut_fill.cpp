@@ -102,12 +102,13 @@ Corners CornersOf(const PointTable& P, const Delaunay::TDelaunay& mesh, double o
   return c;
 }
 
-// The triangle on these corners; false for one without area. The first
-// corner stays the first.
+// A triangle's corners as the mesh lists them.
 struct CornerSlots {
   int32_t v[3];
 };
 
+// The triangle on these corners; false for one without area. The first
+// corner stays the first.
 bool MakeFacet(const Corners& corner, const CornerSlots& tr, Facet& f) {
   const Corner* p[3] = {&corner[static_cast<size_t>(tr.v[0])], &corner[static_cast<size_t>(tr.v[1])],
                         &corner[static_cast<size_t>(tr.v[2])]};
