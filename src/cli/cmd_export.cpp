@@ -1,7 +1,5 @@
 // export: one computation run, then its surfaces, drawing and report as
 // LandXML, DXF and PDF for other programs and for the client.
-#include <sys/stat.h>
-
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -9,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "export/dxf.h"
 #include "export/export_input.h"
 #include "export/landxml.h"
 #include "export/pdf_report.h"
+#include "text/atomic_file.h"
 #include "text/errors.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
@@ -24,30 +24,6 @@ namespace zelmaro::cli {
 
 namespace {
 
-class ExportHost : public RunHost {
- public:
-  ExportHost(std::string file, std::string bem, NumberFieldModel& field)
-      : file_(std::move(file)), bem_(std::move(bem)), field_(field) {}
-  std::string PointFileName() override { return file_; }
-  std::string ProjectDesignation() override { return bem_; }
-  double ReferenceHeight() override { return field_.Value(); }
-  std::string ReferenceHeightText() override { return field_.Text(); }
-  void ShowProtocol(const std::vector<std::string>&) override {}
-  void SetResultField(ResultField, const std::string&) override {}
-  void Coincidence() override { ++coincidences; }
-  long coincidences = 0;
-
- private:
-  std::string file_, bem_;
-  NumberFieldModel& field_;
-};
-
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (a == b) return true;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
 
 // Qt's notes about its own set-up (a missing runtime folder and the like)
 // are no concern of a batch call; its errors still go to stderr.
@@ -94,7 +70,8 @@ int CmdExport(const Args& args) {
     }
     // The run writes the protocol and reads the point file; an export over
     // either would destroy what it comes from.
-    if (SameFile(target, o.file) || SameFile(target, ProtocolFileName(o.file))) {
+    if (target == o.file || SameFile(target, o.file) ||
+        SameFile(target, ProtocolFileName(o.file))) {
       std::fprintf(stderr,
                    "Die Ausgabedatei '%s' ist die Punktdatei oder ihre Protokolldatei und wird "
                    "nicht überschrieben.\n",
@@ -119,7 +96,7 @@ int CmdExport(const Args& args) {
   }
   NumberFieldModel field;
   field.SetValue(has_h0 ? h0 : ws.bounds.MinZ);
-  ExportHost host(o.file, o.Value("--bem"), field);
+  CliHost host(o.file, o.Value("--bem"), field);
   RecordingHost recorder(host);
   ToolButton1Click(ws, recorder);
   if (host.coincidences > 0)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "mesh/outline.h"
@@ -21,33 +22,6 @@ namespace zelmaro::cli {
 namespace {
 
 constexpr const char* kFieldNames[] = {"EditA0", "EditM0", "EditA1", "EditM1", "EditA2", "EditM2"};
-
-// The window as far as a run needs it.
-class CliHost : public RunHost {
- public:
-  CliHost(std::string file, std::string bem, NumberFieldModel& field)
-      : file_(std::move(file)), bem_(std::move(bem)), field_(field) {}
-  std::string PointFileName() override { return file_; }
-  std::string ProjectDesignation() override { return bem_; }
-  double ReferenceHeight() override { return field_.Value(); }
-  std::string ReferenceHeightText() override { return field_.Text(); }
-  void ShowProtocol(const std::vector<std::string>&) override {}
-  bool ShowsProtocol() override { return false; }
-  bool ShowsCutFill() override { return shows_cut_fill; }
-  void SetResultField(ResultField f, const std::string& text) override {
-    fields[static_cast<size_t>(f)] = text;
-  }
-  void Coincidence() override { ++coincidences; }
-
-  std::string fields[6];
-  long coincidences = 0;
-  bool shows_cut_fill = false;  // only run --json reports it
-
- private:
-  std::string file_;
-  std::string bem_;
-  NumberFieldModel& field_;
-};
 
 struct Options {
   std::string file;
@@ -152,7 +126,7 @@ int CmdRun(const Args& args) {
   NumberFieldModel field;
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
-  host.shows_cut_fill = o.json;
+  host.shows_cut_fill = o.json;  // only run --json reports it
   ToolButton1Click(ws, host);
   Report(ws, host, ProtocolFileName(o.file), o.json, "", "",
          ",\"cutFill\":" + CutFillJson(ws.cutFill));

@@ -27,6 +27,10 @@
 
 namespace zelmaro {
 
+// Both names lead to one existing file, through links or several names of
+// it; false where either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+
 class AtomicFile {
  public:
   // What becomes of an existing target that is more than one plain file.

@@ -1,7 +1,5 @@
 #include "volume/run.h"
 
-#include <sys/stat.h>
-
 #include <new>
 #include <utility>
 
@@ -37,14 +35,6 @@ bool EndsInLst(const std::string& point_file) {
          upper(point_file[start + 2]) == 'T';
 }
 
-// A point file reached through a link under the protocol's name is the same
-// file by another name.
-bool SameFile(const std::string& point_file, const std::string& protocol) {
-  struct stat a {}, b {};
-  if (point_file.empty() || ::stat(point_file.c_str(), &a) != 0) return false;
-  if (::stat(protocol.c_str(), &b) != 0) return false;
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 // The cut and fill of the meshes a run has just finished. The areas of each
 // mesh and of its hull are those its triangulation measured (outline0,
 // outline1); the between-horizons figures are taken from keptBetween when
