@@ -110,8 +110,8 @@ struct CornerSlots {
 // The triangle on these corners; false for one without area. The first
 // corner stays the first.
 bool MakeFacet(const Corners& corner, const CornerSlots& tr, Facet& f) {
-  const Corner* p[3] = {&corner[static_cast<size_t>(tr.v[0])], &corner[static_cast<size_t>(tr.v[1])],
-                        &corner[static_cast<size_t>(tr.v[2])]};
+  const Corner* p[3];
+  for (int i = 0; i < 3; ++i) p[i] = &corner[static_cast<size_t>(tr.v[i])];
   for (int i = 0; i < 3; ++i) {
     f.x[i] = p[i]->x;
     f.y[i] = p[i]->y;
@@ -263,7 +263,8 @@ class FacetGrid {
         const size_t cell = frame_.Index(i, j);
         for (uint32_t k = start_[cell]; k < start_[cell + 1]; ++k) {
           const Facet& t = facets_[items_[k]];
-          if (t.minx >= b.maxx || t.maxx <= b.minx || t.miny >= b.maxy || t.maxy <= b.miny) continue;
+          if (t.minx >= b.maxx || t.maxx <= b.minx || t.miny >= b.maxy || t.maxy <= b.miny)
+            continue;
           if ((i > r.i0 && frame_.ColumnOf(t.minx) != i) || (j > r.j0 && frame_.RowOf(t.miny) != j))
             continue;
           f(t);

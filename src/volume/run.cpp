@@ -51,8 +51,9 @@ CutFill RunCutFill(Workspace& ws, double H0) {
     kept = {g0, g1, CutFillBetween(ws.P, ref, ter, ws.horizon_threads)};
   CutFill r;
   r.H0 = H0;
-  r.reference = CutAndFill(ws.P, ref, H0, ws.outline0.coverage.meshArea, ws.outline0.coverage.hullArea);
-  r.terrain = CutAndFill(ws.P, ter, H0, ws.outline1.coverage.meshArea, ws.outline1.coverage.hullArea);
+  const Delaunay::OutlineCoverage &c0 = ws.outline0.coverage, &c1 = ws.outline1.coverage;
+  r.reference = CutAndFill(ws.P, ref, H0, c0.meshArea, c0.hullArea);
+  r.terrain = CutAndFill(ws.P, ter, H0, c1.meshArea, c1.hullArea);
   r.between = kept.figures;
   r.valid = true;
   return r;

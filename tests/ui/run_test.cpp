@@ -210,7 +210,8 @@ TEST(Run, ATriangulatingRunSaysSoInTheStatusBarAndGivesItBack) {
   form.ToolButton1->click();
   ASSERT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
   ASSERT_FALSE(form.texts.isEmpty());
-  EXPECT_TRUE(form.texts[0].startsWith(QStringLiteral("Dreiecksvermaschung "))) << form.texts[0].toStdString();
+  EXPECT_TRUE(form.texts[0].startsWith(QStringLiteral("Dreiecksvermaschung ")))
+      << form.texts[0].toStdString();
   EXPECT_EQ(form.status, form.texts);
   EXPECT_EQ(form.without_wait_cursor, 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
