@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "mesh/hull.h"
@@ -444,15 +445,20 @@ BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& re
     const Corners corner = CornersOf(P, terrain, ox, oy);
     ter = Facets(corner, CellOrder(terrain, corner, frame), area_ter);
   };
-  if (threads >= 2) {
-    std::thread other(order_reference);
+  {
     struct Join {
-      std::thread& t;
-      ~Join() { t.join(); }
-    } join{other};
-    terrain_facets();
-  } else {
-    order_reference();
+      std::thread t;
+      ~Join() {
+        if (t.joinable()) t.join();
+      }
+    } other;
+    if (threads >= 2) {
+      try {
+        other.t = std::thread(order_reference);
+      } catch (const std::system_error&) {
+      }
+    }
+    if (!other.t.joinable()) order_reference();
     terrain_facets();
   }
   if (order_failed) std::rethrow_exception(order_failed);
@@ -469,10 +475,20 @@ BetweenCutFill CutFillBetween(const PointTable& P, const Delaunay::TDelaunay& re
     }
   };
   {
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < threads && order.size() >= kOverlayParts; ++i) helpers.emplace_back(work);
+    // Joined on every way out: a thread that cannot be started leaves the
+    // parts to the others.
+    struct JoinAll {
+      std::vector<std::thread> threads;
+      ~JoinAll() {
+        for (std::thread& t : threads) t.join();
+      }
+    } helpers;
+    try {
+      for (int i = 1; i < threads && order.size() >= kOverlayParts; ++i)
+        helpers.threads.emplace_back(work);
+    } catch (const std::system_error&) {
+    }
     work();
-    for (std::thread& t : helpers) t.join();
   }
 
   Sums s;
