@@ -28,6 +28,7 @@
 #include <random>
 #include <string>
 
+#include "mesh/delaunay.h"
 #include "ui/NumberBox.h"
 #include "ui/Unit1.h"
 
@@ -60,8 +61,10 @@ void Step(const char* survey, const char* name, const std::function<void()>& f) 
   f();
   const double c1 = CpuSeconds();
   const auto w1 = std::chrono::steady_clock::now();
-  std::printf("%-7s %-40s wall %8.3f s  cpu %8.3f s\n", survey, name,
-              std::chrono::duration<double>(w1 - w0).count(), c1 - c0);
+  rusage r{};
+  getrusage(RUSAGE_SELF, &r);
+  std::printf("%-7s %-40s wall %8.3f s  cpu %8.3f s  peak %6.0f MB\n", survey, name,
+              std::chrono::duration<double>(w1 - w0).count(), c1 - c0, r.ru_maxrss / 1024.0);
   std::fflush(stdout);
 }
 
@@ -119,11 +122,24 @@ void Survey(const QTemporaryDir& dir, const char* survey, int n, bool rough) {
   Step(survey, "H0 step with the plot drawn", [&] {
     f.RunCommand([&] { f.NumberBoxH0->SetValue(f.NumberBoxH0->Value() + TNumberBox::kSmallStep); });
   });
+  // After the run and the plot with both meshes and contour lines, then
+  // with the grid filled too.
+  auto peak = [survey](const char* what) {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    std::printf("%-7s %-40s %8.1f MB\n", survey, what, r.ru_maxrss / 1024.0);
+  };
+  peak("peak memory before the grid");
+  // The yardstick for it: the two meshes' own vertex and triangle arrays,
+  // as far as their points and triangles fill them.
+  double arrays = 0;
+  for (const auto* m : {f.Work().Mesh0.get(), f.Work().Mesh1.get()})
+    if (m)
+      arrays += static_cast<double>(m->tPoints) * sizeof(Delaunay::dVertex) +
+                static_cast<double>(m->HowMany + 1) * sizeof(Delaunay::dTriangle);
+  std::printf("%-7s %-40s %8.1f MB\n", survey, "the two meshes' arrays", arrays / (1 << 20));
   Step(survey, "filling the grid", [&] { f.RunCommand([&] { f.fillGrid(); }); });
-
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  std::printf("%-7s %-40s %8.1f MB\n", survey, "peak memory so far", r.ru_maxrss / 1024.0);
+  peak("peak memory so far");
   if (f.errors) std::printf("%-7s %d error reports\n", survey, f.errors);
   f.close();
 }
