@@ -590,8 +590,16 @@ void TForm1::ChoosePointFile(bool set_limits) {
   RequireReadablePointFile(name);
   LiesPunkte(EditPunktDat->text());
   // The grid would otherwise still hold the former file's points, and saving
-  // from the tool bar would write them under the new file's name.
-  fillGrid();
+  // from the tool bar would write them under the new file's name. It is
+  // filled when its page is shown: for a large survey that takes a second
+  // and most of the window's memory.
+  if (PageControl1->currentIndex() == 1) {
+    fillGrid();
+  } else {
+    FinishGridEdit(false);
+    StringGridPkte->setRowCount(0);
+    grid_awaits_points_ = true;
+  }
   // Its bounds would be the start values, a reference height of 1e12.
   if (zelmaro::High(ws.P) < 1)
     throw zelmaro::ELimitError("Die Punktdatei '" + name.toStdString() + "' enthält keine Punkte.");
@@ -851,6 +859,7 @@ void TForm1::FinishGridEdit(bool take_text) {
 }
 
 void TForm1::fillGrid() {
+  grid_awaits_points_ = false;
   QTableWidget* grid = StringGridPkte;
   const zelmaro::PointTable& P = ws.P;
   const int row = grid->currentRow();
@@ -910,6 +919,8 @@ void TForm1::fillGrid() {
 }
 
 void TForm1::UpdatePunkte() {
+  // Not filled since the file was chosen: the points are those read.
+  if (grid_awaits_points_) return;
   FinishGridEdit(true);
   const QTableWidget* grid = StringGridPkte;
   zelmaro::GridRows rows(static_cast<size_t>(grid->rowCount()));

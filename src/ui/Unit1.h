@@ -314,6 +314,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   zelmaro::ContourCache contour_cache_{mesh_cache_};
   std::string pending_protocol_;  // for the pane, lines joined by LF
   bool protocol_pending_ = false;
+  // The grid was emptied for a newly chosen point file and is filled when its
+  // page is shown; until then a save writes the points as read.
+  bool grid_awaits_points_ = false;
   BusyScope* busy_ = nullptr;   // the innermost scope
   QString progress_text_;       // the last progress text shown
   TForm2* Form2 = nullptr;

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "points/grid.h"
+#include "points/reader.h"
 #include "test_form.h"
 
 namespace {
@@ -320,7 +321,7 @@ TEST(PointGrid, SavingBeforeThePageWasShownFailsOnTheEmptyGrid) {
   EXPECT_TRUE(form.Work().P.empty());
 }
 
-TEST(PointGrid, ChoosingAnotherFileRefillsTheGrid) {
+TEST(PointGrid, ChoosingAnotherFileLeavesNoFormerPointsAndFillsTheGridWhenShown) {
   Listed l;
   const std::vector<PointLine> other = {{1, 0, 10, 20, 30}, {2, 1, 11, 21, 31}};
   const QString second = WritePointFile(l.dir, "zweite.asc", other);
@@ -328,13 +329,28 @@ TEST(PointGrid, ChoosingAnotherFileRefillsTheGrid) {
   ClickTab(l.form, 0);
   l.form.files_to_choose = {second};
   l.form.BitBtn1->click();
-  EXPECT_EQ(Column(l.grid, 1), QStringList({"1", "2"}));
+  // The former file's rows are gone; the new ones are made when the page is
+  // shown, not for a survey of 200,000 points nobody looks at yet.
+  EXPECT_EQ(l.grid->rowCount(), 0);
   // Saving at once from the tool bar, under the proposed name, keeps that
   // file's own points.
   l.form.save_answers = {l.form.EditPunktDat->text()};
   l.form.ToolButton9->click();
   EXPECT_TRUE(l.form.errors.isEmpty());
   EXPECT_EQ(FileBytes(second), before);
+  ClickTab(l.form, 1);
+  EXPECT_EQ(Column(l.grid, 1), QStringList({"1", "2"}));
+
+  // Edited on its page, then saved from the first page: the edit is saved.
+  SetCell(l.grid, 1, 4, QStringLiteral("99"));
+  ClickTab(l.form, 0);
+  l.form.save_answers = {l.form.EditPunktDat->text()};
+  l.form.ToolButton9->click();
+  EXPECT_TRUE(l.form.errors.isEmpty());
+  EXPECT_NE(FileBytes(second), before);
+  zelmaro::PointTable P;
+  ASSERT_EQ(zelmaro::ReadPointFile(second.toStdString(), P), zelmaro::ReadResult::Ok);
+  EXPECT_EQ(P[2].Z, 99.0);
 }
 
 TEST(PointGrid, TheNextRunReadsTheSavedFile) {
