@@ -32,35 +32,24 @@ bool RoundCoord(ext q, int32_t& out) {
   return true;
 }
 
-bool TruncCoord(ext q, int32_t& out) {
-  const ext t = std::trunc(q);
-  if (!InPlot(t)) return false;
-  out = static_cast<int32_t>(t);
-  return true;
-}
-
-// A mesh corner: column from the easting y, row from the northing x.
-bool CornerPixel(const Delaunay::dVertex& v, const ViewValues& view, int32_t YDir, TPoint& p) {
-  int32_t row = 0;
-  if (!TruncCoord((ext(v.y) - view.YOffset) / view.MF, p.x)) return false;
-  if (!TruncCoord((ext(v.x) - view.XOFFset) / view.MF, row)) return false;
-  p.y = row * YDir;
-  return true;
-}
-
-// A contour end: here the direction enters before the division.
-bool ContourPixel(const Delaunay::TPunkt& c, const ViewValues& view, int32_t YDir, TPoint& p) {
-  return TruncCoord((ext(c.Y) - view.YOffset) / view.MF, p.x) &&
-         TruncCoord((ext(c.X) - view.XOFFset) * YDir / view.MF, p.y);
-}
-
-// A plan position (x northing, y easting) as a mesh corner is placed.
+// A plan position (x northing, y easting): column from the easting, row from
+// the northing, both truncated.
 bool PlanPixel(double x, double y, const ViewValues& view, int32_t YDir, TPoint& p) {
   int32_t row = 0;
-  if (!TruncCoord((ext(y) - view.YOffset) / view.MF, p.x)) return false;
-  if (!TruncCoord((ext(x) - view.XOFFset) / view.MF, row)) return false;
+  if (!TruncPixel(y, view.YOffset, view.MF, p.x)) return false;
+  if (!TruncPixel(x, view.XOFFset, view.MF, row)) return false;
   p.y = row * YDir;
   return true;
+}
+
+bool CornerPixel(const Delaunay::dVertex& v, const ViewValues& view, int32_t YDir, TPoint& p) {
+  return PlanPixel(v.x, v.y, view, YDir, p);
+}
+
+// A contour end. Here the direction enters before the division; being one
+// or minus one, it changes nothing but the sign.
+bool ContourPixel(const Delaunay::TPunkt& c, const ViewValues& view, int32_t YDir, TPoint& p) {
+  return PlanPixel(c.X, c.Y, view, YDir, p);
 }
 
 // The segments come triangle by triangle; drawn as chains through their
@@ -299,8 +288,8 @@ void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& 
     for (int i = 1; i <= High(ws.P); ++i) {
       const TPunkt& p = ws.P[static_cast<size_t>(i)];
       int32_t row = 0, XB = 0;
-      if (!RoundCoord((ext(p.X) - view.XOFFset) / view.MF, row) ||
-          !RoundCoord((ext(p.Y) - view.YOffset) / view.MF, XB))
+      if (!RoundPixel(p.X, view.XOFFset, view.MF, row) ||
+          !RoundPixel(p.Y, view.YOffset, view.MF, XB))
         continue;
       const int32_t YB = row * YDir;
       const bool circle_seen = !area.Misses(XB - 1, YB - 1, XB + 1, YB + 1);

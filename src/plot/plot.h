@@ -6,6 +6,7 @@
 #include <string>
 
 #include "plot/canvas.h"
+#include "plot/pixel.h"
 #include "volume/workspace.h"
 
 namespace zelmaro {
@@ -22,10 +23,6 @@ struct TPlotSettings {
   std::string HLIntervall = "0.1";  // contour interval
   std::string Masstab = "1000";     // plot scale denominator
 };
-
-// Pixel coordinates farther than this from the image's corner are never
-// visible; an element reaching beyond is left out rather than wrapped.
-constexpr int32_t kMaxPlotCoordinate = 1 << 30;
 
 // The contour interval of the text: a number with "." as decimal separator,
 // 1.0 for anything else.
