@@ -69,6 +69,12 @@ class TCanvas {
       LineTo(ends[i + 1].x, ends[i + 1].y);
     }
   }
+  // The closed outlines of triangles, three corners each in turn, each as
+  // Polygon draws it. One call for a whole mesh, which a painter may share
+  // out.
+  virtual void Triangles(std::span<const TPoint> corners) {
+    for (size_t i = 0; i + 3 <= corners.size(); i += 3) Polygon(corners.subspan(i, 3));
+  }
   virtual void Rectangle(int left, int top, int right, int bottom) = 0;
 };
 

@@ -180,17 +180,19 @@ void DrawTriangles(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewV
       static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(mesh.HowMany, 0)),
                                             mesh.Triangle.size() - 1));
   CornerPixels pixels(mesh, view, YDir);
+  std::vector<TPoint> corners;
+  corners.reserve(3 * static_cast<size_t>(std::max(n, 0)));
   for (int32_t t = 1; t <= n; ++t) {
     const Delaunay::dTriangle& tri = mesh.Triangle[t];
     if (!ValidVertex(mesh, tri.vv0) || !ValidVertex(mesh, tri.vv1) || !ValidVertex(mesh, tri.vv2))
       continue;
-    TPoint corners[3];
-    if (!pixels.Get(tri.vv0, corners[0]) || !pixels.Get(tri.vv1, corners[1]) ||
-        !pixels.Get(tri.vv2, corners[2]))
+    TPoint c[3];
+    if (!pixels.Get(tri.vv0, c[0]) || !pixels.Get(tri.vv1, c[1]) || !pixels.Get(tri.vv2, c[2]))
       continue;
-    if (area.MissesBox(corners, 3)) continue;
-    canvas.Polygon(corners);
+    if (area.MissesBox(c, 3)) continue;
+    corners.insert(corners.end(), c, c + 3);
   }
+  canvas.Triangles(corners);
 }
 
 void DrawContours(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewValues& view,

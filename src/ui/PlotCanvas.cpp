@@ -3,7 +3,11 @@
 #include <QFontMetricsF>
 #include <QPolygonF>
 #include <QPrinter>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace zelmaro::ui {
@@ -12,11 +16,27 @@ namespace {
 
 QColor ToQColor(TColor c) { return QColor(c.r, c.g, c.b); }
 
+// A mesh of fewer triangles is drawn at once; more are shared out over the
+// cores, each drawing its part on a layer of its own.
+constexpr size_t kSharedTriangles = 20000;
+constexpr unsigned kMaxLayers = 4;  // cores, the bitmap included
+
+// Joins the threads on every way out.
+struct Joined {
+  std::vector<std::thread>& threads;
+  ~Joined() {
+    for (std::thread& t : threads)
+      if (t.joinable()) t.join();
+  }
+};
+
 }  // namespace
 
 QtCanvas::QtCanvas(QPainter& painter, double dots_per_unit_x, double dots_per_unit_y, bool y_up,
-                   double dots_per_point)
+                   double dots_per_point, QImage* image)
     : painter_(painter),
+      image_(image && image->format() == QImage::Format_RGB32 ? image : nullptr),
+      cores_(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxLayers)),
       sx_(dots_per_unit_x),
       sy_(y_up ? -dots_per_unit_y : dots_per_unit_y),
       screen_(dots_per_unit_x == 1 && dots_per_unit_y == 1 && !y_up),
@@ -104,15 +124,39 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
   painter_.restore();
 }
 
+bool QtCanvas::PlainOutlines() const {
+  return screen_ && pen_style_ == TPenStyle::psSolid && pen_width_ == 1 &&
+         brush_style_ == TBrushStyle::bsClear && !painter_.testRenderHint(QPainter::Antialiasing) &&
+         painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
+         !painter_.hasClipping() && painter_.worldTransform().isIdentity();
+}
+
 void QtCanvas::Ellipse(int left, int top, int right, int bottom) {
   if (!Active()) return;
+  // A point's mark, hundreds of thousands of them: in a box two pixels
+  // square the painter's ellipse is the four pixels beside the centre, at
+  // every whole position and cut off at the image's edges alike, so they
+  // are set directly.
+  if (image_ && PlainOutlines() && int64_t{right} - left == 2 && int64_t{bottom} - top == 2) {
+    const QRgb ink = qRgb(pen_color_.r, pen_color_.g, pen_color_.b);
+    const int64_t cx = int64_t{left} + 1, cy = int64_t{top} + 1;
+    const int64_t w = image_->width(), h = image_->height();
+    auto set = [&](int64_t x, int64_t y) {
+      if (x >= 0 && y >= 0 && x < w && y < h)
+        reinterpret_cast<QRgb*>(image_->scanLine(static_cast<int>(y)))[x] = ink;
+    };
+    set(cx, cy - 1);
+    set(cx - 1, cy);
+    set(cx + 1, cy);
+    set(cx, cy + 1);
+    return;
+  }
   painter_.drawEllipse(MapRect(left, top, right, bottom));
 }
 
 void QtCanvas::Polygon(std::span<const TPoint> corners) {
   if (!Active()) return;
-  // A mesh hands over its triangles one by one, hundreds of thousands of
-  // them: their corners go on the stack, not into a list of their own.
+  // Corners of a few shapes go on the stack, not into a list of their own.
   constexpr size_t kOnStack = 8;
   if (corners.size() <= kOnStack) {
     QPointF points[kOnStack];
@@ -124,6 +168,62 @@ void QtCanvas::Polygon(std::span<const TPoint> corners) {
   polygon.reserve(static_cast<qsizetype>(corners.size()));
   for (const TPoint& p : corners) polygon << Map(p.x, p.y);
   painter_.drawPolygon(polygon);
+}
+
+void QtCanvas::DrawTriangles(QPainter& painter, std::span<const TPoint> corners) const {
+  for (size_t i = 0; i + 3 <= corners.size(); i += 3) {
+    const QPointF points[3] = {Map(corners[i].x, corners[i].y), Map(corners[i + 1].x, corners[i + 1].y),
+                               Map(corners[i + 2].x, corners[i + 2].y)};
+    painter.drawPolygon(points, 3);
+  }
+}
+
+void QtCanvas::Triangles(std::span<const TPoint> corners) {
+  if (!Active()) return;
+  const size_t count = corners.size() / 3;
+  const size_t layers =
+      image_ && PlainOutlines() && count >= kSharedTriangles && cores_ > 1 ? cores_ - 1 : 0;
+  if (layers == 0) {
+    DrawTriangles(painter_, corners);
+    return;
+  }
+  // Outlines of one opaque colour mark the same pixels whoever draws them
+  // and in whatever order; a layer, clear where nothing was drawn, adds
+  // exactly its marks when laid over the bitmap.
+  const size_t per = (count + layers) / (layers + 1);
+  auto part = [&](size_t k) {
+    const size_t first = std::min(count, k * per), last = std::min(count, (k + 1) * per);
+    return corners.subspan(3 * first, 3 * (last - first));
+  };
+  const QPen pen = painter_.pen();
+  std::vector<QImage> sheets(layers);
+  std::vector<std::thread> threads;
+  {
+    Joined joined{threads};
+    for (size_t k = 1; k <= layers; ++k) {
+      QImage& sheet = sheets[k - 1];
+      sheet = QImage(image_->size(), QImage::Format_ARGB32_Premultiplied);
+      if (!sheet.isNull()) {
+        sheet.fill(Qt::transparent);
+        try {
+          threads.emplace_back([this, &sheet, &pen, p = part(k)] {
+            QPainter painter(&sheet);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            DrawTriangles(painter, p);
+          });
+          continue;
+        } catch (const std::system_error&) {
+          sheet = QImage();
+        }
+      }
+      DrawTriangles(painter_, part(k));  // no room or no thread for a layer
+    }
+    DrawTriangles(painter_, part(0));
+  }
+  for (const QImage& sheet : sheets)
+    if (!sheet.isNull()) painter_.drawImage(QPoint(0, 0), sheet);
 }
 
 void QtCanvas::MoveTo(int x, int y) {
@@ -183,7 +283,7 @@ TCanvas& QtPlotTarget::ScreenCanvas(int width, int height) {
   screen_painter_.begin(&bitmap_);
   screen_painter_.setRenderHint(QPainter::Antialiasing, false);
   // Font sizes in points at the 96 pixels per inch the window is laid out for.
-  screen_canvas_ = std::make_unique<QtCanvas>(screen_painter_, 1, 1, false, 96.0 / 72.0);
+  screen_canvas_ = std::make_unique<QtCanvas>(screen_painter_, 1, 1, false, 96.0 / 72.0, &bitmap_);
   return *screen_canvas_;
 }
 

@@ -21,8 +21,10 @@ class QtCanvas : public TCanvas {
  public:
   // dots_per_unit: 1 on the screen, dpi / 254 on the printer; y_up mirrors
   // the vertical axis. dots_per_point turns font sizes into glyph heights.
+  // image: the screen's bitmap the painter is active on, if it is one; its
+  // pixels may then be set directly where that gives the painter's picture.
   QtCanvas(QPainter& painter, double dots_per_unit_x, double dots_per_unit_y, bool y_up,
-           double dots_per_point);
+           double dots_per_point, QImage* image = nullptr);
 
   TColor PenColor() const override { return pen_color_; }
   void SetPenColor(TColor color) override;
@@ -38,6 +40,11 @@ class QtCanvas : public TCanvas {
   void TextOut(int x, int y, const std::string& text) override;
   void Ellipse(int left, int top, int right, int bottom) override;
   void Polygon(std::span<const TPoint> corners) override;
+  void Triangles(std::span<const TPoint> corners) override;
+
+  // How many cores a large mesh on the screen's bitmap is shared out over:
+  // all of them by default, at most four.
+  void ShareOver(unsigned cores) { cores_ = cores; }
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void Lines(std::span<const TPoint> ends) override;
@@ -49,8 +56,14 @@ class QtCanvas : public TCanvas {
   void ApplyPen();
   void ApplyBrush();
   bool Active() const { return painter_.isActive(); }
+  // One opaque pixel wide, aliased, nothing filled: what such outlines mark
+  // is the same in whatever order, or on whatever layer, they are drawn.
+  bool PlainOutlines() const;
+  void DrawTriangles(QPainter& painter, std::span<const TPoint> corners) const;
 
   QPainter& painter_;
+  QImage* image_;
+  unsigned cores_;
   double sx_, sy_;
   bool screen_;
   double dots_per_point_;
