@@ -55,6 +55,18 @@ double CpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
+// Resident memory now, from the kernel's status of the process, in MB.
+double ResidentMB() {
+  std::FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return 0;
+  char line[256];
+  double kb = 0;
+  while (std::fgets(line, sizeof line, f))
+    if (std::sscanf(line, "VmRSS: %lf kB", &kb) == 1) break;
+  std::fclose(f);
+  return kb / 1024;
+}
+
 void Step(const char* survey, const char* name, const std::function<void()>& f) {
   const auto w0 = std::chrono::steady_clock::now();
   const double c0 = CpuSeconds();
@@ -63,8 +75,9 @@ void Step(const char* survey, const char* name, const std::function<void()>& f) 
   const auto w1 = std::chrono::steady_clock::now();
   rusage r{};
   getrusage(RUSAGE_SELF, &r);
-  std::printf("%-7s %-40s wall %8.3f s  cpu %8.3f s  peak %6.0f MB\n", survey, name,
-              std::chrono::duration<double>(w1 - w0).count(), c1 - c0, r.ru_maxrss / 1024.0);
+  std::printf("%-7s %-40s wall %8.3f s  cpu %8.3f s  peak %6.0f MB  now %6.0f MB\n", survey,
+              name, std::chrono::duration<double>(w1 - w0).count(), c1 - c0, r.ru_maxrss / 1024.0,
+              ResidentMB());
   std::fflush(stdout);
 }
 

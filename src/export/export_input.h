@@ -24,7 +24,7 @@ struct RunRecord {
   double H0 = 0;        // the reference height the run computed with
   std::string h0_text;  // as the field showed it ("286.684")
   std::array<std::string, 6> fields;  // EditA0, EditM0, EditA1, EditM1, EditA2, EditM2
-  std::vector<std::string> protocol;  // the protocol's lines
+  ProtocolLines protocol = std::make_shared<const std::vector<std::string>>();  // its lines
   // The table the meshes' vertex IDs point into. A copy: a point file read
   // or a grid edit after the run replaces the program's table, not the
   // meshes.
@@ -39,9 +39,11 @@ class RecordingHost : public RunHost {
   std::string ProjectDesignation() override;
   double ReferenceHeight() override;
   std::string ReferenceHeightText() override;
+  void ProtocolBegins() override { inner_.ProtocolBegins(); }
   void ShowProtocol(const std::vector<std::string>& lines) override { inner_.ShowProtocol(lines); }
-  void KeepProtocol(std::vector<std::string>&& lines) override {
-    record_.protocol = std::move(lines);
+  void KeepProtocol(const ProtocolLines& lines) override {
+    record_.protocol = lines;
+    inner_.KeepProtocol(lines);
   }
   // The record keeps the lines for the report, whether or not the host
   // shows them.

@@ -400,7 +400,8 @@ void Plot(Page& pg, const ExportInput& in, double top) {
 
 void Report(const ExportInput& in, QPdfWriter& writer) {
   const RunRecord& run = *in.run;
-  const int lines = static_cast<int>(run.protocol.size());
+  const std::vector<std::string>& protocol = *run.protocol;
+  const int lines = static_cast<int>(protocol.size());
   const int pages = 1 + (lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage;
   QPainter painter;
   if (!painter.begin(&writer)) throw EInOutError(29);
@@ -419,7 +420,7 @@ void Report(const ExportInput& in, QPdfWriter& writer) {
     const int last = std::min(lines, first + kProtocolLinesPerPage);
     double y = kTop + 13;
     for (int i = first; i < last; ++i) {
-      pg.Text(kLeft, y, Q(run.protocol[static_cast<size_t>(i)]));
+      pg.Text(kLeft, y, Q(protocol[static_cast<size_t>(i)]));
       y += kProtocolLineHeight;
     }
     Footer(pg, in, page, pages);

@@ -561,7 +561,7 @@ void TForm1::ClearResults() {
   Prot->clear();
   // Nor may the former file's protocol appear when the pane is shown.
   protocol_pending_ = false;
-  std::string().swap(pending_protocol_);
+  pending_protocol_.reset();
   ws.Mesh0.reset();
   ws.Mesh1.reset();
   ws.sumA0 = ws.SumA1 = ws.m0 = ws.m1 = 0;
@@ -1128,27 +1128,44 @@ double TForm1::ReferenceHeight() { return NumberBoxH0->Value(); }
 
 std::string TForm1::ReferenceHeightText() { return NumberBoxH0->Model().ProtocolText(); }
 
+// The former lines would otherwise live on beside the new ones until the
+// run hands them over.
+void TForm1::ProtocolBegins() { pending_protocol_.reset(); }
+
 void TForm1::ShowProtocol(const std::vector<std::string>& lines) {
+  // The lines follow at once (KeepProtocol); a pane not shown takes them
+  // from there when its page is shown.
+  pending_protocol_.reset();
+  protocol_pending_ = true;
+  if (!TabSheet4->isVisible()) return;
+  protocol_pending_ = false;
+  SetProtocolText(lines);
+}
+
+void TForm1::KeepProtocol(const zelmaro::ProtocolLines& lines) {
+  if (protocol_pending_) pending_protocol_ = lines;
+}
+
+void TForm1::SetProtocolText(const std::vector<std::string>& lines) {
   size_t size = 0;
   for (const std::string& line : lines) size += line.size() + 1;
-  pending_protocol_.clear();
-  pending_protocol_.reserve(size);
+  BusyScope busy(*this);
+  constexpr size_t kLargeProtocol = 1 << 20;
+  if (size > kLargeProtocol) busy.Say(QStringLiteral("Protokoll wird angezeigt …"));
+  std::string joined;  // lines joined by LF
+  joined.reserve(size);
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) pending_protocol_ += '\n';
-    pending_protocol_ += lines[i];
+    if (i > 0) joined += '\n';
+    joined += lines[i];
   }
-  protocol_pending_ = true;
-  if (TabSheet4->isVisible()) FillProtocolPane();
+  Prot->setPlainText(QString::fromStdString(joined));
 }
 
 void TForm1::FillProtocolPane() {
   if (!protocol_pending_) return;
   protocol_pending_ = false;
-  BusyScope busy(*this);
-  constexpr size_t kLargeProtocol = 1 << 20;
-  if (pending_protocol_.size() > kLargeProtocol) busy.Say(QStringLiteral("Protokoll wird angezeigt …"));
-  Prot->setPlainText(QString::fromStdString(pending_protocol_));
-  std::string().swap(pending_protocol_);
+  const zelmaro::ProtocolLines lines = std::move(pending_protocol_);
+  SetProtocolText(lines ? *lines : std::vector<std::string>{});
 }
 
 QPlainTextEdit* TForm1::ProtocolPane() {

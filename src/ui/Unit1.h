@@ -240,7 +240,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   std::string ProjectDesignation() override;
   double ReferenceHeight() override;
   std::string ReferenceHeightText() override;
+  void ProtocolBegins() override;
   void ShowProtocol(const std::vector<std::string>& lines) override;
+  void KeepProtocol(const zelmaro::ProtocolLines& lines) override;
   void SetResultField(zelmaro::ResultField field, const std::string& text) override;
   void Coincidence() override;
   void Progress(const std::string& text) override;
@@ -252,6 +254,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void FillProtocolPane();
 
  private:
+  void SetProtocolText(const std::vector<std::string>& lines);
   // Work that may take a while: from its first progress text to its end the
   // wait cursor is shown and the text stands in the status bar, the window
   // repainted at each text. Scopes nest; the status bar gets back what it
@@ -312,7 +315,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   std::unique_ptr<zelmaro::RunRecord> last_run_;
   zelmaro::MeshCache mesh_cache_;
   zelmaro::ContourCache contour_cache_{mesh_cache_};
-  std::string pending_protocol_;  // for the pane, lines joined by LF
+  // The lines the pane shows next, kept with the run's record, while the
+  // pane is not shown.
+  zelmaro::ProtocolLines pending_protocol_;
   bool protocol_pending_ = false;
   // The grid was emptied for a newly chosen point file and is filled when its
   // page is shown; until then a save writes the points as read.

@@ -58,6 +58,11 @@ CutFill RunCutFill(Workspace& ws, double H0) {
   r.valid = true;
   return r;
 }
+
+void HandOverProtocol(RunHost& host, std::vector<std::string>& pane) {
+  host.ShowProtocol(pane);
+  host.KeepProtocol(std::make_shared<const std::vector<std::string>>(std::move(pane)));
+}
 }  // namespace
 
 std::string ProtocolFileName(const std::string& point_file) {
@@ -99,6 +104,7 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   std::vector<std::string> pane;  // the cleared pane, shown in one step
   ProtocolOutput out(f1.Out(), pane, host.ShowsProtocol());
   HorizonResult reference, terrain;
+  host.ProtocolBegins();
   try {
     try {
       out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
@@ -126,18 +132,15 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
   } catch (EZelmaroError& e) {
     // The pane shows what was made; the file on disk is the former protocol.
     f1.Discard();
-    host.ShowProtocol(pane);
-    host.KeepProtocol(std::move(pane));
+    HandOverProtocol(host, pane);
     e.AddLine(kNoProtocolWritten);
     throw;
   } catch (...) {
     f1.Discard();
-    host.ShowProtocol(pane);
-    host.KeepProtocol(std::move(pane));
+    HandOverProtocol(host, pane);
     throw;
   }
-  host.ShowProtocol(pane);
-  host.KeepProtocol(std::move(pane));
+  HandOverProtocol(host, pane);
 
   host.SetResultField(ResultField::EditM2, Format("%10.2Lf", ext(ws.m1) - ws.m0));
   // The difference of the areas as displayed, not of the unrounded sums.

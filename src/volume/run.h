@@ -1,6 +1,7 @@
 #pragma once
 // The computation run: point file -> both horizons -> protocol file, protocol
 // pane and result fields. Also the mass balance that repeats runs.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@ namespace zelmaro {
 
 enum class ResultField { EditA0, EditM0, EditA1, EditM1, EditA2, EditM2 };
 
+// A run's protocol lines, shared by whoever keeps them.
+using ProtocolLines = std::shared_ptr<const std::vector<std::string>>;
+
 // What a run needs from the window (or from the command line, or a test).
 class RunHost {
  public:
@@ -19,12 +23,16 @@ class RunHost {
   virtual std::string ProjectDesignation() = 0;  // text of EditBem
   virtual double ReferenceHeight() = 0;          // value of NumberBoxH0
   virtual std::string ReferenceHeightText() = 0; // display text of NumberBoxH0
+  // The run makes a new protocol: ShowProtocol follows on every way out of
+  // it, so what a host keeps of the former protocol for its pane may go.
+  virtual void ProtocolBegins() {}
   // Replaces the protocol pane's content with these lines (the pane is
   // cleared by the run and filled in one step).
   virtual void ShowProtocol(const std::vector<std::string>& lines) = 0;
-  // Right after ShowProtocol the run hands the same lines over to a host
-  // that keeps them (a record of the run), so that they are never copied.
-  virtual void KeepProtocol(std::vector<std::string>&& lines) { (void)lines; }
+  // Right after ShowProtocol the run hands the same lines over to hosts
+  // that keep them (a record of the run, a pane filled when it is shown),
+  // one list for all of them, so that they are never copied.
+  virtual void KeepProtocol(const ProtocolLines& lines) { (void)lines; }
   // False where no pane shows the protocol (the command line): the run then
   // keeps no lines for it and ShowProtocol gets none.
   virtual bool ShowsProtocol() { return true; }

@@ -49,11 +49,11 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   // The protocol's lines, the last one included (the text layout may space
   // the columns differently).
   const std::string flat = Squeezed(text);
-  EXPECT_NE(flat.find(Squeezed(run.record->protocol.back())), std::string::npos);
-  EXPECT_NE(flat.find(Squeezed(run.record->protocol[run.record->protocol.size() / 2])),
+  EXPECT_NE(flat.find(Squeezed(run.record->protocol->back())), std::string::npos);
+  EXPECT_NE(flat.find(Squeezed((*run.record->protocol)[run.record->protocol->size() / 2])),
             std::string::npos);
 
-  const size_t lines = run.record->protocol.size();
+  const size_t lines = run.record->protocol->size();
   const size_t pages = 1 + (lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage;
   ASSERT_GT(pages, 3u);
   const std::string last = "Seite " + std::to_string(pages) + " von " + std::to_string(pages);

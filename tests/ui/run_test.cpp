@@ -167,6 +167,29 @@ TEST(Run, UnwritableProtocolReportsAndKeepsThePreviousResults) {
   EXPECT_EQ(l.form.errors[2], QStringLiteral("Dateizugriff verweigert"));
 }
 
+// The pane is filled when its page is shown, with the last protocol made:
+// a run that could not make one leaves it to the run before.
+TEST(Run, APaneShownLaterHasTheLastProtocolMade) {
+  Loaded l;
+  const QStringList first = ProtocolLines(l.Protocol());
+  ASSERT_GT(first.size(), 6);
+  QFile::remove(l.Protocol());
+  ASSERT_TRUE(QDir(l.dir.path()).mkdir(QStringLiteral("halde.LST")));
+  l.form.ToolButton1->click();
+  ASSERT_EQ(l.form.errors.size(), 1);
+  EXPECT_EQ(PaneLines(l.form.ProtocolPane()), first);
+
+  ASSERT_TRUE(QDir(l.dir.path()).rmdir(QStringLiteral("halde.LST")));
+  l.form.EditBem->setText(QStringLiteral("Halde Nord"));
+  l.form.ToolButton1->click();
+  l.form.EditBem->setText(QStringLiteral("Halde West"));
+  l.form.ToolButton1->click();
+  ASSERT_EQ(l.form.errors.size(), 1);
+  const QStringList last = ProtocolLines(l.Protocol());
+  EXPECT_EQ(last[1], QStringLiteral("Halde West"));
+  EXPECT_EQ(PaneLines(l.form.ProtocolPane()), last);
+}
+
 TEST(Run, CoincidenceIsShownOncePerRun) {
   Loaded l;
   zelmaro::RunHost& host = l.form;
