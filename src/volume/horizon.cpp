@@ -174,6 +174,9 @@ HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, P
   double V = 0;
   double& sumA = ws.*horizon.area_sum;
   sumA = 0;
+  // The head, the triangles, the rule, the sum and an empty line; the
+  // difference's two lines after the terrain's table.
+  out.ReservePane(3 + static_cast<size_t>(std::max(mesh.HowMany, 0)) + 5);
   out.Lines({horizon.heading, kColumnHeader, kRule});
   if (pre) {
     out.Block(pre->block);

@@ -37,6 +37,11 @@ class ProtocolOutput {
   void End(char* begin, char* end);
   // Lines formatted elsewhere (ProtocolBlock), in one piece.
   void Block(ProtocolBlock& block);
+  // Room for this many more lines in the pane: a table of a million lines
+  // would otherwise leave the list up to twice as large as it needs.
+  void ReservePane(size_t more) {
+    if (keep_pane_) pane_.reserve(pane_.size() + more);
+  }
 
   static constexpr size_t kTriangleLineMax = 4 * 12 + 2 * 330;
 
