@@ -198,6 +198,7 @@ void QtCanvas::Triangles(std::span<const TPoint> corners) {
   const QPen pen = painter_.pen();
   std::vector<QImage> sheets(layers);
   std::vector<std::thread> threads;
+  threads.reserve(layers);
   {
     Joined joined{threads};
     for (size_t k = 1; k <= layers; ++k) {
