@@ -9,6 +9,10 @@
 #include <system_error>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "text/errors.h"
 #include "text/format.h"
 
@@ -363,6 +367,12 @@ TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host, ProtocolOutput& out)
   auto job = [&w, &P, H0, keep_pane, outline, &file] {
     w.Mesh(P, kReferenceHorizon, outline);
     w.Table(P, kReferenceHorizon, H0, keep_pane, file);
+#ifdef __GLIBC__
+    // What the triangulation and the table freed stays with this thread's
+    // heap, where the terrain's triangulation on the other thread, which is
+    // at its largest from now on, cannot use it: back to the system with it.
+    malloc_trim(0);
+#endif
   };
   try {
     w.thread = std::thread(job);
