@@ -105,9 +105,19 @@ struct TDelaunay::IntakeIndex {
     sl.last = slot;
   }
 
-  void Grow(const dVertex* V) {
+  // Room for `vertices` vertex slots in all: the table at the size that
+  // many cells need, so that it never grows on the way, each growth leaving
+  // the former table behind as a hole in the heap.
+  void Reserve(const dVertex* V, size_t vertices) {
+    if (next.size() < vertices) next.resize(vertices, 0);
+    size_t size = slots.empty() ? 1024 : slots.size();
+    while (size < 2 * vertices) size *= 2;
+    if (size > slots.size()) Grow(V, size);
+  }
+
+  void Grow(const dVertex* V, size_t size = 0) {
     std::vector<Slot> old = std::move(slots);
-    slots.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0});
+    slots.assign(size ? size : old.empty() ? 1024 : old.size() * 2, Slot{0, 0});
     mask = slots.size() - 1;
     for (const Slot& o : old)
       if (o.last != 0) slots[Find(V, Cell(V[o.last].x), Cell(V[o.last].y))] = o;
@@ -131,6 +141,8 @@ void TDelaunay::ReservePoints(int32_t n) {
   // n points has at most 2n + 1 triangles with the super-triangle's.
   Vertex.Reserve(static_cast<size_t>(tPoints) + static_cast<size_t>(n) + 3,
                  static_cast<size_t>(tPoints));
+  if (!intake_) RebuildIntakeIndex();
+  intake_->Reserve(Vertex.get(), static_cast<size_t>(tPoints) + static_cast<size_t>(n));
   Triangle.Reserve(2 * (static_cast<size_t>(tPoints) + static_cast<size_t>(n)) + 4,
                    static_cast<size_t>(std::max(HowMany, 0)) + 1);
 }

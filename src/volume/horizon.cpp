@@ -9,6 +9,10 @@
 #include <system_error>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "text/errors.h"
 #include "text/format.h"
 
@@ -118,23 +122,17 @@ struct FileSink {
   void End(char* b, char* e) { out.End(b, e); }
 };
 
-// Lines into a block that the run hands on later.
-struct BlockSink {
+// Lines into the file from another thread, their pane lines into a block
+// that the run hands on later.
+struct WriterSink {
+  TextFileWriter& file;
   ProtocolBlock& block;
   bool keep_pane;
-  size_t used = 0;
-  char* Begin() {
-    const size_t need = used + ProtocolOutput::kTriangleLineMax + 2;
-    if (need > block.bytes.size()) block.bytes.resize(std::max(need, 2 * block.bytes.size()));
-    return block.bytes.data() + used;
-  }
+  char* Begin() { return file.BeginLine(ProtocolOutput::kTriangleLineMax); }
   void End(char* b, char* e) {
     if (keep_pane) block.pane.emplace_back(b, e);
-    e[0] = '\r';
-    e[1] = '\n';
-    used = static_cast<size_t>(e + 2 - block.bytes.data());
+    file.EndLine(e);
   }
-  ~BlockSink() { block.bytes.resize(used); }
 };
 
 // Release of the previous mesh, a new one, the horizon's points, Mesh and
@@ -159,9 +157,10 @@ void BuildMesh(const PointTable& P, const Horizon& horizon, bool complete_outlin
   outline.coverage = Delaunay::MeasureOutline(*mesh);
 }
 
-// The table of a horizon whose mesh stands in the workspace: the head lines,
-// the triangle lines (formatted now, or handed in as a block with their sums
-// and the failure that ended them), the fields and the sum lines.
+// The table of a horizon whose mesh stands in the workspace: the head lines
+// and the triangle lines (written now, or written by another thread and
+// handed in as their pane lines with their sums and the failure that ended
+// them), the fields and the sum lines.
 struct Preformatted {
   ProtocolBlock& block;
   double sumA, V;
@@ -177,13 +176,13 @@ HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, P
   // The head, the triangles, the rule, the sum and an empty line; the
   // difference's two lines after the terrain's table.
   out.ReservePane(3 + static_cast<size_t>(std::max(mesh.HowMany, 0)) + 5);
-  out.Lines({horizon.heading, kColumnHeader, kRule});
   if (pre) {
     out.Block(pre->block);
     sumA = pre->sumA;
     V = pre->V;
     if (pre->error) std::rethrow_exception(pre->error);
   } else {
+    out.Lines({horizon.heading, kColumnHeader, kRule});
     const double H0 = host.ReferenceHeight();
     FileSink sink{out};
     TableLines(ws.P, mesh, H0, sumA, V, sink);
@@ -247,7 +246,6 @@ void ProtocolOutput::End(char* begin, char* end) {
 }
 
 void ProtocolOutput::Block(ProtocolBlock& block) {
-  file_.WriteBytes(block.bytes);
   if (keep_pane_) pane_.insert(pane_.end(), std::make_move_iterator(block.pane.begin()),
                                std::make_move_iterator(block.pane.end()));
 }
@@ -315,10 +313,17 @@ struct TwoHorizons::Work {
       error = std::current_exception();
     }
   }
-  void Table(const PointTable& P, double H0, bool keep_pane) {
+  // The table into the file line by line, as WriteTable writes it: a
+  // failure, of the writing too, leaves the file's buffer, the pane lines and
+  // the sums where writing straight from the run's thread would.
+  void Table(const PointTable& P, const Horizon& horizon, double H0, bool keep_pane,
+             TextFileWriter& file) {
     if (!meshed) return;
     try {
-      BlockSink sink{block, keep_pane};
+      const std::initializer_list<const char*> head = {horizon.heading, kColumnHeader, kRule};
+      for (const char* line : head) file.WriteLine(line);
+      if (keep_pane) block.pane.assign(head.begin(), head.end());
+      WriterSink sink{file, block, keep_pane};
       TableLines(P, kept ? *kept : *mesh, H0, sumA, V, sink);
     } catch (...) {
       error = std::current_exception();
@@ -345,7 +350,7 @@ struct TwoHorizons::Work {
   }
 };
 
-TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host)
+TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host, ProtocolOutput& out)
     : ws_(ws), host_(host), reference_(std::make_unique<Work>()), terrain_(std::make_unique<Work>()) {
   // The field is read here, on the host's thread; a run reads it once per
   // table and nothing changes it in between.
@@ -361,9 +366,16 @@ TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host)
   Work& w = *reference_;
   const PointTable& P = ws.P;
   const bool outline = ws.complete_outline;
-  auto job = [&w, &P, H0, keep_pane, outline] {
+  TextFileWriter& file = out.File();
+  auto job = [&w, &P, H0, keep_pane, outline, &file] {
     w.Mesh(P, kReferenceHorizon, outline);
-    w.Table(P, H0, keep_pane);
+    w.Table(P, kReferenceHorizon, H0, keep_pane, file);
+#ifdef __GLIBC__
+    // What the triangulation and the table freed stays with this thread's
+    // heap, where the terrain's triangulation on the other thread, which is
+    // at its largest from now on, cannot use it: back to the system with it.
+    malloc_trim(0);
+#endif
   };
   try {
     w.thread = std::thread(job);

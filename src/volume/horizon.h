@@ -12,10 +12,9 @@
 
 namespace zelmaro {
 
-// Triangle lines formatted away from the file, on another thread: the bytes
-// as the file gets them (CR LF included) and the pane's lines.
+// Lines that another thread wrote to the file while the run's own thread was
+// busy elsewhere: their text for the pane.
 struct ProtocolBlock {
-  std::string bytes;
   std::vector<std::string> pane;
 };
 
@@ -35,13 +34,15 @@ class ProtocolOutput {
   // the file's buffer between Begin and End.
   char* Begin() { return file_.BeginLine(kTriangleLineMax); }
   void End(char* begin, char* end);
-  // Lines formatted elsewhere (ProtocolBlock), in one piece.
+  // Lines already in the file (ProtocolBlock), in one piece.
   void Block(ProtocolBlock& block);
   // Room for this many more lines in the pane: a table of a million lines
   // would otherwise leave the list up to twice as large as it needs.
   void ReservePane(size_t more) {
     if (keep_pane_) pane_.reserve(pane_.size() + more);
   }
+  // For a thread that writes lines while nothing else writes to the file.
+  TextFileWriter& File() { return file_; }
 
   static constexpr size_t kTriangleLineMax = 4 * 12 + 2 * 330;
 
@@ -106,14 +107,15 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out);
 
 // Both horizons of a run, the reference horizon meshed and its table
-// formatted on a thread of its own while the caller's thread meshes the
-// terrain. Everything that reaches the host, the protocol and the workspace
+// written to the file on a thread of its own while the caller's thread meshes
+// the terrain; from construction until Reference() nothing else may write to
+// out's file. Everything that reaches the host, the protocol and the workspace
 // is handed on in the order of a run that computes one horizon after the
 // other, failures included: Reference() gives what CalcHorizon gives for the
 // reference horizon, Terrain() then what it gives for the terrain.
 class TwoHorizons {
  public:
-  TwoHorizons(Workspace& ws, RunHost& host);
+  TwoHorizons(Workspace& ws, RunHost& host, ProtocolOutput& out);
   ~TwoHorizons();
   TwoHorizons(const TwoHorizons&) = delete;
   TwoHorizons& operator=(const TwoHorizons&) = delete;

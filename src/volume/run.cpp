@@ -111,7 +111,7 @@ void ToolButton1Click(Workspace& ws, RunHost& host) {
       if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
       out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
       if (ws.horizon_threads >= 2) {
-        TwoHorizons both(ws, host);
+        TwoHorizons both(ws, host, out);
         reference = both.Reference(out);
         ws.m0 = reference.volume;
         terrain = both.Terrain(out);

@@ -3,8 +3,10 @@
 // the same report, protocol bytes, pane, fields, sums and meshes.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
+#include "support/child.h"
 #include "text/errors.h"
 #include "volume/run.h"
 #include "volume_support.h"
@@ -23,8 +25,10 @@ struct Outcome {
   int32_t points0 = 0, points1 = 0, triangles0 = 0, triangles1 = 0;
 };
 
-// A good run first, then the run under test, on the same workspace.
-Outcome RunTwice(const std::string& text, const std::string& h0, int threads) {
+// A good run first, then the run under test, on the same workspace; with a
+// file size limit, the run under test meets a full disk there.
+Outcome RunTwice(const std::string& text, const std::string& h0, int threads,
+                 rlim_t disk_limit = 0) {
   ScratchDir dir;
   FakeHost host;
   host.point_file = dir / "punkte.asc";
@@ -41,6 +45,11 @@ Outcome RunTwice(const std::string& text, const std::string& h0, int threads) {
   host.coincidences = 0;
   Outcome o;
   try {
+    std::optional<FileSizeLimit> limit;
+    if (disk_limit > 0) {
+      limit.emplace(disk_limit);
+      if (!limit->ok()) o.error = "no file size limit";
+    }
     ToolButton1Click(ws, host);
   } catch (const EZelmaroError& e) {
     o.error = e.what();
@@ -61,8 +70,8 @@ Outcome RunTwice(const std::string& text, const std::string& h0, int threads) {
 }
 
 void ExpectSameOutcome(const std::string& text, const std::string& h0, const std::string& error,
-                       bool old_mesh1) {
-  const Outcome one = RunTwice(text, h0, 1), two = RunTwice(text, h0, 2);
+                       bool old_mesh1, rlim_t disk_limit = 0) {
+  const Outcome one = RunTwice(text, h0, 1, disk_limit), two = RunTwice(text, h0, 2, disk_limit);
   EXPECT_NE(one.error.find(error), std::string::npos) << one.error;
   EXPECT_EQ(two.error, one.error);
   EXPECT_EQ(two.protocol, one.protocol);
@@ -117,6 +126,27 @@ TEST(TwoThreads, FailuresOfEitherHorizonLeaveWhatOneAfterTheOtherLeaves) {
     const Outcome one = RunTwice(text, "0", 1);
     EXPECT_GT(one.coincidences, 0);
     ExpectSameOutcome(text, "0", "", false);
+  }
+}
+
+// The reference table is written by its own thread, in blocks of the file's
+// buffer, while the terrain is meshed; a full disk must show where it shows
+// when the tables are written one after the other.
+TEST(TwoThreads, AFullDiskLeavesWhatOneAfterTheOtherLeaves) {
+  // Some 20,000 triangles a table: more than one buffer each.
+  std::string text;
+  uint32_t seed = 7;
+  for (int k = 1; k <= 10000; ++k) {
+    seed = seed * 1103515245u + 12345u;
+    const double jitter = static_cast<double>(seed >> 16) / 65536 * 0.4;
+    text += std::to_string(k) + " 1 " + std::to_string(k / 100 + jitter) + " " +
+            std::to_string(k % 100 - jitter) + " " + std::to_string(k % 7) + "\r\n";
+  }
+  // The buffer's first write is in the reference table, its second in the
+  // terrain table, its last at the end of the run.
+  for (rlim_t limit : {300'000, 1'600'000, 2'300'000}) {
+    SCOPED_TRACE(limit);
+    ExpectSameOutcome(text, "0", "Disk voll", limit < 1'000'000, limit);
   }
 }
 
