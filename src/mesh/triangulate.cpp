@@ -115,14 +115,149 @@ class SlotBits {
   std::vector<uint64_t> summary_;
 };
 
+// Runs of consecutive columns, 8, 64, 512 ... at a level, each with a
+// bound that a circle is tested against at once: points far ahead of a
+// large circle are skipped a run at a time where the column boxes would let
+// every column through (the axis-aligned box of a sloped line meets every
+// wide circle's y range, so there the columns alone are quadratic).
+//
+// A run's bound is a box in a frame of its own, origin o at its first point
+// and unit direction u along the run's principal axis: for a point p with
+// a = p - o, t = a . u (along) and e = a x u (across) lie in [t0, t1] x
+// [e0, e1]. The map a -> (a . u, a x u) scales every distance by |u|, so the
+// distance of the centre's image from the box, divided by |u|, is at most
+// the distance of the centre from any point of the run.
+//
+// Rounding, with u = 2^-53 the unit roundoff (and v the direction vector):
+//  - t and e of a point are a two-term dot product of rounded differences,
+//    off by at most 3.01u (|a_x| + |a_y|); the box is widened by 1e-15 times
+//    the largest |a_x| + |a_y| of its points, which covers that and the
+//    rounding of the widening (4.02u of it).
+//  - The centre's t and e are off by at most 3.01u S, S = |a_x| + |a_y| of
+//    the centre; this moves its distance from the box by at most 4.3u S.
+//  - dt, de and dt^2 + de^2 are within 4.01u of the exact square distance,
+//    the bound m = R + margin squared within 1.01u.
+//  - The direction's |v| is within 6e-15 of 1 (checked when it is made).
+//  - A point passes the test DistanceSqr <= rsqr only within
+//    sqrt(rsqr) (1 + 1.51u) of the centre (two rounded differences, the ext
+//    square sum rounded once), so within R (1 + 2.52u), R = sqrt(rsqr)
+//    rounded.
+// So a run is surely outside when dt^2 + de^2 > m^2 for
+// m = R + 2e-14 (R + S): all the above add up to less than 7e-15 (R + S).
+// The absolute 1e-140 keeps the argument clear of subnormal numbers, which
+// survey sizes never come near. Centres or radii that are not finite never
+// skip anything: every comparison with them is false.
+class Blocks {
+ public:
+  static constexpr int32_t kShift = 3;  // 8 runs of a level make one of the next
+
+  Blocks() = default;
+  // Over cols columns of `per` slots of the points 1 .. n, px and py by
+  // slot; levels are added while the last one has more than 8 runs.
+  Blocks(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per,
+         int32_t cols) {
+    for (int64_t below = cols; below > 8; below = (below + 7) >> kShift) {
+      const int64_t span = int64_t{1} << (kShift * (levels_.size() + 1));
+      std::vector<Bound>& level = levels_.emplace_back();
+      const int64_t slots = span * per;
+      for (int64_t first = 1; first <= n; first += slots)
+        level.push_back(Make(px, py, static_cast<int32_t>(first),
+                             static_cast<int32_t>(std::min<int64_t>(n, first + slots - 1))));
+    }
+  }
+
+  bool empty() const { return levels_.empty(); }
+
+  // The number of columns from column c on, a whole run starting at c, that
+  // hold no point in the circle; 0 when there is none such.
+  int32_t Skip(int32_t c, double xc, double yc, double R) const {
+    int32_t l = static_cast<int32_t>(levels_.size());
+    if (c != 0) l = std::min(l, std::countr_zero(static_cast<uint32_t>(c)) / kShift);
+    for (; l >= 1; --l) {
+      const std::vector<Bound>& level = levels_[static_cast<size_t>(l - 1)];
+      const size_t b = static_cast<size_t>(c) >> (kShift * l);
+      if (b < level.size() && Outside(level[b], xc, yc, R)) return int32_t{1} << (kShift * l);
+    }
+    return 0;
+  }
+
+ private:
+  struct Bound {
+    double ox, oy, ux, uy;
+    double t0, t1, e0, e1;
+  };
+
+  static bool Outside(const Bound& b, double xc, double yc, double R) {
+    const double ax = xc - b.ox, ay = yc - b.oy;
+    const double t = ax * b.ux + ay * b.uy, e = ax * b.uy - ay * b.ux;
+    const double dt = std::max(std::max(b.t0 - t, t - b.t1), 0.0);
+    const double de = std::max(std::max(b.e0 - e, e - b.e1), 0.0);
+    const double m = R + 2e-14 * (R + std::fabs(ax) + std::fabs(ay)) + 1e-140;
+    return dt * dt + de * de > m * m;
+  }
+
+  static Bound Make(const std::vector<double>& px, const std::vector<double>& py, int32_t first,
+                    int32_t last) {
+    Bound b{};
+    b.ox = px[static_cast<size_t>(first)];
+    b.oy = py[static_cast<size_t>(first)];
+    // The principal axis: along a line of points the box is as thin as the
+    // line, wherever the run starts and ends.
+    double mx = 0, my = 0;
+    for (int32_t i = first; i <= last; ++i) {
+      mx += px[static_cast<size_t>(i)] - b.ox;
+      my += py[static_cast<size_t>(i)] - b.oy;
+    }
+    const double cnt = last - first + 1;
+    mx /= cnt;
+    my /= cnt;
+    double sxx = 0, syy = 0, sxy = 0;
+    for (int32_t i = first; i <= last; ++i) {
+      const double ax = px[static_cast<size_t>(i)] - b.ox - mx;
+      const double ay = py[static_cast<size_t>(i)] - b.oy - my;
+      sxx += ax * ax;
+      syy += ay * ay;
+      sxy += ax * ay;
+    }
+    const double angle = 0.5 * std::atan2(2 * sxy, sxx - syy);
+    b.ux = std::cos(angle);
+    b.uy = std::sin(angle);
+    if (!(std::fabs(b.ux * b.ux + b.uy * b.uy - 1) <= 1e-14)) b.ux = 1, b.uy = 0;
+    b.t0 = b.e0 = INFINITY;
+    b.t1 = b.e1 = -INFINITY;
+    double size = 0;
+    for (int32_t i = first; i <= last; ++i) {
+      const double ax = px[static_cast<size_t>(i)] - b.ox, ay = py[static_cast<size_t>(i)] - b.oy;
+      const double t = ax * b.ux + ay * b.uy, e = ax * b.uy - ay * b.ux;
+      b.t0 = std::min(b.t0, t);
+      b.t1 = std::max(b.t1, t);
+      b.e0 = std::min(b.e0, e);
+      b.e1 = std::max(b.e1, e);
+      size = std::max(size, std::fabs(ax) + std::fabs(ay));
+    }
+    const double pad = 1e-15 * size + 1e-290;
+    b.t0 -= pad;
+    b.t1 += pad;
+    b.e0 -= pad;
+    b.e1 += pad;
+    return b;
+  }
+
+  std::vector<std::vector<Bound>> levels_;  // level l + 1: runs of 8^(l + 1) columns
+};
+
 // The points 1 .. n in columns of consecutive store slots (so of ascending
 // x), each column sorted by y: the first point at or after a given slot that
 // lies in a circle is found by walking the columns from that slot on, taking
 // in each column only the points in the circle's y range there.
 class Columns {
  public:
-  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
-      : n_(n), per_(per), ncol_((n + per - 1) / per) {
+  // With `runs`, runs of columns are skipped at once where a circle surely
+  // misses them (see Blocks).
+  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per,
+          bool runs)
+      : n_(n), per_(per), ncol_((n + per - 1) / per),
+        runs_(runs ? Blocks(px, py, n, per, ncol_) : Blocks()) {
     ys_.resize(static_cast<size_t>(n));
     xs_.resize(static_cast<size_t>(n));
     is_.resize(static_cast<size_t>(n));
@@ -170,9 +305,16 @@ class Columns {
     const double xright = xc + R;
     // A distance this large in double is beyond rsqr in the exact test too.
     const double sure_out = rsqr * (1 + 1e-12);
+    const double rtest = runs_.empty() ? 0 : std::sqrt(rsqr);
     for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
       const Column& col = cols_[static_cast<size_t>(c)];
       if (col.xmin > xright) break;
+      if ((c & ((1 << Blocks::kShift) - 1)) == 0 && !runs_.empty()) {
+        if (const int32_t skip = runs_.Skip(c, xc, yc, rtest)) {
+          c += skip - 1;
+          continue;
+        }
+      }
       const double nx = std::clamp(xc, col.xmin, col.xmax);
       const double d = xc - nx;
       const double d2 = d * d;
@@ -210,6 +352,7 @@ class Columns {
     return static_cast<int32_t>(b);
   }
   int32_t n_, per_, ncol_;
+  Blocks runs_;
   std::vector<double> ys_, xs_;  // per column in order of y
   std::vector<int32_t> is_;
   std::vector<int32_t> offsets_;  // per column and bucket: the first entry
@@ -226,8 +369,9 @@ class PointIndex {
 
   PointIndex(const dVertex* V, int32_t n)
       : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
-        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
-        narrow_(px_, py_, n, 24) {
+        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7)),
+              false),
+        narrow_(px_, py_, n, 24, true) {
     double ymin = n > 0 ? py_[1] : 0, ymax = ymin;
     for (int32_t i = 2; i <= n; ++i) {
       ymin = std::min(ymin, py_[static_cast<size_t>(i)]);
