@@ -115,58 +115,88 @@ class SlotBits {
   std::vector<uint64_t> summary_;
 };
 
-// Runs of consecutive columns, 8, 64, 512 ... at a level, each with a
-// bound that a circle is tested against at once: points far ahead of a
-// large circle are skipped a run at a time where the column boxes would let
-// every column through (the axis-aligned box of a sloped line meets every
-// wide circle's y range, so there the columns alone are quadratic).
+// Every column, and runs of consecutive columns, 8, 64, 512 ... at a level,
+// with a bound that a circle is tested against at once: points far ahead of
+// a large circle are skipped a run at a time, and a column is left out
+// where its axis-aligned box would let it through. (The axis-aligned box of
+// a sloped line meets every wide circle's y range, so on such a line the
+// columns alone made every look-up walk the rest of the survey.)
 //
-// A run's bound is a box in a frame of its own, origin o at its first point
-// and unit direction u along the run's principal axis: for a point p with
-// a = p - o, t = a . u (along) and e = a x u (across) lie in [t0, t1] x
-// [e0, e1]. The map a -> (a . u, a x u) scales every distance by |u|, so the
-// distance of the centre's image from the box, divided by |u|, is at most
-// the distance of the centre from any point of the run.
+// A bound is a box in a frame of its own: origin o at the first point,
+// direction v along the principal axis of the points, |v| about 1. For a
+// point p and a = p - o, t = a . v (along) and e = a x v (across) lie in
+// [t0, t1] x [e0, e1]. The map a -> (a . v, a x v) scales every distance by
+// |v|, so the distance of the centre's image from the box, over |v|, is at
+// most the distance of the centre from any of the points.
 //
-// Rounding, with u = 2^-53 the unit roundoff (and v the direction vector):
-//  - t and e of a point are a two-term dot product of rounded differences,
-//    off by at most 3.01u (|a_x| + |a_y|); the box is widened by 1e-15 times
-//    the largest |a_x| + |a_y| of its points, which covers that and the
-//    rounding of the widening (4.02u of it).
-//  - The centre's t and e are off by at most 3.01u S, S = |a_x| + |a_y| of
-//    the centre; this moves its distance from the box by at most 4.3u S.
-//  - dt, de and dt^2 + de^2 are within 4.01u of the exact square distance,
-//    the bound m = R + margin squared within 1.01u.
-//  - The direction's |v| is within 6e-15 of 1 (checked when it is made).
-//  - A point passes the test DistanceSqr <= rsqr only within
-//    sqrt(rsqr) (1 + 1.51u) of the centre (two rounded differences, the ext
-//    square sum rounded once), so within R (1 + 2.52u), R = sqrt(rsqr)
-//    rounded.
-// So a run is surely outside when dt^2 + de^2 > m^2 for
-// m = R + 2e-14 (R + S): all the above add up to less than 7e-15 (R + S).
-// The absolute 1e-140 keeps the argument clear of subnormal numbers, which
-// survey sizes never come near. Centres or radii that are not finite never
-// skip anything: every comparison with them is false.
-class Blocks {
+// The rounding, with eps = 2^-53 and S = |a_x| + |a_y|:
+//  - A computed t or e is off by at most 3.01 eps S (a dot product of two
+//    rounded differences). The box is widened by 1e-15 times the largest S
+//    of its points: more than that plus the rounding of the widening.
+//  - The centre's t and e are off by as much, for the centre's S, which
+//    moves its distance from the box by at most 4.26 eps S.
+//  - dt^2 + de^2 is within 4.01 eps of its exact value, m^2 within 3 eps.
+//  - |v| <= 1 + 6e-15, checked where v is made.
+//  - The test DistanceSqr <= rsqr passes only within R (1 + 2.52 eps) of the
+//    centre, R = sqrt(rsqr) rounded: DistanceSqr is at least 1 - 3.01 eps
+//    times the exact square distance.
+// All of it stays below 7e-15 (R + S), so a bound with dt^2 + de^2 > m^2,
+// m = R + 2e-14 (R + S), holds no point that passes. The absolute 1e-140
+// keeps clear of subnormal numbers, which survey sizes never come near. A
+// centre or radius that is not finite skips nothing: every comparison with
+// it is false.
+class OrientedBounds {
  public:
   static constexpr int32_t kShift = 3;  // 8 runs of a level make one of the next
 
-  Blocks() = default;
+  OrientedBounds() = default;
   // Over cols columns of `per` slots of the points 1 .. n, px and py by
   // slot; levels are added while the last one has more than 8 runs.
-  Blocks(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per,
-         int32_t cols) {
+  OrientedBounds(const std::vector<double>& px, const std::vector<double>& py, int32_t n,
+                 int32_t per, int32_t cols) {
+    // The moments of the columns, merged for the runs: one pass over the
+    // points for all directions, one per level for the boxes.
+    std::vector<Moments> mom(static_cast<size_t>(cols));
+    columns_.reserve(static_cast<size_t>(cols));
+    for (int32_t c = 0; c < cols; ++c) {
+      Moments& m = mom[static_cast<size_t>(c)];
+      const int32_t first = c * per + 1, last = std::min(n, first + per - 1);
+      m.ox = px[static_cast<size_t>(first)];
+      m.oy = py[static_cast<size_t>(first)];
+      for (int32_t i = first; i <= last; ++i) {
+        const double ax = px[static_cast<size_t>(i)] - m.ox, ay = py[static_cast<size_t>(i)] - m.oy;
+        m.n += 1;
+        m.sx += ax;
+        m.sy += ay;
+        m.sxx += ax * ax;
+        m.syy += ay * ay;
+        m.sxy += ax * ay;
+      }
+      columns_.push_back(Make(px, py, first, last, m));
+    }
     for (int64_t below = cols; below > 8; below = (below + 7) >> kShift) {
       const int64_t span = int64_t{1} << (kShift * (levels_.size() + 1));
       std::vector<Bound>& level = levels_.emplace_back();
-      const int64_t slots = span * per;
-      for (int64_t first = 1; first <= n; first += slots)
-        level.push_back(Make(px, py, static_cast<int32_t>(first),
-                             static_cast<int32_t>(std::min<int64_t>(n, first + slots - 1))));
+      level.reserve(static_cast<size_t>((cols + span - 1) / span));
+      for (int64_t c0 = 0; c0 < cols; c0 += span) {
+        const int64_t c1 = std::min<int64_t>(cols, c0 + span);
+        Moments m;
+        m.ox = mom[static_cast<size_t>(c0)].ox;
+        m.oy = mom[static_cast<size_t>(c0)].oy;
+        for (int64_t c = c0; c < c1; ++c) m.Add(mom[static_cast<size_t>(c)]);
+        const int64_t first = c0 * per + 1, last = std::min<int64_t>(n, c1 * per);
+        level.push_back(
+            Make(px, py, static_cast<int32_t>(first), static_cast<int32_t>(last), m));
+      }
     }
   }
 
-  bool empty() const { return levels_.empty(); }
+  bool empty() const { return columns_.empty(); }
+
+  // Whether column c surely holds no point in the circle.
+  bool Misses(int32_t c, double xc, double yc, double R) const {
+    return Outside(columns_[static_cast<size_t>(c)], xc, yc, R);
+  }
 
   // The number of columns from column c on, a whole run starting at c, that
   // hold no point in the circle; 0 when there is none such.
@@ -196,32 +226,39 @@ class Blocks {
     return dt * dt + de * de > m * m;
   }
 
+  // Sums over points p of a = p - o and its products, o a point of the run.
+  struct Moments {
+    double ox = 0, oy = 0;
+    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    // Adds another's sums, moved to this origin.
+    void Add(const Moments& m) {
+      const double dx = m.ox - ox, dy = m.oy - oy;
+      sxx += m.sxx + 2 * dx * m.sx + m.n * dx * dx;
+      syy += m.syy + 2 * dy * m.sy + m.n * dy * dy;
+      sxy += m.sxy + dx * m.sy + dy * m.sx + m.n * dx * dy;
+      sx += m.sx + m.n * dx;
+      sy += m.sy + m.n * dy;
+      n += m.n;
+    }
+  };
+
   static Bound Make(const std::vector<double>& px, const std::vector<double>& py, int32_t first,
-                    int32_t last) {
+                    int32_t last, const Moments& m) {
     Bound b{};
     b.ox = px[static_cast<size_t>(first)];
     b.oy = py[static_cast<size_t>(first)];
     // The principal axis: along a line of points the box is as thin as the
-    // line, wherever the run starts and ends.
-    double mx = 0, my = 0;
-    for (int32_t i = first; i <= last; ++i) {
-      mx += px[static_cast<size_t>(i)] - b.ox;
-      my += py[static_cast<size_t>(i)] - b.oy;
+    // line, wherever the run starts and ends. Only the box's tightness
+    // depends on it, so the moments need no care with cancellation.
+    const double mx = m.sx / m.n, my = m.sy / m.n;
+    const double cxx = m.sxx / m.n - mx * mx, cyy = m.syy / m.n - my * my;
+    const double c2 = cxx - cyy, s2 = 2 * (m.sxy / m.n - mx * my), h = std::hypot(c2, s2);
+    b.ux = 1;
+    b.uy = 0;
+    if (h > 0) {  // half the angle of (c2, s2)
+      b.ux = std::sqrt(0.5 * (1 + c2 / h));
+      b.uy = std::copysign(std::sqrt(0.5 * (1 - c2 / h)), s2);
     }
-    const double cnt = last - first + 1;
-    mx /= cnt;
-    my /= cnt;
-    double sxx = 0, syy = 0, sxy = 0;
-    for (int32_t i = first; i <= last; ++i) {
-      const double ax = px[static_cast<size_t>(i)] - b.ox - mx;
-      const double ay = py[static_cast<size_t>(i)] - b.oy - my;
-      sxx += ax * ax;
-      syy += ay * ay;
-      sxy += ax * ay;
-    }
-    const double angle = 0.5 * std::atan2(2 * sxy, sxx - syy);
-    b.ux = std::cos(angle);
-    b.uy = std::sin(angle);
     if (!(std::fabs(b.ux * b.ux + b.uy * b.uy - 1) <= 1e-14)) b.ux = 1, b.uy = 0;
     b.t0 = b.e0 = INFINITY;
     b.t1 = b.e1 = -INFINITY;
@@ -243,6 +280,7 @@ class Blocks {
     return b;
   }
 
+  std::vector<Bound> columns_;               // each column on its own
   std::vector<std::vector<Bound>> levels_;  // level l + 1: runs of 8^(l + 1) columns
 };
 
@@ -252,12 +290,12 @@ class Blocks {
 // in each column only the points in the circle's y range there.
 class Columns {
  public:
-  // With `runs`, runs of columns are skipped at once where a circle surely
-  // misses them (see Blocks).
+  // With `oriented`, columns and runs of them are left out where a circle
+  // surely misses them (see OrientedBounds).
   Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per,
-          bool runs)
+          bool oriented)
       : n_(n), per_(per), ncol_((n + per - 1) / per),
-        runs_(runs ? Blocks(px, py, n, per, ncol_) : Blocks()) {
+        bounds_(oriented ? OrientedBounds(px, py, n, per, ncol_) : OrientedBounds()) {
     ys_.resize(static_cast<size_t>(n));
     xs_.resize(static_cast<size_t>(n));
     is_.resize(static_cast<size_t>(n));
@@ -305,12 +343,15 @@ class Columns {
     const double xright = xc + R;
     // A distance this large in double is beyond rsqr in the exact test too.
     const double sure_out = rsqr * (1 + 1e-12);
-    const double rtest = runs_.empty() ? 0 : std::sqrt(rsqr);
+    const double rtest = bounds_.empty() ? 0 : std::sqrt(rsqr);
     for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
       const Column& col = cols_[static_cast<size_t>(c)];
       if (col.xmin > xright) break;
-      if ((c & ((1 << Blocks::kShift) - 1)) == 0 && !runs_.empty()) {
-        if (const int32_t skip = runs_.Skip(c, xc, yc, rtest)) {
+      // What is left out holds no point that passes, so the first column
+      // with one is the same. A jump may pass the column where the walk
+      // stops, but the columns ascend in x: it stops at the next one.
+      if ((c & ((1 << OrientedBounds::kShift) - 1)) == 0 && !bounds_.empty()) {
+        if (const int32_t skip = bounds_.Skip(c, xc, yc, rtest)) {
           c += skip - 1;
           continue;
         }
@@ -322,6 +363,7 @@ class Columns {
       const double h = std::sqrt(R2 - d2) + margin;
       const double ylo = yc - h, yhi = yc + h;
       if (ylo > col.ymax || yhi < col.ymin) continue;
+      if (!bounds_.empty() && bounds_.Misses(c, xc, yc, rtest)) continue;
       const size_t end = static_cast<size_t>(std::min(n_, (c + 1) * per_));
       size_t k = static_cast<size_t>(offsets_[static_cast<size_t>(col.offsets + Bucket(col, ylo))]);
       while (k < end && ys_[k] < ylo) ++k;
@@ -352,7 +394,7 @@ class Columns {
     return static_cast<int32_t>(b);
   }
   int32_t n_, per_, ncol_;
-  Blocks runs_;
+  OrientedBounds bounds_;
   std::vector<double> ys_, xs_;  // per column in order of y
   std::vector<int32_t> is_;
   std::vector<int32_t> offsets_;  // per column and bucket: the first entry
