@@ -288,18 +288,21 @@ class OrientedBounds {
 // x), each column sorted by y: the first point at or after a given slot that
 // lies in a circle is found by walking the columns from that slot on, taking
 // in each column only the points in the circle's y range there.
+//
+// With kOriented, columns and runs of them are left out where a circle
+// surely misses them (see OrientedBounds); without, the walk is as plain as
+// the small circles it serves want it.
+template <bool kOriented>
 class Columns {
  public:
-  // With `oriented`, columns and runs of them are left out where a circle
-  // surely misses them (see OrientedBounds).
-  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per,
-          bool oriented)
-      : n_(n), per_(per), ncol_((n + per - 1) / per),
-        bounds_(oriented ? OrientedBounds(px, py, n, per, ncol_) : OrientedBounds()) {
+  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
+      : n_(n), per_(per), ncol_((n + per - 1) / per) {
+    if (kOriented) bounds_ = OrientedBounds(px, py, n, per, ncol_);
     ys_.resize(static_cast<size_t>(n));
     xs_.resize(static_cast<size_t>(n));
     is_.resize(static_cast<size_t>(n));
     cols_.resize(static_cast<size_t>(ncol_));
+    double ymin = INFINITY, ymax = -INFINITY;
     std::vector<std::pair<double, int32_t>> order;
     for (int32_t c = 0; c < ncol_; ++c) {
       const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
@@ -318,6 +321,8 @@ class Columns {
       col.xmax = px[static_cast<size_t>(last)];
       col.ymin = ys_[base];
       col.ymax = ys_[base + order.size() - 1];
+      ymin = std::min(ymin, col.ymin);
+      ymax = std::max(ymax, col.ymax);
       // Buckets of equal height over the column's y range, two points each
       // on average, so that a y value finds its place without a search.
       const int32_t nb = std::max<int32_t>(1, static_cast<int32_t>(order.size() / 2));
@@ -330,6 +335,7 @@ class Columns {
         offsets_.push_back(static_cast<int32_t>(base + k));
       }
     }
+    height_ = ymax - ymin;
   }
 
   // The first slot i >= lo whose point is inside the circle in the sense of
@@ -343,14 +349,18 @@ class Columns {
     const double xright = xc + R;
     // A distance this large in double is beyond rsqr in the exact test too.
     const double sure_out = rsqr * (1 + 1e-12);
-    const double rtest = bounds_.empty() ? 0 : std::sqrt(rsqr);
+    const double rtest = kOriented ? std::sqrt(rsqr) : 0;
+    // A column's own bound pays where a circle dwarfs the survey, so that
+    // its y range within a sloped column's x range covers the column:
+    // smaller circles leave most columns to their boxes.
+    const bool huge = kOriented && !bounds_.empty() && rtest > height_;
     for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
       const Column& col = cols_[static_cast<size_t>(c)];
       if (col.xmin > xright) break;
       // What is left out holds no point that passes, so the first column
       // with one is the same. A jump may pass the column where the walk
       // stops, but the columns ascend in x: it stops at the next one.
-      if ((c & ((1 << OrientedBounds::kShift) - 1)) == 0 && !bounds_.empty()) {
+      if (kOriented && (c & ((1 << OrientedBounds::kShift) - 1)) == 0 && !bounds_.empty()) {
         if (const int32_t skip = bounds_.Skip(c, xc, yc, rtest)) {
           c += skip - 1;
           continue;
@@ -363,7 +373,7 @@ class Columns {
       const double h = std::sqrt(R2 - d2) + margin;
       const double ylo = yc - h, yhi = yc + h;
       if (ylo > col.ymax || yhi < col.ymin) continue;
-      if (!bounds_.empty() && bounds_.Misses(c, xc, yc, rtest)) continue;
+      if (huge && bounds_.Misses(c, xc, yc, rtest)) continue;
       const size_t end = static_cast<size_t>(std::min(n_, (c + 1) * per_));
       size_t k = static_cast<size_t>(offsets_[static_cast<size_t>(col.offsets + Bucket(col, ylo))]);
       while (k < end && ys_[k] < ylo) ++k;
@@ -394,7 +404,8 @@ class Columns {
     return static_cast<int32_t>(b);
   }
   int32_t n_, per_, ncol_;
-  OrientedBounds bounds_;
+  double height_ = 0;  // of all the points
+  OrientedBounds bounds_;  // empty without kOriented
   std::vector<double> ys_, xs_;  // per column in order of y
   std::vector<int32_t> is_;
   std::vector<int32_t> offsets_;  // per column and bucket: the first entry
@@ -411,9 +422,8 @@ class PointIndex {
 
   PointIndex(const dVertex* V, int32_t n)
       : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
-        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7)),
-              false),
-        narrow_(px_, py_, n, 24, true) {
+        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
+        narrow_(px_, py_, n, 24) {
     double ymin = n > 0 ? py_[1] : 0, ymax = ymin;
     for (int32_t i = 2; i <= n; ++i) {
       ymin = std::min(ymin, py_[static_cast<size_t>(i)]);
@@ -456,7 +466,8 @@ class PointIndex {
     return v;
   }
   std::vector<double> px_, py_;
-  Columns wide_, narrow_;
+  Columns<false> wide_;
+  Columns<true> narrow_;
   double large_ = 0;
   int32_t n_ = 0;
 };
