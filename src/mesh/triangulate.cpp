@@ -115,18 +115,194 @@ class SlotBits {
   std::vector<uint64_t> summary_;
 };
 
+// Every column, and runs of consecutive columns, 8, 64, 512 ... at a level,
+// with a bound that a circle is tested against at once: points far ahead of
+// a large circle are skipped a run at a time, and a column is left out
+// where its axis-aligned box would let it through. (The axis-aligned box of
+// a sloped line meets every wide circle's y range, so on such a line the
+// columns alone made every look-up walk the rest of the survey.)
+//
+// A bound is a box in a frame of its own: origin o at the first point,
+// direction v along the principal axis of the points, |v| about 1. For a
+// point p and a = p - o, t = a . v (along) and e = a x v (across) lie in
+// [t0, t1] x [e0, e1]. The map a -> (a . v, a x v) scales every distance by
+// |v|, so the distance of the centre's image from the box, over |v|, is at
+// most the distance of the centre from any of the points.
+//
+// The rounding, with eps = 2^-53 and S = |a_x| + |a_y|:
+//  - A computed t or e is off by at most 3.01 eps S (a dot product of two
+//    rounded differences). The box is widened by 1e-15 times the largest S
+//    of its points: more than that plus the rounding of the widening.
+//  - The centre's t and e are off by as much, for the centre's S, which
+//    moves its distance from the box by at most 4.26 eps S.
+//  - dt^2 + de^2 is within 4.01 eps of its exact value, m^2 within 3 eps.
+//  - |v| <= 1 + 6e-15, checked where v is made.
+//  - The test DistanceSqr <= rsqr passes only within R (1 + 2.52 eps) of the
+//    centre, R = sqrt(rsqr) rounded: DistanceSqr is at least 1 - 3.01 eps
+//    times the exact square distance.
+// All of it stays below 7e-15 (R + S), so a bound with dt^2 + de^2 > m^2,
+// m = R + 2e-14 (R + S), holds no point that passes. The absolute 1e-140
+// keeps clear of subnormal numbers, which survey sizes never come near. A
+// centre or radius that is not finite skips nothing: every comparison with
+// it is false.
+class OrientedBounds {
+ public:
+  static constexpr int32_t kShift = 3;  // 8 runs of a level make one of the next
+
+  OrientedBounds() = default;
+  // Over cols columns of `per` slots of the points 1 .. n, px and py by
+  // slot; levels are added while the last one has more than 8 runs.
+  OrientedBounds(const std::vector<double>& px, const std::vector<double>& py, int32_t n,
+                 int32_t per, int32_t cols) {
+    // The moments of the columns, merged for the runs: one pass over the
+    // points for all directions, one per level for the boxes.
+    std::vector<Moments> mom(static_cast<size_t>(cols));
+    columns_.reserve(static_cast<size_t>(cols));
+    for (int32_t c = 0; c < cols; ++c) {
+      Moments& m = mom[static_cast<size_t>(c)];
+      const int32_t first = c * per + 1, last = std::min(n, first + per - 1);
+      m.ox = px[static_cast<size_t>(first)];
+      m.oy = py[static_cast<size_t>(first)];
+      for (int32_t i = first; i <= last; ++i) {
+        const double ax = px[static_cast<size_t>(i)] - m.ox, ay = py[static_cast<size_t>(i)] - m.oy;
+        m.n += 1;
+        m.sx += ax;
+        m.sy += ay;
+        m.sxx += ax * ax;
+        m.syy += ay * ay;
+        m.sxy += ax * ay;
+      }
+      columns_.push_back(Make(px, py, first, last, m));
+    }
+    for (int64_t below = cols; below > 8; below = (below + 7) >> kShift) {
+      const int64_t span = int64_t{1} << (kShift * (levels_.size() + 1));
+      std::vector<Bound>& level = levels_.emplace_back();
+      level.reserve(static_cast<size_t>((cols + span - 1) / span));
+      for (int64_t c0 = 0; c0 < cols; c0 += span) {
+        const int64_t c1 = std::min<int64_t>(cols, c0 + span);
+        Moments m;
+        m.ox = mom[static_cast<size_t>(c0)].ox;
+        m.oy = mom[static_cast<size_t>(c0)].oy;
+        for (int64_t c = c0; c < c1; ++c) m.Add(mom[static_cast<size_t>(c)]);
+        const int64_t first = c0 * per + 1, last = std::min<int64_t>(n, c1 * per);
+        level.push_back(
+            Make(px, py, static_cast<int32_t>(first), static_cast<int32_t>(last), m));
+      }
+    }
+  }
+
+  bool empty() const { return columns_.empty(); }
+
+  // Whether column c surely holds no point in the circle.
+  bool Misses(int32_t c, double xc, double yc, double R) const {
+    return Outside(columns_[static_cast<size_t>(c)], xc, yc, R);
+  }
+
+  // The number of columns from column c on, a whole run starting at c, that
+  // hold no point in the circle; 0 when there is none such.
+  int32_t Skip(int32_t c, double xc, double yc, double R) const {
+    int32_t l = static_cast<int32_t>(levels_.size());
+    if (c != 0) l = std::min(l, std::countr_zero(static_cast<uint32_t>(c)) / kShift);
+    for (; l >= 1; --l) {
+      const std::vector<Bound>& level = levels_[static_cast<size_t>(l - 1)];
+      const size_t b = static_cast<size_t>(c) >> (kShift * l);
+      if (b < level.size() && Outside(level[b], xc, yc, R)) return int32_t{1} << (kShift * l);
+    }
+    return 0;
+  }
+
+ private:
+  struct Bound {
+    double ox, oy, ux, uy;
+    double t0, t1, e0, e1;
+  };
+
+  static bool Outside(const Bound& b, double xc, double yc, double R) {
+    const double ax = xc - b.ox, ay = yc - b.oy;
+    const double t = ax * b.ux + ay * b.uy, e = ax * b.uy - ay * b.ux;
+    const double dt = std::max(std::max(b.t0 - t, t - b.t1), 0.0);
+    const double de = std::max(std::max(b.e0 - e, e - b.e1), 0.0);
+    const double m = R + 2e-14 * (R + std::fabs(ax) + std::fabs(ay)) + 1e-140;
+    return dt * dt + de * de > m * m;
+  }
+
+  // Sums over points p of a = p - o and its products, o a point of the run.
+  struct Moments {
+    double ox = 0, oy = 0;
+    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    // Adds another's sums, moved to this origin.
+    void Add(const Moments& m) {
+      const double dx = m.ox - ox, dy = m.oy - oy;
+      sxx += m.sxx + 2 * dx * m.sx + m.n * dx * dx;
+      syy += m.syy + 2 * dy * m.sy + m.n * dy * dy;
+      sxy += m.sxy + dx * m.sy + dy * m.sx + m.n * dx * dy;
+      sx += m.sx + m.n * dx;
+      sy += m.sy + m.n * dy;
+      n += m.n;
+    }
+  };
+
+  static Bound Make(const std::vector<double>& px, const std::vector<double>& py, int32_t first,
+                    int32_t last, const Moments& m) {
+    Bound b{};
+    b.ox = px[static_cast<size_t>(first)];
+    b.oy = py[static_cast<size_t>(first)];
+    // The principal axis: along a line of points the box is as thin as the
+    // line, wherever the run starts and ends. Only the box's tightness
+    // depends on it, so the moments need no care with cancellation.
+    const double mx = m.sx / m.n, my = m.sy / m.n;
+    const double cxx = m.sxx / m.n - mx * mx, cyy = m.syy / m.n - my * my;
+    const double c2 = cxx - cyy, s2 = 2 * (m.sxy / m.n - mx * my), h = std::hypot(c2, s2);
+    b.ux = 1;
+    b.uy = 0;
+    if (h > 0) {  // half the angle of (c2, s2)
+      b.ux = std::sqrt(0.5 * (1 + c2 / h));
+      b.uy = std::copysign(std::sqrt(0.5 * (1 - c2 / h)), s2);
+    }
+    if (!(std::fabs(b.ux * b.ux + b.uy * b.uy - 1) <= 1e-14)) b.ux = 1, b.uy = 0;
+    b.t0 = b.e0 = INFINITY;
+    b.t1 = b.e1 = -INFINITY;
+    double size = 0;
+    for (int32_t i = first; i <= last; ++i) {
+      const double ax = px[static_cast<size_t>(i)] - b.ox, ay = py[static_cast<size_t>(i)] - b.oy;
+      const double t = ax * b.ux + ay * b.uy, e = ax * b.uy - ay * b.ux;
+      b.t0 = std::min(b.t0, t);
+      b.t1 = std::max(b.t1, t);
+      b.e0 = std::min(b.e0, e);
+      b.e1 = std::max(b.e1, e);
+      size = std::max(size, std::fabs(ax) + std::fabs(ay));
+    }
+    const double pad = 1e-15 * size + 1e-290;
+    b.t0 -= pad;
+    b.t1 += pad;
+    b.e0 -= pad;
+    b.e1 += pad;
+    return b;
+  }
+
+  std::vector<Bound> columns_;               // each column on its own
+  std::vector<std::vector<Bound>> levels_;  // level l + 1: runs of 8^(l + 1) columns
+};
+
 // The points 1 .. n in columns of consecutive store slots (so of ascending
 // x), each column sorted by y: the first point at or after a given slot that
 // lies in a circle is found by walking the columns from that slot on, taking
 // in each column only the points in the circle's y range there.
+//
+// With kOriented, columns and runs of them are left out where a circle
+// surely misses them (see OrientedBounds); without, the walk is as plain as
+// the small circles it serves want it.
+template <bool kOriented>
 class Columns {
  public:
   Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
       : n_(n), per_(per), ncol_((n + per - 1) / per) {
+    if (kOriented) bounds_ = OrientedBounds(px, py, n, per, ncol_);
     ys_.resize(static_cast<size_t>(n));
     xs_.resize(static_cast<size_t>(n));
     is_.resize(static_cast<size_t>(n));
     cols_.resize(static_cast<size_t>(ncol_));
+    double ymin = INFINITY, ymax = -INFINITY;
     std::vector<std::pair<double, int32_t>> order;
     for (int32_t c = 0; c < ncol_; ++c) {
       const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
@@ -145,6 +321,8 @@ class Columns {
       col.xmax = px[static_cast<size_t>(last)];
       col.ymin = ys_[base];
       col.ymax = ys_[base + order.size() - 1];
+      ymin = std::min(ymin, col.ymin);
+      ymax = std::max(ymax, col.ymax);
       // Buckets of equal height over the column's y range, two points each
       // on average, so that a y value finds its place without a search.
       const int32_t nb = std::max<int32_t>(1, static_cast<int32_t>(order.size() / 2));
@@ -157,6 +335,7 @@ class Columns {
         offsets_.push_back(static_cast<int32_t>(base + k));
       }
     }
+    height_ = ymax - ymin;
   }
 
   // The first slot i >= lo whose point is inside the circle in the sense of
@@ -170,9 +349,23 @@ class Columns {
     const double xright = xc + R;
     // A distance this large in double is beyond rsqr in the exact test too.
     const double sure_out = rsqr * (1 + 1e-12);
+    const double rtest = kOriented ? std::sqrt(rsqr) : 0;
+    // A column's own bound pays where a circle dwarfs the survey, so that
+    // its y range within a sloped column's x range covers the column:
+    // smaller circles leave most columns to their boxes.
+    const bool huge = kOriented && !bounds_.empty() && rtest > height_;
     for (int32_t c = (lo - 1) / per_; c < ncol_; ++c) {
       const Column& col = cols_[static_cast<size_t>(c)];
       if (col.xmin > xright) break;
+      // What is left out holds no point that passes, so the first column
+      // with one is the same. A jump may pass the column where the walk
+      // stops, but the columns ascend in x: it stops at the next one.
+      if (kOriented && (c & ((1 << OrientedBounds::kShift) - 1)) == 0 && !bounds_.empty()) {
+        if (const int32_t skip = bounds_.Skip(c, xc, yc, rtest)) {
+          c += skip - 1;
+          continue;
+        }
+      }
       const double nx = std::clamp(xc, col.xmin, col.xmax);
       const double d = xc - nx;
       const double d2 = d * d;
@@ -180,6 +373,7 @@ class Columns {
       const double h = std::sqrt(R2 - d2) + margin;
       const double ylo = yc - h, yhi = yc + h;
       if (ylo > col.ymax || yhi < col.ymin) continue;
+      if (huge && bounds_.Misses(c, xc, yc, rtest)) continue;
       const size_t end = static_cast<size_t>(std::min(n_, (c + 1) * per_));
       size_t k = static_cast<size_t>(offsets_[static_cast<size_t>(col.offsets + Bucket(col, ylo))]);
       while (k < end && ys_[k] < ylo) ++k;
@@ -210,6 +404,8 @@ class Columns {
     return static_cast<int32_t>(b);
   }
   int32_t n_, per_, ncol_;
+  double height_ = 0;  // of all the points
+  OrientedBounds bounds_;  // empty without kOriented
   std::vector<double> ys_, xs_;  // per column in order of y
   std::vector<int32_t> is_;
   std::vector<int32_t> offsets_;  // per column and bucket: the first entry
@@ -270,7 +466,8 @@ class PointIndex {
     return v;
   }
   std::vector<double> px_, py_;
-  Columns wide_, narrow_;
+  Columns<false> wide_;
+  Columns<true> narrow_;
   double large_ = 0;
   int32_t n_ = 0;
 };

@@ -115,6 +115,35 @@ TEST(MeshDifferential, NearlyCollinearSets) {
   ExpectSameMesh(ring, "ring");
 }
 
+// Thousands of points along sloped lines in survey coordinates: the
+// triangles have circles of hundreds of kilometres, and the look-up skips
+// whole runs of columns by their bounds. Points a little off the line lie in
+// such circles far ahead, behind runs that are skipped; a bound that leaves
+// out a point it should not keeps a triangle the plain scan removes.
+TEST(MeshDifferential, LongNearlyCollinearSurveyLines) {
+  std::mt19937 rng(61);
+  std::uniform_real_distribution<double> noise(-3e-5, 3e-5), side(-0.3, 0.3);
+  const auto mm = [](double v) { return std::round(v * 1000) / 1000; };
+  Points line, noisy, parallel, steep, nudged;
+  for (int k = 1; k <= 4000; ++k) {
+    const double x = 5656000 + k * 0.04, y = 3486000 + k * 0.03;
+    line.push_back({k, mm(x), mm(y), 280});
+    noisy.push_back({k, x + noise(rng), y + noise(rng), 280});
+    parallel.push_back({2 * k - 1, mm(x), mm(y), 1});
+    parallel.push_back({2 * k, mm(x + 0.02) - 0.00002, mm(y + 0.015) + 0.00002, 2});
+    steep.push_back({k, 5656000 + k * 0.004 + (k % 7 == 0) * 0.00003, 3486000 - k * 0.05, 0});
+    // Now and then a point moved across the line, by a millimetre to 30 cm.
+    const double d = rng() % 97 == 0 ? side(rng) : 0;
+    nudged.push_back({k, mm(x + 0.6 * d), mm(y - 0.8 * d), 0});
+  }
+  parallel.resize(5000);
+  ExpectSameMesh(line, "a sloped line in millimetres");
+  ExpectSameMesh(noisy, "a sloped line with noise");
+  ExpectSameMesh(parallel, "two close parallel lines");
+  ExpectSameMesh(steep, "a steep line with steps");
+  ExpectSameMesh(nudged, "a line with points just off it");
+}
+
 TEST(MeshDifferential, EqualCoordinatesInRowsAndColumns) {
   std::mt19937 rng(31);
   std::uniform_int_distribution<int> u(0, 60);
