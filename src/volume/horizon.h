@@ -36,11 +36,6 @@ class ProtocolOutput {
   void End(char* begin, char* end);
   // Lines already in the file (ProtocolBlock), in one piece.
   void Block(ProtocolBlock& block);
-  // Room for this many more lines in the pane: a table of a million lines
-  // would otherwise leave the list up to twice as large as it needs.
-  void ReservePane(size_t more) {
-    if (keep_pane_) pane_.reserve(pane_.size() + more);
-  }
   // For a thread that writes lines while nothing else writes to the file.
   TextFileWriter& File() { return file_; }
 
