@@ -61,7 +61,15 @@ CutFill RunCutFill(Workspace& ws, double H0) {
 
 void HandOverProtocol(RunHost& host, std::vector<std::string>& pane) {
   host.ShowProtocol(pane);
-  host.KeepProtocol(std::make_shared<const std::vector<std::string>>(std::move(pane)));
+  ProtocolLines kept;
+  try {
+    kept = std::make_shared<const std::vector<std::string>>(std::move(pane));
+  } catch (const std::bad_alloc&) {
+    // Most likely on the way out of a run that ran out of memory: better
+    // the lines not kept than that run's own report lost.
+    return;
+  }
+  host.KeepProtocol(kept);
 }
 }  // namespace
 
