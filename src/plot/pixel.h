@@ -23,14 +23,17 @@ namespace zelmaro {
 // visible; an element reaching beyond is left out rather than wrapped.
 constexpr int32_t kMaxPlotCoordinate = 1 << 30;
 
+// A rounded pixel coordinate that some image can show.
+inline bool InPlot(long double v) {
+  return std::isfinite(v) && std::fabs(v) <= kMaxPlotCoordinate;
+}
+
 namespace pixel_detail {
 
 using ext = long double;
 
 constexpr double kFast = 1e9;  // below kMaxPlotCoordinate, so the result fits
 constexpr double kSlack = 0x1p-50;
-
-inline bool InPlot(ext v) { return std::isfinite(v) && std::fabs(v) <= kMaxPlotCoordinate; }
 
 }  // namespace pixel_detail
 

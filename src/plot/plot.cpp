@@ -21,8 +21,6 @@ using ext = long double;
 
 bool Usable(double mf) { return std::isfinite(mf) && mf != 0; }
 
-bool InPlot(ext v) { return std::isfinite(v) && std::fabs(v) <= kMaxPlotCoordinate; }
-
 // Round (halves to even) of an extended quotient; false when the pixel lies
 // beyond any image.
 bool RoundCoord(ext q, int32_t& out) {
@@ -40,16 +38,6 @@ bool PlanPixel(double x, double y, const ViewValues& view, int32_t YDir, TPoint&
   if (!TruncPixel(x, view.XOFFset, view.MF, row)) return false;
   p.y = row * YDir;
   return true;
-}
-
-bool CornerPixel(const Delaunay::dVertex& v, const ViewValues& view, int32_t YDir, TPoint& p) {
-  return PlanPixel(v.x, v.y, view, YDir, p);
-}
-
-// A contour end. Here the direction enters before the division; being one
-// or minus one, it changes nothing but the sign.
-bool ContourPixel(const Delaunay::TPunkt& c, const ViewValues& view, int32_t YDir, TPoint& p) {
-  return PlanPixel(c.X, c.Y, view, YDir, p);
 }
 
 // The segments come triangle by triangle; drawn as chains through their
@@ -161,7 +149,10 @@ class CornerPixels {
       pixel_.resize(i + 1);
       state_.resize(i + 1, 0);
     }
-    if (state_[i] == 0) state_[i] = CornerPixel(mesh_.Vertex[v], view_, ydir_, pixel_[i]) ? 1 : 2;
+    if (state_[i] == 0) {
+      const Delaunay::dVertex& c = mesh_.Vertex[v];
+      state_[i] = PlanPixel(c.x, c.y, view_, ydir_, pixel_[i]) ? 1 : 2;
+    }
     p = pixel_[i];
     return state_[i] == 1;
   }
@@ -203,7 +194,9 @@ void DrawContours(TCanvas& canvas, const Delaunay::TDelaunay& mesh, const ViewVa
   std::vector<TPoint> pixel(c.Points.size());
   std::vector<uint8_t> usable(c.Points.size());
   for (size_t i = 0; i < c.Points.size(); ++i)
-    usable[i] = ContourPixel(c.Points[i], view, YDir, pixel[i]) ? 1 : 0;
+    // A contour end is placed as a mesh corner is: its direction enters
+    // before the division, but being one or minus one it changes only the sign.
+    usable[i] = PlanPixel(c.Points[i].X, c.Points[i].Y, view, YDir, pixel[i]) ? 1 : 0;
 
   constexpr size_t kBatch = 4096;  // lines handed over at once
   std::vector<TPoint> batch;

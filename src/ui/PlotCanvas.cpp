@@ -172,7 +172,8 @@ void QtCanvas::Polygon(std::span<const TPoint> corners) {
 
 void QtCanvas::DrawTriangles(QPainter& painter, std::span<const TPoint> corners) const {
   for (size_t i = 0; i + 3 <= corners.size(); i += 3) {
-    const QPointF points[3] = {Map(corners[i].x, corners[i].y), Map(corners[i + 1].x, corners[i + 1].y),
+    const QPointF points[3] = {Map(corners[i].x, corners[i].y),
+                               Map(corners[i + 1].x, corners[i + 1].y),
                                Map(corners[i + 2].x, corners[i + 2].y)};
     painter.drawPolygon(points, 3);
   }

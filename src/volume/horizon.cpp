@@ -81,12 +81,12 @@ struct Corner {
   int32_t NR;
 };
 
-// The triangle lines of a horizon table with the area and volume sums, in
-// triangle order. The sink takes each line: Begin() gives room for it,
-// End(begin, end) takes it.
-template <class Sink>
-void TableLines(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0, double& sumA,
-                double& V, Sink& sink) {
+// The head lines and the triangle lines of a horizon table, each formatted
+// straight into the file's buffer, with the area and volume sums, in
+// triangle order.
+void TableLines(const Horizon& horizon, const PointTable& P, const Delaunay::TDelaunay& mesh,
+                double H0, double& sumA, double& V, ProtocolOutput& out) {
+  out.Lines({horizon.heading, kColumnHeader, kRule});
   const int32_t n = mesh.HowMany;
   if (n <= 0) return;
   std::vector<Corner> corner(static_cast<size_t>(mesh.tPoints));
@@ -110,30 +110,10 @@ void TableLines(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0,
     // Only coordinates near the double range get here; an overflow is an
     // error, never an "inf" in the protocol.
     if (!std::isfinite(sumA) || !std::isfinite(V)) throw EOverflow();
-    char* b = sink.Begin();
-    sink.End(b, FormatTriangleLine(b, t, p0.NR, p1.NR, p2.NR, A, Ma));
+    char* b = out.Begin();
+    out.End(b, FormatTriangleLine(b, t, p0.NR, p1.NR, p2.NR, A, Ma));
   }
 }
-
-// Lines straight into the protocol file.
-struct FileSink {
-  ProtocolOutput& out;
-  char* Begin() { return out.Begin(); }
-  void End(char* b, char* e) { out.End(b, e); }
-};
-
-// Lines into the file from another thread, their pane lines into a block
-// that the run hands on later.
-struct WriterSink {
-  TextFileWriter& file;
-  ProtocolBlock& block;
-  bool keep_pane;
-  char* Begin() { return file.BeginLine(ProtocolOutput::kTriangleLineMax); }
-  void End(char* b, char* e) {
-    if (keep_pane) block.pane.emplace_back(b, e);
-    file.EndLine(e);
-  }
-};
 
 // Release of the previous mesh, a new one, the horizon's points, Mesh and
 // the outline. The mesh is in place before it is filled, so that a failure
@@ -179,10 +159,7 @@ HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, P
     V = pre->V;
     if (pre->error) std::rethrow_exception(pre->error);
   } else {
-    out.Lines({horizon.heading, kColumnHeader, kRule});
-    const double H0 = host.ReferenceHeight();
-    FileSink sink{out};
-    TableLines(ws.P, mesh, H0, sumA, V, sink);
+    TableLines(horizon, ws.P, mesh, host.ReferenceHeight(), sumA, V, out);
   }
 
   HorizonResult r;
@@ -317,11 +294,8 @@ struct TwoHorizons::Work {
              TextFileWriter& file) {
     if (!meshed) return;
     try {
-      const std::initializer_list<const char*> head = {horizon.heading, kColumnHeader, kRule};
-      for (const char* line : head) file.WriteLine(line);
-      if (keep_pane) block.pane.assign(head.begin(), head.end());
-      WriterSink sink{file, block, keep_pane};
-      TableLines(P, kept ? *kept : *mesh, H0, sumA, V, sink);
+      ProtocolOutput out(file, block.pane, keep_pane);
+      TableLines(horizon, P, kept ? *kept : *mesh, H0, sumA, V, out);
     } catch (...) {
       error = std::current_exception();
     }
