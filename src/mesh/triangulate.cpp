@@ -338,17 +338,17 @@ class Columns {
     height_ = ymax - ymin;
   }
 
-  // The first slot i >= lo whose point is inside the circle in the sense of
-  // a cached circle's test (distance squared <= rsqr); 0 if none. Points
-  // beyond the circle in x may be returned too; the caller decides.
-  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
+  // The first slot i >= lo whose point passes `inside`, a test that passes
+  // only for points with DistanceSqr <= rsqr from (xc, yc), r the root of
+  // rsqr rounded; 0 if none. Points beyond the circle in x may be returned
+  // too; the caller decides.
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo,
+                      const circle::DistanceTest& inside) const {
     // The test passes only within r * (1 + 1e-15) of the centre; the margin
     // also covers the rounding of the bounds computed here.
     const double margin = 1e-11 * (r + std::fabs(xc) + std::fabs(yc));
     const double R = r + margin, R2 = R * R;
     const double xright = xc + R;
-    // A distance this large in double is beyond rsqr in the exact test too.
-    const double sure_out = rsqr * (1 + 1e-12);
     const double rtest = kOriented ? std::sqrt(rsqr) : 0;
     // A column's own bound pays where a circle dwarfs the survey, so that
     // its y range within a sloped column's x range covers the column:
@@ -381,9 +381,7 @@ class Columns {
       for (; k < end && ys_[k] <= yhi; ++k) {
         const int32_t i = is_[k];
         if (i < lo || i >= best) continue;
-        const double dx = xs_[k] - xc, dy = ys_[k] - yc;
-        if (dx * dx + dy * dy > sure_out) continue;
-        if (circle::DistanceSqr(xs_[k], ys_[k], xc, yc) <= rsqr) best = i;
+        if (inside(xs_[k], ys_[k])) best = i;
       }
       if (best != INT32_MAX) return best;
     }
@@ -436,9 +434,10 @@ class PointIndex {
   double X(int32_t i) const { return px_[static_cast<size_t>(i)]; }
   double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
 
-  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo) const {
+  int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo,
+                      const circle::DistanceTest& inside) const {
     if (lo > n_) return 0;
-    if (r <= large_) return wide_.FirstInside(xc, yc, r, rsqr, lo);
+    if (r <= large_) return wide_.FirstInside(xc, yc, r, rsqr, lo, inside);
     // Most large circles hold one of the next few dozen points: try those
     // in order, eight at a time, before the narrow columns.
     const double near = rsqr * (1 + 1e-12);  // beyond this in double, outside
@@ -452,11 +451,11 @@ class PointIndex {
       }
       for (; mask != 0; mask &= mask - 1) {
         const int32_t k = k0 + std::countr_zero(mask);
-        if (circle::DistanceSqr(X(k), Y(k), xc, yc) <= rsqr) return k;
+        if (inside(X(k), Y(k))) return k;
       }
       if (px_[static_cast<size_t>(k1)] > xc + 2 * r) return 0;  // well past the circle
     }
-    return end < n_ ? narrow_.FirstInside(xc, yc, r, rsqr, end + 1) : 0;
+    return end < n_ ? narrow_.FirstInside(xc, yc, r, rsqr, end + 1, inside) : 0;
   }
 
  private:
@@ -712,12 +711,13 @@ class Triangulation {
     int32_t death = 0;
     if (c < nvert_) {
       // The first test computes the circle and compares with rsqr.
-      const double dx = points_.X(c + 1) - t.xc, dy = points_.Y(c + 1) - t.yc;
-      if (dx * dx + dy * dy <= rsqr * (1 + 1e-12) &&
-          circle::DistanceSqr(points_.X(c + 1), points_.Y(c + 1), t.xc, t.yc) <= rsqr)
+      if (circle::DistanceTest(t.xc, t.yc, rsqr)(points_.X(c + 1), points_.Y(c + 1))) {
         death = c + 1;
-      else
-        death = points_.FirstInside(t.xc, t.yc, t.r, circle::CachedRSqr(t.r), c + 2);
+      } else {
+        const double cached = circle::CachedRSqr(t.r);
+        death = points_.FirstInside(t.xc, t.yc, t.r, cached, c + 2,
+                                    circle::DistanceTest(t.xc, t.yc, cached));
+      }
       if (death && circle::Passed(t.xc, t.r, points_.X(death))) death = 0;
     }
     if (death) {
