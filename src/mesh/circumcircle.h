@@ -66,49 +66,6 @@ inline double DistanceSqr(double xp, double yp, double xc, double yc) {
   return static_cast<double>(ext(dx) * dx + ext(dy) * dy);
 }
 
-// The test DistanceSqr(xp, yp, xc, yc) <= rsqr, decided from the plain
-// double distance where that surely gives the same answer, which is almost
-// always; only points within a few ulps of the circle take the ext test.
-//
-// With u = 2^-53, ue = 2^-64 and X = xp - xc, Y = yp - yc exact:
-//  - DistanceSqr rounds X to ext and then to double (relative error at most
-//    u + ue + u ue), squares and adds in ext (ue each) and rounds to double
-//    (u): D <= (X^2 + Y^2) (1 + 3.01 u).
-//  - The double q = fl(fl(dx^2) + fl(dy^2)), dx = fl(X), has four roundings
-//    of u: q >= (X^2 + Y^2) (1 - 4 u).
-// So D <= q (1 + 7.02 u) and D >= q (1 - 7.03 u). A product or a sum that
-// falls below the normal range is off by at most 2^-1075 instead; the
-// absolute 1e-300 covers that. Then q <= rsqr (1 - 2e-15) - 1e-300
-// (computed, so with two roundings more) gives D <= rsqr, and
-// q > rsqr (1 + 2e-15) + 1e-300 gives D > rsqr: 2e-15 is above 9.1 u.
-// NaN anywhere fails both bounds and takes the ext test.
-enum class Side { kOut, kIn, kNear };
-
-class DistanceTest {
- public:
-  DistanceTest(double xc, double yc, double rsqr)
-      : xc_(xc), yc_(yc), rsqr_(rsqr), in_(rsqr * (1 - 2e-15) - 1e-300),
-        out_(rsqr * (1 + 2e-15) + 1e-300) {}
-
-  // kNear where only the ext test can tell.
-  Side Decide(double xp, double yp) const {
-    const double dx = xp - xc_, dy = yp - yc_, q = dx * dx + dy * dy;
-    if (q > out_) return Side::kOut;
-    if (q <= in_) return Side::kIn;
-    return Side::kNear;
-  }
-
-  bool operator()(double xp, double yp) const {
-    const Side s = Decide(xp, yp);
-    if (s == Side::kNear) return DistanceSqr(xp, yp, xc_, yc_) <= rsqr_;
-    return s == Side::kIn;
-  }
-
- private:
-  double xc_, yc_, rsqr_;
-  double in_, out_;  // bounds of q that decide alone
-};
-
 // The radius squared as a cached circle gives it.
 inline double CachedRSqr(double r) { return static_cast<double>(ext(r) * r); }
 

@@ -19,6 +19,12 @@
 // edges in the same order. Completion itself changes nothing but what later
 // points test, so it needs no bookkeeping of its own.
 //
+// The circle is the ext one of circumcircle.h, but most triangles never need
+// its bits: their fate is decided from a double circle whose distance from
+// the ext one is bounded (circle_filter.h), and the ext circle is computed
+// only for a decision too close to call or when the scan's bookkeeping of
+// coincident triangles reads it (PreCalc 2 marks a circle not computed yet).
+//
 // Two things of the scan make this less simple than it sounds:
 //  - The call that computes a circle compares with the squared distance of
 //    corner 2, later calls with r * r. A triangle's first test is always at
@@ -37,6 +43,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "mesh/circle_filter.h"
 #include "mesh/circumcircle.h"
 #include "mesh/delaunay.h"
 #include "text/errors.h"
@@ -341,9 +348,10 @@ class Columns {
   // The first slot i >= lo whose point passes `inside`, a test that passes
   // only for points with DistanceSqr <= rsqr from (xc, yc), r the root of
   // rsqr rounded; 0 if none. Points beyond the circle in x may be returned
-  // too; the caller decides.
+  // too; the caller decides. (Where the test's own circle is known only
+  // within a bound, the caller widens r and rsqr by it: see ApproxTest.)
   int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo,
-                      const circle::DistanceTest& inside) const {
+                      circle::CircleTest& inside) const {
     // The test passes only within r * (1 + 1e-15) of the centre; the margin
     // also covers the rounding of the bounds computed here.
     const double margin = 1e-11 * (r + std::fabs(xc) + std::fabs(yc));
@@ -435,7 +443,7 @@ class PointIndex {
   double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
 
   int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo,
-                      const circle::DistanceTest& inside) const {
+                      circle::CircleTest& inside) const {
     if (lo > n_) return 0;
     if (r <= large_) return wide_.FirstInside(xc, yc, r, rsqr, lo, inside);
     // Most large circles hold one of the next few dozen points: try those
@@ -552,6 +560,8 @@ class Triangulation {
     T_ = store_.get();
     info_.resize(2 * static_cast<size_t>(nvert) + 64);
     edges_.reserve(256);
+    for (int32_t v = 1; v <= nvert + 3; ++v)
+      filter_ = filter_ && circle::FilterRange(V[v].x) && circle::FilterRange(V[v].y);
   }
 
   int32_t Run() {
@@ -579,13 +589,12 @@ class Triangulation {
         ++ntri_;
         Reserve(ntri_);
         T_[ntri_] = dTriangle{edges_[a], edges_[a + 1], i, 0, 0, 0, 0};
-        double rsqr;
-        if (ComputeCircle(ntri_, rsqr))
-          made_.push_back({ntri_, rsqr});
-        else
+        if (EnteredCoincident(ntri_))
           newC.push_back(info_[static_cast<size_t>(ntri_)].ticket);
+        else
+          made_.emplace_back(ntri_, Test(ntri_));
       }
-      for (const auto& [slot, rsqr] : made_) Fate(slot, i, rsqr);
+      for (auto& [slot, test] : made_) Fate(slot, i, test);
       // Coincident triangles still waiting keep their tickets; those the scan
       // completed leave the list.
       if (!pending_.empty()) {
@@ -640,9 +649,11 @@ class Triangulation {
   struct Circle {
     double xc = 0, r = 0;
   };
+  // A removal keeps the triangle's corners: its circle is needed only where
+  // coincident triangles wait, and then it is computed from them.
   struct Removal {
     int32_t slot;
-    Circle circle;
+    int32_t vv0, vv1, vv2;
   };
 
   // Room for a triangle in slot, in the store and in the slot records.
@@ -681,44 +692,72 @@ class Triangulation {
   // scan removes it, or the point at which it is complete. Returns true for
   // a coincident triangle, which gets a ticket on the pending list instead.
   bool Made(int32_t s, int32_t c) {
-    double rsqr;
-    if (!ComputeCircle(s, rsqr)) return true;
-    Fate(s, c, rsqr);
+    if (EnteredCoincident(s)) return true;
+    circle::CircleTest test = Test(s);
+    Fate(s, c, test);
     return false;
   }
 
-  // The circle of the triangle in slot s, or false for coincident corners.
-  // rsqr is the radius squared of the first test.
-  bool ComputeCircle(int32_t s, double& rsqr) {
+  // Enters the new triangle in slot s; true for corners of nearly equal y
+  // (circle::Coincident), which get a ticket here.
+  bool EnteredCoincident(int32_t s) {
     dTriangle& t = T_[s];
-    const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
     if (tracking_) bits_.Set(s);
-    if (circle::Coincident(a.y, b.y, d.y)) {
-      t.PreCalc = 0;
-      info_[static_cast<size_t>(s)].complAt = kNever;
-      NewTicket(s);
+    if (!circle::CloseY(V_[t.vv0].y, V_[t.vv1].y) || !circle::CloseY(V_[t.vv1].y, V_[t.vv2].y))
       return false;
-    }
-    circle::Compute(a.x, a.y, b.x, b.y, d.x, d.y, t.xc, t.yc, t.r, rsqr);
-    t.PreCalc = 1;
+    t.PreCalc = 0;
+    info_[static_cast<size_t>(s)].complAt = kNever;
+    NewTicket(s);
     return true;
   }
 
-  void Fate(int32_t s, int32_t c, double rsqr) {
+  circle::CircleTest Test(int32_t s) const {
     const dTriangle& t = T_[s];
+    const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
+    return circle::CircleTest(a.x, a.y, b.x, b.y, d.x, d.y, filter_);
+  }
+
+  // PreCalc 2: the triangle has a circle, not computed yet.
+  void EnsureCircle(dTriangle& t) {
+    if (t.PreCalc != 2) return;
+    double rsqr;
+    circle::Compute(V_[t.vv0].x, V_[t.vv0].y, V_[t.vv1].x, V_[t.vv1].y, V_[t.vv2].x,
+                    V_[t.vv2].y, t.xc, t.yc, t.r, rsqr);
+    t.PreCalc = 1;
+  }
+
+  Circle RemovedCircle(const Removal& rm) const {
+    double xc, yc, r, rsqr;
+    circle::Compute(V_[rm.vv0].x, V_[rm.vv0].y, V_[rm.vv1].x, V_[rm.vv1].y, V_[rm.vv2].x,
+                    V_[rm.vv2].y, xc, yc, r, rsqr);
+    return Circle{xc, r};
+  }
+
+  void Fate(int32_t s, int32_t c, circle::CircleTest& test) {
+    dTriangle& t = T_[s];
     // The first point inside the circle removes the triangle unless it has
     // passed the circle already: then the triangle was complete before.
     int32_t death = 0;
     if (c < nvert_) {
-      // The first test computes the circle and compares with rsqr.
-      if (circle::DistanceTest(t.xc, t.yc, rsqr)(points_.X(c + 1), points_.Y(c + 1))) {
+      // The first test computes the circle and compares with its rsqr.
+      if (test(points_.X(c + 1), points_.Y(c + 1))) {
         death = c + 1;
       } else {
-        const double cached = circle::CachedRSqr(t.r);
-        death = points_.FirstInside(t.xc, t.yc, t.r, cached, c + 2,
-                                    circle::DistanceTest(t.xc, t.yc, cached));
+        test.Later();
+        death = points_.FirstInside(test.look_xc(), test.look_yc(), test.look_r(),
+                                    test.look_rsqr(), c + 2, test);
       }
-      if (death && circle::Passed(t.xc, t.r, points_.X(death))) death = 0;
+      if (death && test.Passed(points_.X(death))) death = 0;
+    }
+    // The circle is kept where a test computed it; the rest wait for the
+    // first that reads it.
+    if (test.exact()) {
+      t.xc = test.xc();
+      t.yc = test.yc();
+      t.r = test.r();
+      t.PreCalc = 1;
+    } else {
+      t.PreCalc = 2;
     }
     if (death) {
       const int32_t k = NewTicket(s);
@@ -789,7 +828,7 @@ class Triangulation {
       while (lo < hi) {
         const int32_t s = hits_[lo++];
         CollectEdges(s);
-        removals_.push_back(Removal{s, Circle{T_[s].xc, T_[s].r}});
+        removals_.push_back(Removal{s, T_[s].vv0, T_[s].vv1, T_[s].vv2});
         const bool topHit = hi > lo && hits_[hi - 1] == ntri_;
         MoveTopInto(s);
         if (topHit) {
@@ -822,8 +861,7 @@ class Triangulation {
       }
       const int32_t s = hits_[lo++];
       CollectEdges(s);
-      const Circle removed{T_[s].xc, T_[s].r};
-      removals_.push_back(Removal{s, removed});
+      removals_.push_back(Removal{s, T_[s].vv0, T_[s].vv1, T_[s].vv2});
       const bool topHit = hi > lo && hits_[hi - 1] == ntri_;
       const bool topWaiting = !topHit && s != ntri_ && whi > wlo && waiting_[whi - 1] == ntri_;
       MoveTopInto(s);
@@ -833,20 +871,22 @@ class Triangulation {
       } else if (topWaiting) {
         // Moved into the hole and tested right after the removed triangle.
         --whi;
-        test_coincident(s, removed);
+        test_coincident(s, RemovedCircle(removals_.back()));
       }
     }
   }
 
   // Whether the scan of point i tests the triangle in slot s: it does until
   // the triangle is complete.
-  bool Tested(int32_t s, int32_t i) const {
-    const dTriangle& t = T_[s];
-    if (t.PreCalc != 1) return info_[static_cast<size_t>(s)].complAt >= i;
+  bool Tested(int32_t s, int32_t i) {
+    dTriangle& t = T_[s];
+    if (t.PreCalc == 0) return info_[static_cast<size_t>(s)].complAt >= i;
     // Made after the scan of its last corner (the super-triangle before the
     // first scan), then complete at the first point past its circle.
     const int32_t made = t.vv2 > nvert_ ? 0 : t.vv2;
-    return made >= i - 1 || !circle::Passed(t.xc, t.r, points_.X(i - 1));
+    if (made >= i - 1) return true;
+    EnsureCircle(t);
+    return !circle::Passed(t.xc, t.r, points_.X(i - 1));
   }
 
   // The circle values the scan of point i holds after its tests in the slots
@@ -866,11 +906,14 @@ class Triangulation {
                                  [](int32_t v, const Removal& r) { return v < r.slot; });
       const int32_t b = it == removals_.begin() ? 0 : std::prev(it)->slot;
       if (a == 0 && b == 0) return last_;
-      if (b > a) return std::prev(it)->circle;
-      const dTriangle& t = T_[a];
-      if (t.PreCalc == 1) return Circle{t.xc, t.r};
+      if (b > a) return RemovedCircle(*std::prev(it));
+      dTriangle& t = T_[a];
+      if (t.PreCalc != 0) {
+        EnsureCircle(t);
+        return Circle{t.xc, t.r};
+      }
       // A coincident triangle leaves the circle values as they were.
-      if (b == a) return std::prev(it)->circle;
+      if (b == a) return RemovedCircle(*std::prev(it));
       limit = removed = a - 1;
     }
   }
@@ -893,10 +936,11 @@ class Triangulation {
   std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
   std::vector<int32_t> edges_, hits_, waiting_;  // edges_: pairs of vertex slots
   std::vector<Removal> removals_;
-  std::vector<std::pair<int32_t, double>> made_;  // new slots with their first rsqr
+  std::vector<std::pair<int32_t, circle::CircleTest>> made_;  // new slots with their tests
   EdgeCanceller canceller_;
   Circle last_;  // the circle values the previous scan left
   bool tracking_ = false;  // whether bits_ follows the slots
+  bool filter_ = true;     // whether the double circles may decide (circle::FilterRange)
   int32_t ntri_ = 0;
 };
 

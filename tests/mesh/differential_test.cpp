@@ -144,6 +144,45 @@ TEST(MeshDifferential, LongNearlyCollinearSurveyLines) {
   ExpectSameMesh(nudged, "a line with points just off it");
 }
 
+// Survey sets whose circles are decided in the last bits: four or eight
+// points on one circle but for the micrometre rounding, grids a few
+// micrometres off, millimetre triangles, and rows a micrometre or two apart
+// (the coincidence threshold). Where a double circle cannot tell, the ext
+// one must, with the same answer.
+TEST(MeshDifferential, NearDegenerateSurveySets) {
+  const double x0 = 5656820.914, y0 = 3486946.169;
+  std::mt19937 rng(71);
+  Points jittered, millimetres, octets, rows;
+  int id = 0;
+  for (int a = 0; a < 40; ++a)
+    for (int b = 0; b < 40; ++b) {
+      const double jx = double(int(rng() % 5) - 2) * 1e-6, jy = double(int(rng() % 5) - 2) * 1e-6;
+      jittered.push_back({++id, x0 + a * 0.5 + jx, y0 + b * 0.5 + jy, double(a % 5)});
+    }
+  id = 0;
+  for (int a = 0; a < 30; ++a)
+    for (int b = 0; b < 30; ++b) millimetres.push_back({++id, x0 + a * 0.001, y0 + b * 0.001, 1});
+  id = 0;
+  for (int cx = 0; cx < 6; ++cx)
+    for (int cy = 0; cy < 6; ++cy) {
+      const double ox = x0 + cx * 20, oy = y0 + cy * 20;
+      const double p = 0.1 * double(1 + rng() % 40), q = 0.1 * double(1 + rng() % 40);
+      for (double sx : {-1.0, 1.0})
+        for (double sy : {-1.0, 1.0}) {
+          octets.push_back({++id, ox + sx * p, oy + sy * q, 0});
+          octets.push_back({++id, ox + sx * q, oy + sy * p, 0});
+        }
+    }
+  id = 0;
+  for (int k = 0; k < 1500; ++k)
+    rows.push_back({++id, x0 + double(rng() % 200000) * 0.001,
+                    y0 + double(k % 4) * 0.000001 + double(rng() % 3) * 2.5, 0});
+  ExpectSameMesh(jittered, "a half-metre grid a few micrometres off");
+  ExpectSameMesh(millimetres, "a millimetre grid");
+  ExpectSameMesh(octets, "eight points on a circle, many times");
+  ExpectSameMesh(rows, "rows a micrometre apart");
+}
+
 TEST(MeshDifferential, EqualCoordinatesInRowsAndColumns) {
   std::mt19937 rng(31);
   std::uniform_int_distribution<int> u(0, 60);
