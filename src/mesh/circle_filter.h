@@ -121,8 +121,12 @@ inline bool CloseY(double a, double b) {
 //  - The centroid's yc = fl(fl(fl(y1 + y2) + y3) / 3): |yc - yc_e| <=
 //    0.67 u (|y1| + |y2| + |y3|) + 2.002 u |yc|, taken as u (sum + 3 |yc|).
 // ec = exc + eyc + 1e-300 bounds the distance of the centre from Compute's.
-// The circle is used where ec <= 2^-16 r and 1e-40 <= r <= 1e150 (then its
-// squares stay normal and finite); NaN or infinity anywhere fails that.
+// The circle is used where ec <= 2^-23 r and 1e-40 <= r <= 1e150 (then its
+// squares stay normal and finite); NaN or infinity anywhere fails that. A
+// larger error comes of nearly collinear corners, and the points near such
+// a circle mostly lie as close to it as that error (points along a line):
+// the decisions would nearly all be left open, so Compute's circle is
+// taken at once.
 struct ApproxCircle {
   double xc = 0, yc = 0;
   double r = 0;     // distance of corner 2 from (xc, yc), from its double square
@@ -189,7 +193,7 @@ inline ApproxCircle Approximate(double x1, double y1, double x2, double y2, doub
   a.r = std::sqrt(dx * dx + dy * dy);
   a.exc = exc + 1e-300;
   a.ec = exc + eyc + 1e-300;
-  a.usable = a.ec <= a.r * 0x1p-16 && a.r >= 1e-40 && a.r <= 1e150;
+  a.usable = a.ec <= a.r * 0x1p-23 && a.r >= 1e-40 && a.r <= 1e150;
   return a;
 }
 
@@ -222,10 +226,12 @@ inline ApproxCircle Approximate(double x1, double y1, double x2, double y2, doub
 // With slack = 1.01 (exc + ec) + 10 u (|xc| + r), x > pass_hi means
 // xc_e + r_e + ue |xc_e + r_e| < x (passed), and x <= pass_lo means
 // xc_e + r_e >= x, so the ext sum is at least x (not passed).
+// An ApproxTest of a circle that is not usable leaves every decision open.
 class ApproxTest {
  public:
   ApproxTest() = default;
-  explicit ApproxTest(const ApproxCircle& a) : xc_(a.xc), yc_(a.yc) {
+  explicit ApproxTest(const ApproxCircle& a) : xc_(a.xc), yc_(a.yc), usable_(a.usable) {
+    if (!usable_) return;
     const double lo = a.r * (1 - 0x1p-49) - 2.02 * a.ec;
     const double hi = a.r * (1 + 0x1p-49) + 2.02 * a.ec;
     in_ = lo > 0 ? lo * lo : -1;
@@ -258,12 +264,14 @@ class ApproxTest {
   double out() const { return out_; }
   double look_r() const { return look_r_; }
   double look_rsqr() const { return look_rsqr_; }
+  bool usable() const { return usable_; }
 
  private:
   double xc_ = 0, yc_ = 0;
-  double in_ = -1, out_ = -1;
+  double in_ = -1, out_ = INFINITY;
   double look_r_ = 0, look_rsqr_ = 0;
-  double pass_hi_ = 0, pass_lo_ = 0;
+  double pass_hi_ = INFINITY, pass_lo_ = -INFINITY;
+  bool usable_ = false;
 };
 
 // The tests the scan makes with the circle of one triangle: the first test
@@ -277,26 +285,23 @@ class CircleTest {
   // Corners that are not Coincident; `filter` false where some coordinate
   // is outside FilterRange.
   CircleTest(double x1, double y1, double x2, double y2, double x3, double y3, bool filter)
-      : x1_(x1), y1_(y1), x2_(x2), y2_(y2), x3_(x3), y3_(y3) {
-    if (filter) {
-      const ApproxCircle a = Approximate(x1, y1, x2, y2, x3, y3);
-      if (a.usable) {
-        approx_ = ApproxTest(a);
-        return;
-      }
-    }
-    MakeExact();
+      : x1_(x1), y1_(y1), x2_(x2), y2_(y2), x3_(x3), y3_(y3),
+        approx_(filter ? Approximate(x1, y1, x2, y2, x3, y3) : ApproxCircle{}) {
+    if (approx_.usable())
+      Use(approx_.xc(), approx_.yc(), approx_.in(), approx_.out());
+    else
+      MakeExact();
   }
 
   // Whether the point passes: the first test before Later, then the later
-  // ones.
+  // ones. The look-ups call it for every candidate, so what it does alone
+  // is kept small: the double distance against the bounds of the test at
+  // hand, the approximate one's or, once there, DistanceTest's.
   bool operator()(double xp, double yp) {
-    if (!exact_) {
-      const Side s = approx_.Inside(xp, yp);
-      if (s != Side::kNear) return s == Side::kIn;
-      MakeExact();
-    }
-    return test_(xp, yp);
+    const double dx = xp - hot_xc_, dy = yp - hot_yc_, q = dx * dx + dy * dy;
+    if (q > hot_out_) return false;
+    if (q <= hot_in_) return true;
+    return Near(xp, yp);
   }
   void Later() {
     later_ = true;
@@ -325,13 +330,29 @@ class CircleTest {
   double r() const { return r_; }
 
  private:
-  void MakeExact() {
+  void Use(double xc, double yc, double in, double out) {
+    hot_xc_ = xc;
+    hot_yc_ = yc;
+    hot_in_ = in;
+    hot_out_ = out;
+  }
+  [[gnu::noinline]] void MakeExact() {
     Compute(x1_, y1_, x2_, y2_, x3_, y3_, xc_, yc_, r_, first_rsqr_);
     exact_ = true;
     SetExactTest();
   }
-  void SetExactTest() { test_ = DistanceTest(xc_, yc_, later_ ? CachedRSqr(r_) : first_rsqr_); }
+  void SetExactTest() {
+    test_ = DistanceTest(xc_, yc_, later_ ? CachedRSqr(r_) : first_rsqr_);
+    Use(xc_, yc_, test_.in(), test_.out());
+  }
+  // Left open by the bounds at hand: for the approximate ones, only
+  // Compute's circle can tell.
+  [[gnu::noinline]] bool Near(double xp, double yp) {
+    if (!exact_) MakeExact();
+    return test_(xp, yp);
+  }
 
+  double hot_xc_ = 0, hot_yc_ = 0, hot_in_ = -1, hot_out_ = -1;
   double x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0, x3_ = 0, y3_ = 0;
   ApproxTest approx_;
   bool exact_ = false, later_ = false;

@@ -578,8 +578,10 @@ class Triangulation {
       canceller_.Cancel(edges_);
       const int32_t scanned = ntri_;
       newC.clear();
-      // All circles first, then the searches: the circles are independent
-      // long chains of arithmetic that the processor can overlap.
+      // All circles and their first tests first, then the searches: the
+      // circles are independent long chains of arithmetic that the processor
+      // can overlap, and so are the ext circles of the first tests that the
+      // double circle leaves open (on nearly collinear points most are).
       made_.clear();
       for (size_t a = 0; a < edges_.size(); a += 2) {
         if (edges_[a] == 0 || edges_[a + 1] == 0) continue;
@@ -592,9 +594,9 @@ class Triangulation {
         if (EnteredCoincident(ntri_))
           newC.push_back(info_[static_cast<size_t>(ntri_)].ticket);
         else
-          made_.emplace_back(ntri_, Test(ntri_));
+          First(made_.emplace_back(ntri_, i, T_[ntri_], V_, filter_));
       }
-      for (auto& [slot, test] : made_) Fate(slot, i, test);
+      for (NewTriangle& m : made_) Fate(m);
       // Coincident triangles still waiting keep their tickets; those the scan
       // completed leave the list.
       if (!pending_.empty()) {
@@ -693,8 +695,9 @@ class Triangulation {
   // a coincident triangle, which gets a ticket on the pending list instead.
   bool Made(int32_t s, int32_t c) {
     if (EnteredCoincident(s)) return true;
-    circle::CircleTest test = Test(s);
-    Fate(s, c, test);
+    NewTriangle m(s, c, T_[s], V_, filter_);
+    First(m);
+    Fate(m);
     return false;
   }
 
@@ -711,10 +714,21 @@ class Triangulation {
     return true;
   }
 
-  circle::CircleTest Test(int32_t s) const {
-    const dTriangle& t = T_[s];
-    const dVertex &a = V_[t.vv0], &b = V_[t.vv1], &d = V_[t.vv2];
-    return circle::CircleTest(a.x, a.y, b.x, b.y, d.x, d.y, filter_);
+  // A triangle made after the scan of point c, with its circle test and the
+  // first test's answer: point c + 1 is inside. Made in place: a copy of
+  // the fields just written costs more than writing them.
+  struct NewTriangle {
+    NewTriangle(int32_t s, int32_t made_after, const dTriangle& t, const dVertex* V, bool filter)
+        : slot(s), c(made_after),
+          test(V[t.vv0].x, V[t.vv0].y, V[t.vv1].x, V[t.vv1].y, V[t.vv2].x, V[t.vv2].y, filter) {}
+    int32_t slot, c;
+    bool first = false;
+    circle::CircleTest test;
+  };
+
+  // The first test computes the circle and compares with its rsqr.
+  void First(NewTriangle& m) const {
+    if (m.c < nvert_) m.first = m.test(points_.X(m.c + 1), points_.Y(m.c + 1));
   }
 
   // PreCalc 2: the triangle has a circle, not computed yet.
@@ -733,14 +747,15 @@ class Triangulation {
     return Circle{xc, r};
   }
 
-  void Fate(int32_t s, int32_t c, circle::CircleTest& test) {
+  void Fate(NewTriangle& m) {
+    const int32_t s = m.slot, c = m.c;
+    circle::CircleTest& test = m.test;
     dTriangle& t = T_[s];
     // The first point inside the circle removes the triangle unless it has
     // passed the circle already: then the triangle was complete before.
     int32_t death = 0;
     if (c < nvert_) {
-      // The first test computes the circle and compares with its rsqr.
-      if (test(points_.X(c + 1), points_.Y(c + 1))) {
+      if (m.first) {
         death = c + 1;
       } else {
         test.Later();
@@ -936,7 +951,7 @@ class Triangulation {
   std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
   std::vector<int32_t> edges_, hits_, waiting_;  // edges_: pairs of vertex slots
   std::vector<Removal> removals_;
-  std::vector<std::pair<int32_t, circle::CircleTest>> made_;  // new slots with their tests
+  std::vector<NewTriangle> made_;
   EdgeCanceller canceller_;
   Circle last_;  // the circle values the previous scan left
   bool tracking_ = false;  // whether bits_ follows the slots
