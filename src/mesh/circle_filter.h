@@ -120,6 +120,8 @@ inline bool CloseY(double a, double b) {
 //    + 2.01 |my| + 2.002 |yc|), times 1.0000002.
 //  - The centroid's yc = fl(fl(fl(y1 + y2) + y3) / 3): |yc - yc_e| <=
 //    0.67 u (|y1| + |y2| + |y3|) + 2.002 u |yc|, taken as u (sum + 3 |yc|).
+//    Its exc is taken as 2 u |xc| rather than 0, so that exc >= 2 u |xc| in
+//    every branch (ApproxTest's early stop relies on it).
 // ec = exc + eyc + 1e-300 bounds the distance of the centre from Compute's.
 // The circle is used where ec <= 2^-23 r and 1e-40 <= r <= 1e150 (then its
 // squares stay normal and finite); NaN or infinity anywhere fails that. A
@@ -182,7 +184,7 @@ inline ApproxCircle Approximate(double x1, double y1, double x2, double y2, doub
       a.yc = detail::Across(m1, mx1, my1, a.xc, exc, eyc);
     } else if (x1 == x2 && x2 == x3) {
       a.xc = x1;
-      exc = 0;
+      exc = 2 * u * std::fabs(x1);
       a.yc = ((y1 + y2) + y3) / 3;
       eyc = u * (std::fabs(y1) + std::fabs(y2) + std::fabs(y3) + 3 * std::fabs(a.yc));
     } else {
@@ -219,7 +221,11 @@ inline ApproxCircle Approximate(double x1, double y1, double x2, double y2, doub
 //  - Every point that passes lies within b of (xc, yc), so its DistanceSqr
 //    from (xc, yc) is at most b^2 (1 + 3.01 u), less than look_rsqr, the
 //    square of look_r = (r (1 + 2^-49) + 2.02 ec) (1 + 2^-49). A look-up
-//    with that circle leaves out no point that passes.
+//    with that circle leaves out no point that passes, and where it stops
+//    at a point x > xc + 2 look_r as well past the circle, that x exceeds
+//    xc_e + r_e by more than r + 2 ec, more than half an ext ulp of x
+//    (exc >= 2 u |xc|; a larger x is farther still): Compute's circle is
+//    passed there.
 // Passed: Compute's test is fl_e(xc_e + r_e) < x. xc_e + r_e lies within
 // xc + r -+ (6.07 u r + exc + 1.0001 ec); rounding the sum to ext moves it
 // by ue |sum|, rounding mine (xc + r +- slack) by 2 u (|xc| + r) + u slack.

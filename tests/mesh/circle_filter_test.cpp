@@ -256,6 +256,10 @@ void CheckTriangle(const Corners& c, std::mt19937_64& rng, CircleTally& t) {
       if (d <= cached && DistanceSqr(px, py, a.xc, a.yc) > at.look_rsqr()) ++t.lookup_misses;
     }
     for (double x : xs) t.passed.Add(at.Passed(x), Passed(xc, r, x));
+    // The look-up's early stop: beyond xc + 2 look_r the circle is passed.
+    const double stop = a.xc + 2 * at.look_r();
+    for (int k = 1; k <= 3; ++k)
+      if (!Passed(xc, r, Ulps(stop, k))) ++t.lookup_misses;
   }
   // The whole test, as the triangulation asks it: first, later, Passed.
   CircleTest ct(x1, y1, x2, y2, x3, y3, true);
