@@ -22,6 +22,8 @@ int CmdCutFill(const Args& args);
 // The figures of run --json's "cutFill", and the readable table of cutfill.
 std::string CutFillJson(const CutFill& c);
 std::string CutFillTable(const CutFill& c);
+// Loads the export module beside the program and runs the command there;
+// exit code 1 with the reason when the module cannot be loaded.
 int CmdExport(const Args& args);
 
 // Prints the usage to stderr and returns 2.
