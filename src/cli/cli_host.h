@@ -20,6 +20,7 @@ class CliHost : public RunHost {
   void ShowProtocol(const std::vector<std::string>&) override {}
   bool ShowsProtocol() override { return false; }
   bool ShowsCutFill() override { return shows_cut_fill; }
+  bool KeepsMeshes() override { return keeps_meshes; }
   void SetResultField(ResultField f, const std::string& text) override {
     fields[static_cast<size_t>(f)] = text;
   }
@@ -28,6 +29,7 @@ class CliHost : public RunHost {
   std::string fields[6];
   long coincidences = 0;
   bool shows_cut_fill = false;  // where something reports or exports it
+  bool keeps_meshes = true;     // where something reads them after the run
 
  private:
   std::string file_;

@@ -1,5 +1,7 @@
 // export: one computation run, then its surfaces, drawing and report as
-// LandXML, DXF and PDF for other programs and for the client.
+// LandXML, DXF and PDF for other programs and for the client. This file is
+// the export module, which zelmaro-cli loads for this command alone
+// (export_module.h says why).
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "cli/export_module.h"
 #include "cli/options.h"
 #include "export/dxf.h"
 #include "export/export_input.h"
@@ -24,7 +27,6 @@ namespace zelmaro::cli {
 
 namespace {
 
-
 // Qt's notes about its own set-up (a missing runtime folder and the like)
 // are no concern of a batch call; its errors still go to stderr.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -38,9 +40,7 @@ struct Output {
   void (*write)(const ExportInput&, const std::string&);
 };
 
-}  // namespace
-
-int CmdExport(const Args& args) {
+int Export(const Args& args) {
   ParsedOptions o;
   if (int rc = ParseOptions(args,
                             {{"--h0", true}, {"--interval", true}, {"--bem", true},
@@ -131,4 +131,11 @@ int CmdExport(const Args& args) {
   return rc;
 }
 
+}  // namespace
 }  // namespace zelmaro::cli
+
+extern "C" __attribute__((visibility("default"))) int zelmaro_export_command(
+    int argc, const char* const* argv) noexcept {
+  using namespace zelmaro::cli;
+  return Guarded([&] { return Export(Args(argv, argv + argc)); });
+}

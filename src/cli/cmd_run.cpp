@@ -127,6 +127,7 @@ int CmdRun(const Args& args) {
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
   host.shows_cut_fill = o.json;  // only run --json reports it
+  host.keeps_meshes = o.json;    // for its cut and fill
   ToolButton1Click(ws, host);
   Report(ws, host, ProtocolFileName(o.file), o.json, "", "",
          ",\"cutFill\":" + CutFillJson(ws.cutFill));

@@ -1,6 +1,7 @@
 #pragma once
 // The subcommands of zelmaro-cli. Each takes the arguments after its name and
 // returns the exit code: 0 done, 1 failed (German message on stderr), 2 usage.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ int CmdCutFill(const Args& args);
 // The figures of run --json's "cutFill", and the readable table of cutfill.
 std::string CutFillJson(const CutFill& c);
 std::string CutFillTable(const CutFill& c);
+// Loads the export module beside the program and runs the command there;
+// exit code 1 with the reason when the module cannot be loaded.
 int CmdExport(const Args& args);
 
 // Prints the usage to stderr and returns 2.
@@ -31,5 +34,9 @@ int Usage(const std::string& problem);
 // Prints why a point file was not read to stderr and returns true; false,
 // quietly, when it was read.
 bool Reported(ReadResult result, const std::string& file);
+
+// Runs a command and returns its exit code; an error it throws is printed
+// as its German message and gives 1.
+int Guarded(const std::function<int()>& command);
 
 }  // namespace zelmaro::cli

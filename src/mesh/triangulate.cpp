@@ -41,7 +41,13 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "mesh/circle_filter.h"
 #include "mesh/circumcircle.h"
@@ -122,6 +128,61 @@ class SlotBits {
   std::vector<uint64_t> summary_;
 };
 
+// An array of the sweep over the points: once the sweep has passed its
+// front part, that part is given back to the system while the rest is still
+// in use. At the end of a triangulation the triangle store is at its
+// largest, and the look-up behind the sweep would otherwise still hold a
+// copy of every point beside it. The elements start as zero bits; a part
+// given back is never read again.
+template <class T>
+class SweptArray {
+ public:
+  explicit SweptArray(size_t n) : n_(n) {
+    if (n_ == 0) return;
+    if (n_ > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+#if defined(__linux__)
+    bytes_ = n_ * sizeof(T);
+    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<T*>(p);
+#else
+    data_ = new T[n_]();
+#endif
+  }
+  ~SweptArray() {
+#if defined(__linux__)
+    if (data_) munmap(data_, bytes_);
+#else
+    delete[] data_;
+#endif
+  }
+  SweptArray(const SweptArray&) = delete;
+  SweptArray& operator=(const SweptArray&) = delete;
+
+  T& operator[](size_t i) { return data_[i]; }
+  const T& operator[](size_t i) const { return data_[i]; }
+
+  // Gives back the whole pages below element `end`.
+  void ReleaseBefore(size_t end) {
+#if defined(__linux__)
+    static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t upto = std::min(end, n_) * sizeof(T) / page * page;
+    if (upto <= released_) return;
+    // Should the system refuse, the pages simply stay.
+    madvise(reinterpret_cast<char*>(data_) + released_, upto - released_, MADV_DONTNEED);
+    released_ = upto;
+#else
+    (void)end;
+#endif
+  }
+
+ private:
+  T* data_ = nullptr;
+  size_t n_ = 0;
+  size_t bytes_ = 0;
+  size_t released_ = 0;  // bytes given back from the front
+};
+
 // Every column, and runs of consecutive columns, 8, 64, 512 ... at a level,
 // with a bound that a circle is tested against at once: points far ahead of
 // a large circle are skipped a run at a time, and a column is left out
@@ -157,10 +218,9 @@ class OrientedBounds {
   static constexpr int32_t kShift = 3;  // 8 runs of a level make one of the next
 
   OrientedBounds() = default;
-  // Over cols columns of `per` slots of the points 1 .. n, px and py by
-  // slot; levels are added while the last one has more than 8 runs.
-  OrientedBounds(const std::vector<double>& px, const std::vector<double>& py, int32_t n,
-                 int32_t per, int32_t cols) {
+  // Over cols columns of `per` slots of the points V[1 .. n]; levels are
+  // added while the last one has more than 8 runs.
+  OrientedBounds(const dVertex* V, int32_t n, int32_t per, int32_t cols) {
     // The moments of the columns, merged for the runs: one pass over the
     // points for all directions, one per level for the boxes.
     std::vector<Moments> mom(static_cast<size_t>(cols));
@@ -168,10 +228,10 @@ class OrientedBounds {
     for (int32_t c = 0; c < cols; ++c) {
       Moments& m = mom[static_cast<size_t>(c)];
       const int32_t first = c * per + 1, last = std::min(n, first + per - 1);
-      m.ox = px[static_cast<size_t>(first)];
-      m.oy = py[static_cast<size_t>(first)];
+      m.ox = V[first].x;
+      m.oy = V[first].y;
       for (int32_t i = first; i <= last; ++i) {
-        const double ax = px[static_cast<size_t>(i)] - m.ox, ay = py[static_cast<size_t>(i)] - m.oy;
+        const double ax = V[i].x - m.ox, ay = V[i].y - m.oy;
         m.n += 1;
         m.sx += ax;
         m.sy += ay;
@@ -179,7 +239,7 @@ class OrientedBounds {
         m.syy += ay * ay;
         m.sxy += ax * ay;
       }
-      columns_.push_back(Make(px, py, first, last, m));
+      columns_.push_back(Make(V, first, last, m));
     }
     for (int64_t below = cols; below > 8; below = (below + 7) >> kShift) {
       const int64_t span = int64_t{1} << (kShift * (levels_.size() + 1));
@@ -192,8 +252,7 @@ class OrientedBounds {
         m.oy = mom[static_cast<size_t>(c0)].oy;
         for (int64_t c = c0; c < c1; ++c) m.Add(mom[static_cast<size_t>(c)]);
         const int64_t first = c0 * per + 1, last = std::min<int64_t>(n, c1 * per);
-        level.push_back(
-            Make(px, py, static_cast<int32_t>(first), static_cast<int32_t>(last), m));
+        level.push_back(Make(V, static_cast<int32_t>(first), static_cast<int32_t>(last), m));
       }
     }
   }
@@ -249,11 +308,10 @@ class OrientedBounds {
     }
   };
 
-  static Bound Make(const std::vector<double>& px, const std::vector<double>& py, int32_t first,
-                    int32_t last, const Moments& m) {
+  static Bound Make(const dVertex* V, int32_t first, int32_t last, const Moments& m) {
     Bound b{};
-    b.ox = px[static_cast<size_t>(first)];
-    b.oy = py[static_cast<size_t>(first)];
+    b.ox = V[first].x;
+    b.oy = V[first].y;
     // The principal axis: along a line of points the box is as thin as the
     // line, wherever the run starts and ends. Only the box's tightness
     // depends on it, so the moments need no care with cancellation.
@@ -271,7 +329,7 @@ class OrientedBounds {
     b.t1 = b.e1 = -INFINITY;
     double size = 0;
     for (int32_t i = first; i <= last; ++i) {
-      const double ax = px[static_cast<size_t>(i)] - b.ox, ay = py[static_cast<size_t>(i)] - b.oy;
+      const double ax = V[i].x - b.ox, ay = V[i].y - b.oy;
       const double t = ax * b.ux + ay * b.uy, e = ax * b.uy - ay * b.ux;
       b.t0 = std::min(b.t0, t);
       b.t1 = std::max(b.t1, t);
@@ -296,36 +354,39 @@ class OrientedBounds {
 // lies in a circle is found by walking the columns from that slot on, taking
 // in each column only the points in the circle's y range there.
 //
+// Per point a column keeps its y and its place in the column; the x comes
+// from the vertex itself, which a column's consecutive slots keep close in
+// memory.
+//
 // With kOriented, columns and runs of them are left out where a circle
 // surely misses them (see OrientedBounds); without, the walk is as plain as
 // the small circles it serves want it.
 template <bool kOriented>
 class Columns {
  public:
-  Columns(const std::vector<double>& px, const std::vector<double>& py, int32_t n, int32_t per)
-      : n_(n), per_(per), ncol_((n + per - 1) / per) {
-    if (kOriented) bounds_ = OrientedBounds(px, py, n, per, ncol_);
-    ys_.resize(static_cast<size_t>(n));
-    xs_.resize(static_cast<size_t>(n));
-    is_.resize(static_cast<size_t>(n));
+  // Places within a column fit 16 bits: columns have at most 0.7 sqrt(n)
+  // points, and n < 2^31.
+  Columns(const dVertex* V, int32_t n, int32_t per)
+      : V_(V), n_(n), per_(per), ncol_((n + per - 1) / per), ys_(static_cast<size_t>(n)),
+        at_(static_cast<size_t>(n)), offsets_(OffsetCount(n, per)) {
+    if (kOriented) bounds_ = OrientedBounds(V, n, per, ncol_);
     cols_.resize(static_cast<size_t>(ncol_));
+    size_t noff = 0;  // one bucket for each two points of a column, at least one
     double ymin = INFINITY, ymax = -INFINITY;
     std::vector<std::pair<double, int32_t>> order;
     for (int32_t c = 0; c < ncol_; ++c) {
       const int32_t first = c * per_ + 1, last = std::min(n, first + per_ - 1);
       order.clear();
-      for (int32_t i = first; i <= last; ++i) order.emplace_back(py[static_cast<size_t>(i)], i);
+      for (int32_t i = first; i <= last; ++i) order.emplace_back(V[i].y, i);
       std::sort(order.begin(), order.end());
       const size_t base = static_cast<size_t>(first - 1);
       for (size_t k = 0; k < order.size(); ++k) {
-        const size_t i = static_cast<size_t>(order[k].second);
         ys_[base + k] = order[k].first;
-        xs_[base + k] = px[i];
-        is_[base + k] = order[k].second;
+        at_[base + k] = static_cast<uint16_t>(order[k].second - first);
       }
       Column& col = cols_[static_cast<size_t>(c)];
-      col.xmin = px[static_cast<size_t>(first)];
-      col.xmax = px[static_cast<size_t>(last)];
+      col.xmin = V[first].x;
+      col.xmax = V[last].x;
       col.ymin = ys_[base];
       col.ymax = ys_[base + order.size() - 1];
       ymin = std::min(ymin, col.ymin);
@@ -335,14 +396,24 @@ class Columns {
       const int32_t nb = std::max<int32_t>(1, static_cast<int32_t>(order.size() / 2));
       col.buckets = nb;
       col.inv = col.ymax > col.ymin ? nb / (col.ymax - col.ymin) : 0;
-      col.offsets = static_cast<int32_t>(offsets_.size());
+      col.offsets = static_cast<int32_t>(noff);
       size_t k = 0;
       for (int32_t bkt = 0; bkt < nb; ++bkt) {
         while (k < order.size() && Bucket(col, ys_[base + k]) < bkt) ++k;
-        offsets_.push_back(static_cast<int32_t>(base + k));
+        offsets_[noff++] = static_cast<int32_t>(base + k);
       }
     }
     height_ = ymax - ymin;
+  }
+
+  // No look-up from a slot below lo comes any more.
+  void ReleaseBefore(int32_t lo) {
+    const int32_t c = (lo - 1) / per_;
+    if (c <= 0 || c >= ncol_) return;
+    const size_t entry = static_cast<size_t>(c) * static_cast<size_t>(per_);
+    ys_.ReleaseBefore(entry);
+    at_.ReleaseBefore(entry);
+    offsets_.ReleaseBefore(static_cast<size_t>(cols_[static_cast<size_t>(c)].offsets));
   }
 
   // The first slot i >= lo whose point passes `inside`, a test that passes
@@ -382,14 +453,15 @@ class Columns {
       const double ylo = yc - h, yhi = yc + h;
       if (ylo > col.ymax || yhi < col.ymin) continue;
       if (huge && bounds_.Misses(c, xc, yc, rtest)) continue;
+      const int32_t first = c * per_ + 1;
       const size_t end = static_cast<size_t>(std::min(n_, (c + 1) * per_));
       size_t k = static_cast<size_t>(offsets_[static_cast<size_t>(col.offsets + Bucket(col, ylo))]);
       while (k < end && ys_[k] < ylo) ++k;
       int32_t best = INT32_MAX;
       for (; k < end && ys_[k] <= yhi; ++k) {
-        const int32_t i = is_[k];
+        const int32_t i = first + at_[k];
         if (i < lo || i >= best) continue;
-        if (inside(xs_[k], ys_[k])) best = i;
+        if (inside(V_[i].x, ys_[k])) best = i;
       }
       if (best != INT32_MAX) return best;
     }
@@ -402,6 +474,12 @@ class Columns {
     double inv;  // buckets per unit of y
     int32_t buckets, offsets;
   };
+  // Buckets of all columns: half the points of each, at least one.
+  static size_t OffsetCount(int32_t n, int32_t per) {
+    const int32_t full = n / per, rest = n % per;
+    return static_cast<size_t>(full) * static_cast<size_t>(std::max(1, per / 2)) +
+           (rest > 0 ? static_cast<size_t>(std::max(1, rest / 2)) : 0);
+  }
   // Monotone in y, which is all the lookup needs.
   static int32_t Bucket(const Column& col, double y) {
     const double b = (y - col.ymin) * col.inv;
@@ -409,13 +487,14 @@ class Columns {
     if (b >= col.buckets) return col.buckets - 1;
     return static_cast<int32_t>(b);
   }
+  const dVertex* V_;
   int32_t n_, per_, ncol_;
   double height_ = 0;  // of all the points
   OrientedBounds bounds_;  // empty without kOriented
-  std::vector<double> ys_, xs_;  // per column in order of y
-  std::vector<int32_t> is_;
-  std::vector<int32_t> offsets_;  // per column and bucket: the first entry
   std::vector<Column> cols_;
+  SweptArray<double> ys_;         // per column in order of y
+  SweptArray<uint16_t> at_;       // the same points' places in their column
+  SweptArray<int32_t> offsets_;   // per column and bucket: the first entry
 };
 
 // The points to be inserted, for finding the first one in a circle. Small
@@ -427,20 +506,26 @@ class PointIndex {
   static constexpr int32_t kNextPoints = 64;
 
   PointIndex(const dVertex* V, int32_t n)
-      : px_(Coordinates(V, n, &dVertex::x)), py_(Coordinates(V, n, &dVertex::y)),
-        wide_(px_, py_, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
-        narrow_(px_, py_, n, 24) {
-    double ymin = n > 0 ? py_[1] : 0, ymax = ymin;
+      : V_(V),
+        wide_(V, n, std::max<int32_t>(8, static_cast<int32_t>(std::sqrt(double(n)) * 0.7))),
+        narrow_(V, n, 24) {
+    double ymin = n > 0 ? V[1].y : 0, ymax = ymin;
     for (int32_t i = 2; i <= n; ++i) {
-      ymin = std::min(ymin, py_[static_cast<size_t>(i)]);
-      ymax = std::max(ymax, py_[static_cast<size_t>(i)]);
+      ymin = std::min(ymin, V[i].y);
+      ymax = std::max(ymax, V[i].y);
     }
     large_ = (ymax - ymin) / 64;
     n_ = n;
   }
 
-  double X(int32_t i) const { return px_[static_cast<size_t>(i)]; }
-  double Y(int32_t i) const { return py_[static_cast<size_t>(i)]; }
+  // No look-up from a slot below lo comes any more.
+  void ReleaseBefore(int32_t lo) {
+    wide_.ReleaseBefore(lo);
+    narrow_.ReleaseBefore(lo);
+  }
+
+  double X(int32_t i) const { return V_[i].x; }
+  double Y(int32_t i) const { return V_[i].y; }
 
   int32_t FirstInside(double xc, double yc, double r, double rsqr, int32_t lo,
                       circle::CircleTest& inside) const {
@@ -454,25 +539,20 @@ class PointIndex {
       const int32_t k1 = std::min(end, k0 + 7);
       unsigned mask = 0;
       for (int32_t k = k0; k <= k1; ++k) {
-        const double dx = px_[static_cast<size_t>(k)] - xc, dy = py_[static_cast<size_t>(k)] - yc;
+        const double dx = V_[k].x - xc, dy = V_[k].y - yc;
         mask |= unsigned(dx * dx + dy * dy <= near) << (k - k0);
       }
       for (; mask != 0; mask &= mask - 1) {
         const int32_t k = k0 + std::countr_zero(mask);
         if (inside(X(k), Y(k))) return k;
       }
-      if (px_[static_cast<size_t>(k1)] > xc + 2 * r) return 0;  // well past the circle
+      if (V_[k1].x > xc + 2 * r) return 0;  // well past the circle
     }
     return end < n_ ? narrow_.FirstInside(xc, yc, r, rsqr, end + 1, inside) : 0;
   }
 
  private:
-  static std::vector<double> Coordinates(const dVertex* V, int32_t n, double dVertex::*c) {
-    std::vector<double> v(static_cast<size_t>(n) + 1);
-    for (int32_t i = 1; i <= n; ++i) v[static_cast<size_t>(i)] = V[i].*c;
-    return v;
-  }
-  std::vector<double> px_, py_;
+  const dVertex* V_;
   Columns<false> wide_;
   Columns<true> narrow_;
   double large_ = 0;
@@ -486,37 +566,35 @@ class PointIndex {
 // The same pairing comes out when each edge, in order, pairs with the
 // earliest edge before it that runs the other way and is not paired yet: the
 // edges of one vertex pair that wait for a partner all run one way, so they
-// form a queue. The queues hang off the lower vertex of the pair, which
-// makes the work linear in the number of edges.
+// form a queue. The queues are found by their vertex pair in a hash table
+// sized for the call's edges, which makes the work linear in the number of
+// edges and the memory independent of the survey's size.
 class EdgeCanceller {
  public:
-  explicit EdgeCanceller(int32_t vertices)
-      : stamp_(static_cast<size_t>(vertices) + 1, 0), first_(static_cast<size_t>(vertices) + 1) {}
-
   void Cancel(std::vector<int32_t>& edges) {
     const size_t n = edges.size() / 2;
     if (n < 2) return;
-    if (++now_ == 0) {
-      std::fill(stamp_.begin(), stamp_.end(), 0);
-      now_ = 1;
-    }
+    int bits = 4;
+    while ((size_t{1} << bits) < 2 * n) ++bits;
+    const size_t size = size_t{1} << bits, mask = size - 1;
+    if (table_.size() < size) table_.resize(size);
+    std::fill_n(table_.begin(), size, -1);
     pairs_.clear();
     next_.resize(n);
     for (size_t k = 0; k < n; ++k) {
       const int32_t a = edges[2 * k], b = edges[2 * k + 1];
-      const size_t lo = static_cast<size_t>(std::min(a, b));
-      const int32_t hi = std::max(a, b);
-      if (stamp_[lo] != now_) {
-        stamp_[lo] = now_;
-        first_[lo] = -1;
-      }
-      int32_t c = first_[lo];
-      while (c >= 0 && pairs_[static_cast<size_t>(c)].other != hi) c = pairs_[static_cast<size_t>(c)].next;
+      const int32_t lo = std::min(a, b), hi = std::max(a, b);
+      const uint64_t key = (uint64_t{static_cast<uint32_t>(lo)} << 32) | static_cast<uint32_t>(hi);
+      size_t h = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+      int32_t c;
+      while ((c = table_[h]) >= 0 &&
+             (pairs_[static_cast<size_t>(c)].lo != lo || pairs_[static_cast<size_t>(c)].hi != hi))
+        h = (h + 1) & mask;
       const int32_t kk = static_cast<int32_t>(k);
       next_[k] = -1;
       if (c < 0) {
-        pairs_.push_back(Pair{hi, first_[lo], kk, kk});
-        first_[lo] = static_cast<int32_t>(pairs_.size() - 1);
+        table_[h] = static_cast<int32_t>(pairs_.size());
+        pairs_.push_back(Pair{lo, hi, kk, kk});
         continue;
       }
       Pair& p = pairs_[static_cast<size_t>(c)];
@@ -536,15 +614,12 @@ class EdgeCanceller {
 
  private:
   struct Pair {
-    int32_t other;       // the higher vertex
-    int32_t next;        // the next pair of the same lower vertex
+    int32_t lo, hi;      // the vertex pair
     int32_t head, tail;  // queue of edges waiting for a partner
   };
-  std::vector<uint32_t> stamp_;  // per vertex: the call that set first_
-  std::vector<int32_t> first_;   // per vertex: its first pair
+  std::vector<int32_t> table_;  // hash of vertex pairs: index into pairs_, or -1
   std::vector<Pair> pairs_;
-  std::vector<int32_t> next_;    // per edge: the next one waiting in its queue
-  uint32_t now_ = 0;
+  std::vector<int32_t> next_;   // per edge: the next one waiting in its queue
 };
 
 template <class Report>
@@ -553,12 +628,12 @@ class Triangulation {
   Triangulation(dVertex* V, TStore<dTriangle>& T, int32_t nvert, Report report)
       : V_(V), store_(T), nvert_(nvert), report_(report), points_(V, nvert),
         bits_(2 * static_cast<size_t>(nvert) + 64),
-        hitHead_(static_cast<size_t>(nvert) + 2, -1), canceller_(nvert + 3) {
+        hitHead_(static_cast<size_t>(nvert) + 2) {
     // A triangulation of n points and the super-triangle's three has 2n + 1
     // triangles; the stores grow when a degenerate input needs more.
     store_.Reserve(2 * static_cast<size_t>(nvert) + 4, 0);
     T_ = store_.get();
-    info_.resize(2 * static_cast<size_t>(nvert) + 64);
+    ticket_.resize(2 * static_cast<size_t>(nvert) + 64, -1);
     edges_.reserve(256);
     for (int32_t v = 1; v <= nvert + 3; ++v)
       filter_ = filter_ && circle::FilterRange(V[v].x) && circle::FilterRange(V[v].y);
@@ -568,7 +643,7 @@ class Triangulation {
     T_[1] = dTriangle{nvert_ + 1, nvert_ + 2, nvert_ + 3, 0, 0, 0, 0};
     ntri_ = 1;
     if (Made(1, 0)) {
-      pending_.push_back(info_[1].ticket);
+      pending_.push_back(ticket_[1]);
       bits_.SetAll(1);
       tracking_ = true;
     }
@@ -592,7 +667,7 @@ class Triangulation {
         Reserve(ntri_);
         T_[ntri_] = dTriangle{edges_[a], edges_[a + 1], i, 0, 0, 0, 0};
         if (EnteredCoincident(ntri_))
-          newC.push_back(info_[static_cast<size_t>(ntri_)].ticket);
+          newC.push_back(ticket_[static_cast<size_t>(ntri_)]);
         else
           First(made_.emplace_back(ntri_, i, T_[ntri_], V_, filter_));
       }
@@ -603,10 +678,11 @@ class Triangulation {
         size_t keep = 0;
         for (int32_t t : pending_) {
           const int32_t s = slotOf_[static_cast<size_t>(t)];
-          if (info_[static_cast<size_t>(s)].complAt == kNever) {
+          const int32_t at = complAt_[static_cast<size_t>(t)];
+          if (at == kNever) {
             pending_[keep++] = t;
           } else {
-            info_[static_cast<size_t>(s)].ticket = -1;
+            ticket_[static_cast<size_t>(s)] = CompleteMark(at);
             FreeTicket(t);
           }
         }
@@ -628,6 +704,12 @@ class Triangulation {
         // above the last one left. (A scan that makes a triangle has tested
         // one, so an older value is never needed.)
         last_ = CircleBefore(scanned, INT32_MAX, i);
+      }
+      // Later triangles are made after later points, which look up from
+      // i + 2 on and remove at i + 2 and beyond.
+      if ((i & 1023) == 0) {
+        points_.ReleaseBefore(i + 2);
+        hitHead_.ReleaseBefore(static_cast<size_t>(i) + 1);
       }
     }
     // Remove the triangles that touch the super-triangle.
@@ -665,7 +747,7 @@ class Triangulation {
       store_.Reserve(need, static_cast<size_t>(slot));
       T_ = store_.get();
     }
-    if (need > info_.size()) info_.resize(std::max(info_.size() * 2, need));
+    if (need > ticket_.size()) ticket_.resize(std::max(ticket_.size() * 2, need), -1);
     bits_.Ensure(need);
   }
 
@@ -678,10 +760,12 @@ class Triangulation {
       t = static_cast<int32_t>(slotOf_.size());
       slotOf_.push_back(0);
       nextTicket_.push_back(-1);
+      complAt_.push_back(kNever);
     }
     slotOf_[static_cast<size_t>(t)] = slot;
     nextTicket_[static_cast<size_t>(t)] = -1;
-    info_[static_cast<size_t>(slot)].ticket = t;
+    complAt_[static_cast<size_t>(t)] = kNever;
+    ticket_[static_cast<size_t>(slot)] = t;
     return t;
   }
   void FreeTicket(int32_t t) {
@@ -709,7 +793,6 @@ class Triangulation {
     if (!circle::CloseY(V_[t.vv0].y, V_[t.vv1].y) || !circle::CloseY(V_[t.vv1].y, V_[t.vv2].y))
       return false;
     t.PreCalc = 0;
-    info_[static_cast<size_t>(s)].complAt = kNever;
     NewTicket(s);
     return true;
   }
@@ -776,10 +859,10 @@ class Triangulation {
     }
     if (death) {
       const int32_t k = NewTicket(s);
-      nextTicket_[static_cast<size_t>(k)] = hitHead_[static_cast<size_t>(death)];
-      hitHead_[static_cast<size_t>(death)] = k;
+      nextTicket_[static_cast<size_t>(k)] = hitHead_[static_cast<size_t>(death)] - 1;
+      hitHead_[static_cast<size_t>(death)] = k + 1;
     } else {
-      info_[static_cast<size_t>(s)].ticket = -1;
+      ticket_[static_cast<size_t>(s)] = -1;
     }
   }
 
@@ -789,9 +872,8 @@ class Triangulation {
     const size_t us = static_cast<size_t>(s), un = static_cast<size_t>(ntri_);
     if (s != ntri_) {
       T_[s] = T_[ntri_];
-      info_[us].complAt = info_[un].complAt;
-      const int32_t k = info_[un].ticket;
-      info_[us].ticket = k;
+      const int32_t k = ticket_[un];
+      ticket_[us] = k;
       if (k >= 0) slotOf_[static_cast<size_t>(k)] = s;
       if (tracking_) {
         if (bits_.Test(ntri_))
@@ -801,7 +883,7 @@ class Triangulation {
       }
     }
     T_[ntri_].PreCalc = 0;
-    info_[un].ticket = -1;
+    ticket_[un] = -1;
     if (tracking_) bits_.Clear(ntri_);
     --ntri_;
   }
@@ -825,11 +907,11 @@ class Triangulation {
   void Scan(int32_t i) {
     edges_.clear();
     hits_.clear();
-    for (int32_t k = hitHead_[static_cast<size_t>(i)]; k >= 0;) {
+    for (int32_t k = hitHead_[static_cast<size_t>(i)] - 1; k >= 0;) {
       const int32_t next = nextTicket_[static_cast<size_t>(k)];
       const int32_t s = slotOf_[static_cast<size_t>(k)];
       hits_.push_back(s);
-      info_[static_cast<size_t>(s)].ticket = -1;
+      ticket_[static_cast<size_t>(s)] = -1;
       FreeTicket(k);
       k = next;
     }
@@ -863,7 +945,8 @@ class Triangulation {
     const double xp = points_.X(i);
     auto test_coincident = [&](int32_t s, Circle before) {
       report_();
-      if (circle::Passed(before.xc, before.r, xp)) info_[static_cast<size_t>(s)].complAt = i;
+      if (circle::Passed(before.xc, before.r, xp))
+        complAt_[static_cast<size_t>(ticket_[static_cast<size_t>(s)])] = i;
     };
     for (;;) {
       const int32_t h = lo < hi ? hits_[lo] : INT32_MAX;
@@ -895,7 +978,10 @@ class Triangulation {
   // the triangle is complete.
   bool Tested(int32_t s, int32_t i) {
     dTriangle& t = T_[s];
-    if (t.PreCalc == 0) return info_[static_cast<size_t>(s)].complAt >= i;
+    if (t.PreCalc == 0) {
+      const int32_t k = ticket_[static_cast<size_t>(s)];
+      return (k >= 0 ? complAt_[static_cast<size_t>(k)] : CompleteMark(k)) >= i;
+    }
     // Made after the scan of its last corner (the super-triangle before the
     // first scan), then complete at the first point past its circle.
     const int32_t made = t.vv2 > nvert_ ? 0 : t.vv2;
@@ -940,14 +1026,17 @@ class Triangulation {
   Report report_;
   PointIndex points_;
   SlotBits bits_;               // slots that may still be tested
-  struct SlotInfo {
-    int32_t complAt = kNever;  // coincident triangles: the scan that completed it
-    int32_t ticket = -1;       // the triangle's ticket, or -1
-  };
-  std::vector<SlotInfo> info_;  // per slot, moved with the triangle
+  // Per slot, moved with the triangle: its ticket, -1 for none, or for a
+  // coincident triangle that the scan of point c completed, CompleteMark(c).
+  // Only waiting triangles hold tickets, so what a coincident triangle
+  // needs while it waits lives with its ticket.
+  std::vector<int32_t> ticket_;
+  static constexpr int32_t CompleteMark(int32_t c) { return -2 - c; }  // its own inverse
   std::vector<int32_t> slotOf_, nextTicket_;  // per ticket
+  std::vector<int32_t> complAt_;  // per ticket: the scan that completed its coincident triangle
   int32_t freeTicket_ = -1;
-  std::vector<int32_t> hitHead_;  // per point: tickets of the triangles it removes
+  // Per point: 1 + the first ticket of the triangles it removes, 0 for none.
+  SweptArray<int32_t> hitHead_;
   std::vector<int32_t> pending_;  // tickets of the coincident triangles not complete
   std::vector<int32_t> edges_, hits_, waiting_;  // edges_: pairs of vertex slots
   std::vector<Removal> removals_;

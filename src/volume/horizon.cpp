@@ -149,7 +149,6 @@ struct Preformatted {
 
 HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, ProtocolOutput& out,
                          Preformatted* pre) {
-  const Delaunay::TDelaunay& mesh = *(ws.*horizon.mesh);
   double V = 0;
   double& sumA = ws.*horizon.area_sum;
   sumA = 0;
@@ -159,7 +158,7 @@ HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, P
     V = pre->V;
     if (pre->error) std::rethrow_exception(pre->error);
   } else {
-    TableLines(horizon, ws.P, mesh, host.ReferenceHeight(), sumA, V, out);
+    TableLines(horizon, ws.P, *(ws.*horizon.mesh), host.ReferenceHeight(), sumA, V, out);
   }
 
   HorizonResult r;
@@ -257,9 +256,33 @@ void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
   if (ws.mesh_source) ws.mesh_source->Made(ws, horizon);
 }
 
+namespace {
+// Whether a horizon's mesh may go once its table is written.
+bool DropsMeshes(const Workspace& ws, RunHost& host) {
+  return !ws.mesh_source && !host.KeepsMeshes();
+}
+
+// Lets the workspace's mesh of a horizon go when the table is done with it,
+// also when the table failed.
+class MeshDrop {
+ public:
+  MeshDrop(Workspace& ws, const Horizon& horizon, RunHost& host)
+      : mesh_(DropsMeshes(ws, host) ? &(ws.*horizon.mesh) : nullptr) {}
+  ~MeshDrop() {
+    if (mesh_) mesh_->reset();
+  }
+  MeshDrop(const MeshDrop&) = delete;
+  MeshDrop& operator=(const MeshDrop&) = delete;
+
+ private:
+  std::unique_ptr<Delaunay::TDelaunay>* mesh_;
+};
+}  // namespace
+
 HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out) {
   ProvideHorizonMesh(ws, horizon, host);
+  MeshDrop drop(ws, horizon, host);
   return WriteTable(ws, horizon, host, out, nullptr);
 }
 
@@ -276,6 +299,7 @@ struct TwoHorizons::Work {
   std::exception_ptr error;
   ProtocolBlock block;
   double sumA = 0, V = 0;
+  int32_t coincidences = 0;  // of the triangulation, kept when the mesh goes
   std::thread thread;
 
   void Mesh(const PointTable& P, const Horizon& horizon, bool complete_outline) {
@@ -286,6 +310,7 @@ struct TwoHorizons::Work {
     } catch (...) {
       error = std::current_exception();
     }
+    coincidences = mesh ? mesh->Coincidences() : 0;
   }
   // The table into the file line by line, as WriteTable writes it: a
   // failure, of the writing too, leaves the file's buffer, the pane lines and
@@ -307,7 +332,7 @@ struct TwoHorizons::Work {
       ReplayCoincidences(*kept, host);
       return;
     }
-    for (int32_t k = mesh ? mesh->Coincidences() : 0; k > 0; --k) host.Coincidence();
+    for (int32_t k = coincidences; k > 0; --k) host.Coincidence();
     ws.*horizon.mesh = std::move(mesh);
     if (outline_reset) ws.*horizon.outline = outline;
     if (meshed && ws.mesh_source) ws.mesh_source->Made(ws, horizon);
@@ -338,9 +363,11 @@ TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host, ProtocolOutput& out)
   const PointTable& P = ws.P;
   const bool outline = ws.complete_outline;
   TextFileWriter& file = out.File();
-  auto job = [&w, &P, H0, keep_pane, outline, &file] {
+  const bool drop = DropsMeshes(ws, host);
+  auto job = [&w, &P, H0, keep_pane, outline, &file, drop] {
     w.Mesh(P, kReferenceHorizon, outline);
     w.Table(P, kReferenceHorizon, H0, keep_pane, file);
+    if (drop) w.mesh.reset();
 #ifdef __GLIBC__
     // What the triangulation freed stays with this thread's heap, where the
     // terrain's triangulation on the other thread, which is at its largest
@@ -363,6 +390,12 @@ TwoHorizons::~TwoHorizons() {
 
 HorizonResult TwoHorizons::Reference(ProtocolOutput& out) {
   terrain_->Mesh(ws_.P, kTerrain, ws_.complete_outline);
+#ifdef __GLIBC__
+  // The same for the terrain's triangulation: its working store, freed in
+  // pieces, would otherwise stay with the heap beside the volume loop's
+  // vertex table and the meshes, the largest the run becomes.
+  if (!terrain_->kept) malloc_trim(0);
+#endif
   Work& w = *reference_;
   if (w.thread.joinable()) w.thread.join();
   w.HandOn(host_, ws_, kReferenceHorizon);
@@ -375,6 +408,7 @@ HorizonResult TwoHorizons::Terrain(ProtocolOutput& out) {
   Work& w = *terrain_;
   w.HandOn(host_, ws_, kTerrain);
   if (!w.meshed) std::rethrow_exception(w.error);
+  MeshDrop drop(ws_, kTerrain, host_);
   return WriteTable(ws_, kTerrain, host_, out, nullptr);
 }
 

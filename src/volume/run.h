@@ -40,6 +40,12 @@ class RunHost {
   // line without JSON): the run then leaves Workspace::cutFill not valid
   // instead of computing it.
   virtual bool ShowsCutFill() { return true; }
+  // False where nothing reads a horizon's mesh once its table is written
+  // (the command line's run without JSON: no plot, no cut and fill, no later
+  // run that reuses it): the run then lets each mesh go right after its
+  // table, which leaves the terrain's triangulation the reference mesh's
+  // memory. The workspace's meshes are empty after such a run.
+  virtual bool KeepsMeshes() { return true; }
   virtual void SetResultField(ResultField field, const std::string& text) = 0;
   // "INCIRCUM - F - Points are coincident !!" during a triangulation.
   virtual void Coincidence() = 0;

@@ -28,7 +28,7 @@ struct Outcome {
 // A good run first, then the run under test, on the same workspace; with a
 // file size limit, the run under test meets a full disk there.
 Outcome RunTwice(const std::string& text, const std::string& h0, int threads,
-                 rlim_t disk_limit = 0) {
+                 rlim_t disk_limit = 0, bool keeps_meshes = true) {
   ScratchDir dir;
   FakeHost host;
   host.point_file = dir / "punkte.asc";
@@ -43,6 +43,7 @@ Outcome RunTwice(const std::string& text, const std::string& h0, int threads,
   host.field.UserEdited(h0);
   host.fields.clear();
   host.coincidences = 0;
+  host.keeps_meshes = keeps_meshes;
   Outcome o;
   try {
     std::optional<FileSizeLimit> limit;
@@ -92,6 +93,33 @@ void ExpectSameOutcome(const std::string& text, const std::string& h0, const std
   EXPECT_EQ(two.triangles1, one.triangles1);
 }
 
+// Two lines, the first at the height of the super-triangle's lower corners
+// (ymid - dmax = -3 - 0.5): flat triangles along it, coincidence reports in
+// both horizons.
+std::string CoincidentLines() {
+  std::string text;
+  int nr = 0;
+  for (double y : {-3.5, -3.4})
+    for (int q = 0; q <= 40; ++q)
+      text += std::to_string(++nr) + (q % 4 ? " 1 " : " 0 ") + std::to_string(y) + " " +
+              std::to_string(q * 0.0125) + " " + std::to_string(q % 5) + "\r\n";
+  return text;
+}
+
+// Some 20,000 triangles a table: more than one buffer of the protocol file
+// each.
+std::string TenThousandReferencePoints() {
+  std::string text;
+  uint32_t seed = 7;
+  for (int k = 1; k <= 10000; ++k) {
+    seed = seed * 1103515245u + 12345u;
+    const double jitter = static_cast<double>(seed >> 16) / 65536 * 0.4;
+    text += std::to_string(k) + " 1 " + std::to_string(k / 100 + jitter) + " " +
+            std::to_string(k % 100 - jitter) + " " + std::to_string(k % 7) + "\r\n";
+  }
+  return text;
+}
+
 TEST(TwoThreads, FailuresOfEitherHorizonLeaveWhatOneAfterTheOtherLeaves) {
   {
     SCOPED_TRACE("a reference point too far out to be rounded");
@@ -115,14 +143,7 @@ TEST(TwoThreads, FailuresOfEitherHorizonLeaveWhatOneAfterTheOtherLeaves) {
   }
   {
     SCOPED_TRACE("no failure, with coincidence reports in both horizons");
-    // Two lines, the first at the height of the super-triangle's lower
-    // corners (ymid - dmax = -3 - 0.5): flat triangles along it.
-    std::string text;
-    int nr = 0;
-    for (double y : {-3.5, -3.4})
-      for (int q = 0; q <= 40; ++q)
-        text += std::to_string(++nr) + (q % 4 ? " 1 " : " 0 ") + std::to_string(y) + " " +
-                std::to_string(q * 0.0125) + " " + std::to_string(q % 5) + "\r\n";
+    const std::string text = CoincidentLines();
     const Outcome one = RunTwice(text, "0", 1);
     EXPECT_GT(one.coincidences, 0);
     ExpectSameOutcome(text, "0", "", false);
@@ -133,21 +154,54 @@ TEST(TwoThreads, FailuresOfEitherHorizonLeaveWhatOneAfterTheOtherLeaves) {
 // buffer, while the terrain is meshed; a full disk must show where it shows
 // when the tables are written one after the other.
 TEST(TwoThreads, AFullDiskLeavesWhatOneAfterTheOtherLeaves) {
-  // Some 20,000 triangles a table: more than one buffer each.
-  std::string text;
-  uint32_t seed = 7;
-  for (int k = 1; k <= 10000; ++k) {
-    seed = seed * 1103515245u + 12345u;
-    const double jitter = static_cast<double>(seed >> 16) / 65536 * 0.4;
-    text += std::to_string(k) + " 1 " + std::to_string(k / 100 + jitter) + " " +
-            std::to_string(k % 100 - jitter) + " " + std::to_string(k % 7) + "\r\n";
-  }
+  const std::string text = TenThousandReferencePoints();
   // The buffer's first write is in the reference table, its second in the
   // terrain table, its last at the end of the run.
   for (rlim_t limit : {300'000, 1'600'000, 2'300'000}) {
     SCOPED_TRACE(limit);
     ExpectSameOutcome(text, "0", "Disk voll", limit < 1'000'000, limit);
   }
+}
+
+// Where nothing reads the meshes after the run, each goes once its table is
+// written, the reference mesh on its own thread before the terrain's
+// triangulation is at its largest. Everything else the run leaves must be
+// what a run that keeps them leaves, failures and full disks included.
+TEST(TwoThreads, ARunThatKeepsNoMeshesLeavesAllElseAsOneThatKeepsThem) {
+  struct Case {
+    const char* what;
+    std::string text, h0;
+    rlim_t disk_limit;
+  };
+  const Case cases[] = {
+      {"coincidence reports in both horizons", CoincidentLines(), "0", 0},
+      {"a reference point too far out", "1 1 0 0 0\r\n2 1 0 1e13 0\r\n3 0 1 0 0\r\n4 0 2 2 0\r\n", "0", 0},
+      {"volume overflow in the terrain table",
+       "1 1 0 0 0\r\n2 1 0 1 0\r\n3 1 1 0 0\r\n4 0 1e5 1e5 0\r\n5 0 -1e5 1e5 0\r\n", "-1e300", 0},
+      {"a full disk in the reference table", TenThousandReferencePoints(), "0", 300'000},
+      {"a full disk in the terrain table", TenThousandReferencePoints(), "0", 1'600'000},
+      {"ten thousand points", TenThousandReferencePoints(), "2.5", 0},
+  };
+  for (int threads : {1, 2})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + ", threads " + std::to_string(threads));
+      const Outcome kept = RunTwice(c.text, c.h0, threads, c.disk_limit, true);
+      const Outcome let_go = RunTwice(c.text, c.h0, threads, c.disk_limit, false);
+      EXPECT_EQ(let_go.error, kept.error);
+      EXPECT_EQ(let_go.protocol, kept.protocol);
+      EXPECT_EQ(let_go.pane, kept.pane);
+      EXPECT_EQ(let_go.fields, kept.fields);
+      EXPECT_EQ(let_go.coincidences, kept.coincidences);
+      EXPECT_EQ(let_go.sumA0, kept.sumA0);
+      EXPECT_EQ(let_go.SumA1, kept.SumA1);
+      EXPECT_EQ(let_go.m0, kept.m0);
+      EXPECT_EQ(let_go.m1, kept.m1);
+      if (kept.error.empty()) {
+        EXPECT_GT(kept.triangles0, 0);
+        EXPECT_EQ(let_go.points0, 0);
+        EXPECT_EQ(let_go.points1, 0);
+      }
+    }
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ class FakeHost : public RunHost {
   }
   void SetResultField(ResultField f, const std::string& text) override { fields[f] = text; }
   void Coincidence() override { ++coincidences; }
+  bool KeepsMeshes() override { return keeps_meshes; }
+  bool keeps_meshes = true;
 };
 
 // A fresh folder under the system's temporary folder, removed at the end.
