@@ -814,19 +814,22 @@ class Triangulation {
     if (m.c < nvert_) m.first = m.test(points_.X(m.c + 1), points_.Y(m.c + 1));
   }
 
+  // The circle of corners a, b, d as the scan's first test computes it.
+  void ComputeCircle(int32_t a, int32_t b, int32_t d, double& xc, double& yc, double& r) const {
+    double rsqr;
+    circle::Compute(V_[a].x, V_[a].y, V_[b].x, V_[b].y, V_[d].x, V_[d].y, xc, yc, r, rsqr);
+  }
+
   // PreCalc 2: the triangle has a circle, not computed yet.
   void EnsureCircle(dTriangle& t) {
     if (t.PreCalc != 2) return;
-    double rsqr;
-    circle::Compute(V_[t.vv0].x, V_[t.vv0].y, V_[t.vv1].x, V_[t.vv1].y, V_[t.vv2].x,
-                    V_[t.vv2].y, t.xc, t.yc, t.r, rsqr);
+    ComputeCircle(t.vv0, t.vv1, t.vv2, t.xc, t.yc, t.r);
     t.PreCalc = 1;
   }
 
   Circle RemovedCircle(const Removal& rm) const {
-    double xc, yc, r, rsqr;
-    circle::Compute(V_[rm.vv0].x, V_[rm.vv0].y, V_[rm.vv1].x, V_[rm.vv1].y, V_[rm.vv2].x,
-                    V_[rm.vv2].y, xc, yc, r, rsqr);
+    double xc, yc, r;
+    ComputeCircle(rm.vv0, rm.vv1, rm.vv2, xc, yc, r);
     return Circle{xc, r};
   }
 
