@@ -17,6 +17,7 @@
 #include "export/pdf_report.h"
 #include "text/format.h"
 #include "volume/run.h"
+#include "workspace/workspace.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include "../tests/mesh/contour_terrain.h"
 #include "plot/plot.h"
+#include "workspace/workspace.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ void Redraw(benchmark::State& state) {
   double plot_mf = 0;
   Screen screen;
   for (auto _ : state) {
-    zelmaro::ZeigPPunkte(ws, display, plot_mf, s, screen);
+    zelmaro::ZeigPPunkte(ws, ws.view, display, plot_mf, s, screen);
     benchmark::DoNotOptimize(screen.canvas.shapes);
   }
   state.counters["points"] = n * n;

@@ -14,6 +14,7 @@
 #include "volume/cut_fill.h"
 #include "volume/horizon.h"
 #include "volume/run.h"
+#include "workspace/workspace.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "text/errors.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro::cli {
 

@@ -4,7 +4,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "text/format.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro::cli {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "text/errors.h"
+#include "text/version.h"
 
 namespace zelmaro {
 
@@ -67,7 +68,7 @@ void FillHorizon(ExportHorizon& h, const char* name, Delaunay::TDelaunay* mesh, 
 }
 }  // namespace
 
-ExportInput MakeExportInput(Workspace& ws, const RunRecord& run, double interval,
+ExportInput MakeExportInput(RunState& ws, const RunRecord& run, double interval,
                             const std::tm& created) {
   ExportInput in;
   CheckIds(ws.Mesh0.get(), run.P);

@@ -12,7 +12,7 @@
 #include "points/point_table.h"
 #include "volume/cut_fill.h"
 #include "volume/run.h"
-#include "volume/workspace.h"
+#include "volume/run_state.h"
 
 namespace zelmaro {
 
@@ -92,7 +92,7 @@ void ComputeContours(Delaunay::TDelaunay& mesh, double interval);
 // interval (the plot's), polylines joined, views set. ws and run must outlive
 // the result. Throws ERangeError when a mesh refers to points the run's
 // table does not have (the meshes are not that run's).
-ExportInput MakeExportInput(Workspace& ws, const RunRecord& run, double interval,
+ExportInput MakeExportInput(RunState& ws, const RunRecord& run, double interval,
                             const std::tm& created);
 
 // The local time now.

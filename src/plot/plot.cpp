@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "mesh/zero_lines.h"
 #include "text/convert.h"
 #include "text/format.h"
 #include "volume/cut_fill.h"
@@ -240,9 +241,9 @@ void DrawFrame(TCanvas& canvas, double& PlotMF, const std::string& masstab, cons
   canvas.SetPenStyle(TPenStyle::psSolid);
 }
 
-void Draw(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& s,
-          TPlotTarget& target, ContourSource* contours, double& OldMF, bool& printing) {
-  ViewValues& view = ws.view;
+void Draw(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF,
+          const TPlotSettings& s, TPlotTarget& target, ContourSource* contours, double& OldMF,
+          bool& printing) {
   TCanvas* canvas = nullptr;
   int32_t XMax = 0, YMax = 0, YDir = 0;
   Visible area;
@@ -377,18 +378,18 @@ double ContourInterval(const std::string& text) {
   return TryStrToFloat(text, v) ? v : 1.0;
 }
 
-void ZeigPPunkte(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& settings,
-                 TPlotTarget& target, ContourSource* contours) {
-  double OldMF = ws.view.MF;
+void ZeigPPunkte(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF,
+                 const TPlotSettings& settings, TPlotTarget& target, ContourSource* contours) {
+  double OldMF = view.MF;
   bool printing = false;
   try {
-    Draw(ws, Display, PlotMF, settings, target, contours, OldMF, printing);
+    Draw(ws, view, Display, PlotMF, settings, target, contours, OldMF, printing);
   } catch (...) {
     // A failed print prints nothing and leaves the screen as the target,
     // with the view as it was.
     if (Display != 0) {
       if (printing) target.AbortDoc();
-      ws.view.MF = OldMF;
+      view.MF = OldMF;
       Display = 0;
     }
     throw;

@@ -7,7 +7,8 @@
 
 #include "plot/canvas.h"
 #include "plot/pixel.h"
-#include "volume/workspace.h"
+#include "plot/view.h"
+#include "volume/run_state.h"
 
 namespace zelmaro {
 
@@ -50,7 +51,8 @@ class ContourSource {
 // An MF of 0 or one that is not finite leaves only the white background:
 // every coordinate would divide by it. The frame's scale text is still read,
 // so a malformed one is still reported.
-void ZeigPPunkte(Workspace& ws, uint8_t& Display, double& PlotMF, const TPlotSettings& settings,
-                 TPlotTarget& target, ContourSource* contours = nullptr);
+void ZeigPPunkte(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF,
+                 const TPlotSettings& settings, TPlotTarget& target,
+                 ContourSource* contours = nullptr);
 
 }  // namespace zelmaro

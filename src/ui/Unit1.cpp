@@ -47,6 +47,7 @@
 #include "points/grid.h"
 #include "points/point_table.h"
 #include "points/writer.h"
+#include "text/version.h"
 #include "ui/CutFillPage.h"
 #include "ui/NumberBox.h"
 #include "ui/PlotCanvas.h"
@@ -1003,7 +1004,7 @@ void TForm1::ZeigPPunkte() {
   };
   BusyScope busy(*this);  // speaks up when contour lines are computed
   try {
-    zelmaro::ZeigPPunkte(ws, Display, PlotMF, s, target, &contour_cache_);
+    zelmaro::ZeigPPunkte(ws, ws.view, Display, PlotMF, s, target, &contour_cache_);
   } catch (...) {
     show();
     throw;

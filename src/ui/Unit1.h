@@ -14,7 +14,7 @@
 #include "export/export_input.h"
 #include "plot/navigation.h"
 #include "volume/run.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 #include "workspace/contour_cache.h"
 #include "workspace/mesh_cache.h"
 

@@ -23,15 +23,15 @@ constexpr double kThreshold = 0.001;
 
 struct Balanced {
   const char* no_triangles;  // the horizon, as the message names it
-  double Workspace::*volume;
-  double Workspace::*area;
+  double RunState::*volume;
+  double RunState::*area;
   bool correct_before_test;
 };
 
-const Balanced kReference{"Der Bezugshorizont", &Workspace::m0, &Workspace::sumA0, true};
-const Balanced kTerrainBalance{"Das Gelände", &Workspace::m1, &Workspace::SumA1, false};
+const Balanced kReference{"Der Bezugshorizont", &RunState::m0, &RunState::sumA0, true};
+const Balanced kTerrainBalance{"Das Gelände", &RunState::m1, &RunState::SumA1, false};
 
-void Balance(Workspace& ws, NumberFieldModel& field, const std::function<void()>& click_run,
+void Balance(RunState& ws, NumberFieldModel& field, const std::function<void()>& click_run,
              const Balanced& b) {
   if (ws.P.empty()) return;  // no point file read yet
   double H0 = static_cast<double>((ext(ws.bounds.MinZ) + ws.bounds.MaxZ) / 2);
@@ -66,12 +66,12 @@ void Balance(Workspace& ws, NumberFieldModel& field, const std::function<void()>
 }
 }  // namespace
 
-void SpeedButton1Click(Workspace& ws, NumberFieldModel& field,
+void SpeedButton1Click(RunState& ws, NumberFieldModel& field,
                        const std::function<void()>& click_run) {
   Balance(ws, field, click_run, kReference);
 }
 
-void SpeedButton2Click(Workspace& ws, NumberFieldModel& field,
+void SpeedButton2Click(RunState& ws, NumberFieldModel& field,
                        const std::function<void()>& click_run) {
   Balance(ws, field, click_run, kTerrainBalance);
 }

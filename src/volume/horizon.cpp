@@ -120,7 +120,7 @@ void TableLines(const Horizon& horizon, const PointTable& P, const Delaunay::TDe
 // leaves it as far as it got; outline_reset tells whether the outline
 // result was reset before the failure.
 void BuildMesh(const PointTable& P, const Horizon& horizon, bool complete_outline,
-               std::unique_ptr<Delaunay::TDelaunay>& mesh, Workspace::OutlineResult& outline,
+               std::unique_ptr<Delaunay::TDelaunay>& mesh, RunState::OutlineResult& outline,
                bool& outline_reset, const Delaunay::TDelaunay::CoincidenceHandler& on_coincidence) {
   mesh.reset();
   mesh = std::make_unique<Delaunay::TDelaunay>();
@@ -147,7 +147,7 @@ struct Preformatted {
   std::exception_ptr error;
 };
 
-HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, ProtocolOutput& out,
+HorizonResult WriteTable(RunState& ws, const Horizon& horizon, RunHost& host, ProtocolOutput& out,
                          Preformatted* pre) {
   double V = 0;
   double& sumA = ws.*horizon.area_sum;
@@ -177,11 +177,11 @@ HorizonResult WriteTable(Workspace& ws, const Horizon& horizon, RunHost& host, P
 
 }  // namespace
 
-const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &Workspace::Mesh0,
-                                &Workspace::sumA0, &Workspace::outline0, ResultField::EditA0,
+const Horizon kReferenceHorizon{"Bezugshorizont", IsReference, &RunState::Mesh0,
+                                &RunState::sumA0, &RunState::outline0, ResultField::EditA0,
                                 ResultField::EditM0, true};
-const Horizon kTerrain{"Gelände", IsTerrain, &Workspace::Mesh1, &Workspace::SumA1,
-                       &Workspace::outline1, ResultField::EditA1, ResultField::EditM1, false};
+const Horizon kTerrain{"Gelände", IsTerrain, &RunState::Mesh1, &RunState::SumA1,
+                       &RunState::outline1, ResultField::EditA1, ResultField::EditM1, false};
 
 char* FormatTriangleLine(char* out, int32_t t, int32_t nr0, int32_t nr1, int32_t nr2, double A,
                          double Ma) {
@@ -244,7 +244,7 @@ void ReplayCoincidences(const Delaunay::TDelaunay& mesh, RunHost& host) {
 }
 }  // namespace
 
-void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
+void ProvideHorizonMesh(RunState& ws, const Horizon& horizon, RunHost& host) {
   if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
     ReplayCoincidences(*(ws.*horizon.mesh), host);
     return;
@@ -258,7 +258,7 @@ void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host) {
 
 namespace {
 // Whether a horizon's mesh may go once its table is written.
-bool DropsMeshes(const Workspace& ws, RunHost& host) {
+bool DropsMeshes(const RunState& ws, RunHost& host) {
   return !ws.mesh_source && !host.KeepsMeshes();
 }
 
@@ -266,7 +266,7 @@ bool DropsMeshes(const Workspace& ws, RunHost& host) {
 // also when the table failed.
 class MeshDrop {
  public:
-  MeshDrop(Workspace& ws, const Horizon& horizon, RunHost& host)
+  MeshDrop(RunState& ws, const Horizon& horizon, RunHost& host)
       : mesh_(DropsMeshes(ws, host) ? &(ws.*horizon.mesh) : nullptr) {}
   ~MeshDrop() {
     if (mesh_) mesh_->reset();
@@ -279,7 +279,7 @@ class MeshDrop {
 };
 }  // namespace
 
-HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
+HorizonResult CalcHorizon(RunState& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out) {
   ProvideHorizonMesh(ws, horizon, host);
   MeshDrop drop(ws, horizon, host);
@@ -290,7 +290,7 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
 // at which a run of one horizon after the other would have met it.
 struct TwoHorizons::Work {
   std::unique_ptr<Delaunay::TDelaunay> mesh;
-  Workspace::OutlineResult outline;
+  RunState::OutlineResult outline;
   bool outline_reset = false;
   bool meshed = false;
   // The workspace's mesh, found unchanged by its mesh source; nothing is
@@ -327,7 +327,7 @@ struct TwoHorizons::Work {
   }
   // The reports the run would have passed to the host while meshing, and
   // the mesh and outline in the workspace.
-  void HandOn(RunHost& host, Workspace& ws, const Horizon& horizon) {
+  void HandOn(RunHost& host, RunState& ws, const Horizon& horizon) {
     if (kept) {
       ReplayCoincidences(*kept, host);
       return;
@@ -338,7 +338,7 @@ struct TwoHorizons::Work {
     if (meshed && ws.mesh_source) ws.mesh_source->Made(ws, horizon);
   }
   // Asked before any meshing starts, on the run's thread.
-  void FindKept(Workspace& ws, const Horizon& horizon) {
+  void FindKept(RunState& ws, const Horizon& horizon) {
     if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
       kept = (ws.*horizon.mesh).get();
       meshed = true;
@@ -346,7 +346,7 @@ struct TwoHorizons::Work {
   }
 };
 
-TwoHorizons::TwoHorizons(Workspace& ws, RunHost& host, ProtocolOutput& out)
+TwoHorizons::TwoHorizons(RunState& ws, RunHost& host, ProtocolOutput& out)
     : ws_(ws), host_(host), reference_(std::make_unique<Work>()), terrain_(std::make_unique<Work>()) {
   // The field is read here, on the host's thread; a run reads it once per
   // table and nothing changes it in between.

@@ -8,7 +8,7 @@
 
 #include "text/textfile.h"
 #include "volume/run.h"
-#include "volume/workspace.h"
+#include "volume/run_state.h"
 
 namespace zelmaro {
 
@@ -51,9 +51,9 @@ class ProtocolOutput {
 struct Horizon {
   const char* heading;
   bool (*takes)(int8_t code);
-  std::unique_ptr<Delaunay::TDelaunay> Workspace::*mesh;
-  double Workspace::*area_sum;
-  Workspace::OutlineResult Workspace::*outline;
+  std::unique_ptr<Delaunay::TDelaunay> RunState::*mesh;
+  double RunState::*area_sum;
+  RunState::OutlineResult RunState::*outline;
   ResultField area_field;
   ResultField volume_field;
   bool empty_line_after;  // only the reference table ends with its own empty line
@@ -87,7 +87,7 @@ int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline);
 // ws.mesh_source finds it unchanged (its coincidence reports passed to the
 // host again), else a new one made from the point table's points of the
 // horizon, its coincidences reported to the host.
-void ProvideHorizonMesh(Workspace& ws, const Horizon& horizon, RunHost& host);
+void ProvideHorizonMesh(RunState& ws, const Horizon& horizon, RunHost& host);
 
 struct HorizonResult {
   double volume = 0;
@@ -98,7 +98,7 @@ struct HorizonResult {
 // Rebuilds the horizon's mesh from the point table (or takes it from
 // ws.mesh_source), writes its table and
 // fills its two result fields. H0 is the field's value, read once.
-HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
+HorizonResult CalcHorizon(RunState& ws, const Horizon& horizon, RunHost& host,
                           ProtocolOutput& out);
 
 // Both horizons of a run, the reference horizon meshed and its table
@@ -110,7 +110,7 @@ HorizonResult CalcHorizon(Workspace& ws, const Horizon& horizon, RunHost& host,
 // reference horizon, Terrain() then what it gives for the terrain.
 class TwoHorizons {
  public:
-  TwoHorizons(Workspace& ws, RunHost& host, ProtocolOutput& out);
+  TwoHorizons(RunState& ws, RunHost& host, ProtocolOutput& out);
   ~TwoHorizons();
   TwoHorizons(const TwoHorizons&) = delete;
   TwoHorizons& operator=(const TwoHorizons&) = delete;
@@ -120,15 +120,15 @@ class TwoHorizons {
 
  private:
   struct Work;
-  Workspace& ws_;
+  RunState& ws_;
   RunHost& host_;
   std::unique_ptr<Work> reference_, terrain_;
 };
 
-inline double CalcBezugshorizont(Workspace& ws, RunHost& host, ProtocolOutput& out) {
+inline double CalcBezugshorizont(RunState& ws, RunHost& host, ProtocolOutput& out) {
   return CalcHorizon(ws, kReferenceHorizon, host, out).volume;
 }
-inline double CalcGelaende(Workspace& ws, RunHost& host, ProtocolOutput& out) {
+inline double CalcGelaende(RunState& ws, RunHost& host, ProtocolOutput& out) {
   return CalcHorizon(ws, kTerrain, host, out).volume;
 }
 

@@ -11,13 +11,13 @@ class TDelaunay;
 namespace zelmaro {
 
 struct Horizon;
-struct Workspace;
+struct RunState;
 
 // Settings that change a mesh beyond the points offered to it. A mesh made
 // with other settings is another mesh, so they belong to every key a kept
 // mesh is found by.
 struct MeshOptions {
-  bool complete_outline = false;  // Workspace::complete_outline
+  bool complete_outline = false;  // RunState::complete_outline
   friend bool operator==(const MeshOptions&, const MeshOptions&) = default;
 };
 
@@ -29,8 +29,8 @@ class MeshSource {
   // the horizon's points of ws.P would make; the outline figures of the
   // horizon are then set as that triangulation measured them. False: the
   // run makes the mesh and tells Made.
-  virtual bool Reusable(Workspace& ws, const Horizon& horizon) = 0;
-  virtual void Made(const Workspace& ws, const Horizon& horizon) = 0;
+  virtual bool Reusable(RunState& ws, const Horizon& horizon) = 0;
+  virtual void Made(const RunState& ws, const Horizon& horizon) = 0;
   // The run could not read its point file: what it computes on is not what
   // a kept mesh was made from, as far as anyone can tell.
   virtual void PointFileUnread() {}

@@ -7,6 +7,7 @@
 #include "text/errors.h"
 #include "text/format.h"
 #include "text/atomic_file.h"
+#include "text/version.h"
 #include "volume/horizon.h"
 
 namespace zelmaro {
@@ -40,13 +41,13 @@ bool EndsInLst(const std::string& point_file) {
 // outline1); the between-horizons figures are taken from keptBetween when
 // the mesh source still knows both meshes under the generations they were
 // computed for.
-CutFill RunCutFill(Workspace& ws, double H0) {
+CutFill RunCutFill(RunState& ws, double H0) {
   const Delaunay::TDelaunay none;
   const Delaunay::TDelaunay& ref = ws.Mesh0 ? *ws.Mesh0 : none;
   const Delaunay::TDelaunay& ter = ws.Mesh1 ? *ws.Mesh1 : none;
   const uint64_t g0 = ws.mesh_source ? ws.mesh_source->Generation(ws.Mesh0.get()) : 0;
   const uint64_t g1 = ws.mesh_source ? ws.mesh_source->Generation(ws.Mesh1.get()) : 0;
-  Workspace::KeptBetween& kept = ws.keptBetween;
+  RunState::KeptBetween& kept = ws.keptBetween;
   if (g0 == 0 || g1 == 0 || kept.reference != g0 || kept.terrain != g1)
     kept = {g0, g1, CutFillBetween(ws.P, ref, ter, ws.horizon_threads)};
   CutFill r;
@@ -95,7 +96,7 @@ bool ProtocolWouldOverwrite(const std::string& point_file) {
   return !OwnProtocolRefusal(point_file).empty();
 }
 
-void ToolButton1Click(Workspace& ws, RunHost& host) {
+void ToolButton1Click(RunState& ws, RunHost& host) {
   const std::string point_file = host.PointFileName();
   // Its protocol would be the point file itself, emptied before it is read.
   const std::string refusal = OwnProtocolRefusal(point_file);

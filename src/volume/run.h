@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "volume/number_field.h"
-#include "volume/workspace.h"
+#include "volume/run_state.h"
 
 namespace zelmaro {
 
@@ -37,7 +37,7 @@ class RunHost {
   // keeps no lines for it and ShowProtocol gets none.
   virtual bool ShowsProtocol() { return true; }
   // False where nothing shows or exports the run's cut and fill (the command
-  // line without JSON): the run then leaves Workspace::cutFill not valid
+  // line without JSON): the run then leaves RunState::cutFill not valid
   // instead of computing it.
   virtual bool ShowsCutFill() { return true; }
   // False where nothing reads a horizon's mesh once its table is written
@@ -53,9 +53,6 @@ class RunHost {
   // Gelände …"), called on the run's own thread; the window shows it.
   virtual void Progress(const std::string& text) { (void)text; }
 };
-
-// The version text of the program, "1.1", from the build.
-std::string VersionText();
 
 // The protocol file's name: the point file name without its last three
 // characters, followed by "LST"; "LST" alone for a shorter name.
@@ -73,6 +70,6 @@ inline constexpr const char* kNoProtocolWritten = "Es wurde keine Protokolldatei
 
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.
-void ToolButton1Click(Workspace& ws, RunHost& host);
+void ToolButton1Click(RunState& ws, RunHost& host);
 
 }  // namespace zelmaro

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "volume/workspace.h"
+#include "volume/run_state.h"
 
 namespace zelmaro {
 
@@ -52,9 +52,9 @@ MeshKey MeshKeyOf(const PointTable& P, const Horizon& horizon, const MeshOptions
   return key;
 }
 
-size_t MeshCache::Slot(const Horizon& horizon) { return horizon.mesh == &Workspace::Mesh0 ? 0 : 1; }
+size_t MeshCache::Slot(const Horizon& horizon) { return horizon.mesh == &RunState::Mesh0 ? 0 : 1; }
 
-bool MeshCache::Reusable(Workspace& ws, const Horizon& horizon) {
+bool MeshCache::Reusable(RunState& ws, const Horizon& horizon) {
   MeshOptions options;
   options.complete_outline = ws.complete_outline;
   const size_t slot = Slot(horizon);
@@ -74,7 +74,7 @@ bool MeshCache::Reusable(Workspace& ws, const Horizon& horizon) {
   return false;
 }
 
-void MeshCache::Made(const Workspace& ws, const Horizon& horizon) {
+void MeshCache::Made(const RunState& ws, const Horizon& horizon) {
   const size_t slot = Slot(horizon);
   const Delaunay::TDelaunay* made = (ws.*horizon.mesh).get();
   ++triangulations_;

@@ -10,7 +10,7 @@
 #include "points/point_table.h"
 #include "volume/horizon.h"
 #include "volume/mesh_source.h"
-#include "volume/workspace.h"
+#include "volume/run_state.h"
 
 namespace zelmaro {
 
@@ -33,8 +33,8 @@ class MeshCache : public MeshSource {
   // the key of the points now offered; the run replays its coincidence
   // reports, so that it reports what a new triangulation would. Anything
   // else is triangulated afresh by the run and kept when it is made.
-  bool Reusable(Workspace& ws, const Horizon& horizon) override;
-  void Made(const Workspace& ws, const Horizon& horizon) override;
+  bool Reusable(RunState& ws, const Horizon& horizon) override;
+  void Made(const RunState& ws, const Horizon& horizon) override;
   void PointFileUnread() override;
 
   // Distinct for every mesh this cache made; 0 for a mesh it does not know.
@@ -51,7 +51,7 @@ class MeshCache : public MeshSource {
     MeshKey key;
     const Delaunay::TDelaunay* mesh = nullptr;  // as held by the workspace
     int32_t triangles = 0;                      // HowMany when it was made
-    Workspace::OutlineResult outline;           // as its triangulation measured it
+    RunState::OutlineResult outline;           // as its triangulation measured it
     uint64_t generation = 0;                    // 0: nothing kept
   };
   // One per mesh of the workspace (Mesh0, Mesh1).

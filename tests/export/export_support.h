@@ -12,6 +12,7 @@
 #include "export/export_input.h"
 #include "text/format.h"
 #include "volume/volume_support.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro::testing {
 

@@ -16,7 +16,7 @@
 #include "volume/balance.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 
 namespace {
 

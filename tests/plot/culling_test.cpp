@@ -54,7 +54,7 @@ struct Scene {
     RecordingTarget target;
     uint8_t display = 0;
     double plot_mf = 0;
-    ZeigPPunkte(ws, display, plot_mf, s, target);
+    ZeigPPunkte(ws, ws.view, display, plot_mf, s, target);
     return target.screen.log;
   }
   std::vector<std::string> Plain() {

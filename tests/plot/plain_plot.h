@@ -8,6 +8,7 @@
 #include "plot/canvas.h"
 #include "plot/plot.h"
 #include "text/format.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro::testing {
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "plot/recording_canvas.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro {
 namespace {
@@ -31,7 +32,7 @@ struct Plot {
   void Add(int nr, double x, double y, double z = 0, int8_t code = 0) {
     ws.P.push_back({nr, x, y, z, code});
   }
-  void Draw() { ZeigPPunkte(ws, Display, PlotMF, s, target); }
+  void Draw() { ZeigPPunkte(ws, ws.view, Display, PlotMF, s, target); }
 };
 
 std::unique_ptr<Delaunay::TDelaunay> Mesh(std::initializer_list<std::array<double, 3>> xyz) {

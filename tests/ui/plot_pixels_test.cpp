@@ -57,7 +57,7 @@ TEST(PlotPixels, ZoomedInPictureIsThePlainPicture) {
     QtPlotTarget target(size, culled, printer);
     uint8_t display = 0;
     double plot_mf = 0;
-    zelmaro::ZeigPPunkte(ws, display, plot_mf, s, target);
+    zelmaro::ZeigPPunkte(ws, ws.view, display, plot_mf, s, target);
     ASSERT_TRUE(target.FinishScreen());
 
     QImage plain(size, QImage::Format_RGB32);

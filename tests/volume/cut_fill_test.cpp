@@ -1,5 +1,6 @@
 // Cut and fill in closed form against shapes whose figures are known, and
 // against a dense sampling of the two surfaces that shares no code with it.
+#include "mesh/zero_lines.h"
 #include "volume/cut_fill.h"
 
 #include <gtest/gtest.h>

@@ -9,6 +9,7 @@
 
 #include "support/child.h"
 #include "text/errors.h"
+#include "text/version.h"
 #include "volume/run.h"
 #include "volume_support.h"
 

@@ -13,7 +13,7 @@
 
 #include "volume/number_field.h"
 #include "volume/run.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro::testing {
 

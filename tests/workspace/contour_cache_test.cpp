@@ -78,8 +78,8 @@ struct Plots {
     RecordingTarget a, b;
     uint8_t display = 0;
     double plot_mf = 0;
-    ZeigPPunkte(kept, display, plot_mf, s, a, &cache);
-    ZeigPPunkte(fresh, display, plot_mf, s, b);
+    ZeigPPunkte(kept, kept.view, display, plot_mf, s, a, &cache);
+    ZeigPPunkte(fresh, fresh.view, display, plot_mf, s, b);
     EXPECT_EQ(a.screen.log, b.screen.log);
     EXPECT_FALSE(a.screen.Lines("LineTo").empty());
     ExpectSameContours(kept.Mesh0->Contour, fresh.Mesh0->Contour);
@@ -109,8 +109,8 @@ TEST(ContourCache, KeptContoursEqualFreshOnesAcrossIntervalsAndMeshes) {
   uint8_t display = 0;
   double plot_mf = 0;
   p.s.HLIntervall = "-1";
-  EXPECT_THROW(ZeigPPunkte(p.kept, display, plot_mf, p.s, target, &p.cache), ERangeError);
-  EXPECT_THROW(ZeigPPunkte(p.kept, display, plot_mf, p.s, target, &p.cache), ERangeError);
+  EXPECT_THROW(ZeigPPunkte(p.kept, p.kept.view, display, plot_mf, p.s, target, &p.cache), ERangeError);
+  EXPECT_THROW(ZeigPPunkte(p.kept, p.kept.view, display, plot_mf, p.s, target, &p.cache), ERangeError);
   p.Draw("1");
 
   // New meshes (the points moved up), then the same points again: both

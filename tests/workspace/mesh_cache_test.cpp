@@ -12,7 +12,7 @@
 #include "volume/horizon.h"
 #include "volume/run.h"
 #include "volume/volume_support.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro {
 namespace {

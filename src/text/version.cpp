@@ -1,4 +1,4 @@
-#include "volume/run.h"
+#include "text/version.h"
 #include "zelmaro_version.h"
 
 namespace zelmaro {

@@ -1,31 +1,30 @@
-#include "volume/workspace.h"
+#include "volume/run_state.h"
 
 #include "points/reader.h"
 
 namespace zelmaro {
 
-bool Workspace::LiesPunkte(const std::string& file_name) {
+bool RunState::LiesPunkte(const std::string& file_name) {
   if (!read_once_.empty() && file_name == read_once_) {
     read_result = ReadResult::Ok;
-    SetMinMaxOffset();
+    PointsRead();
     return true;
   }
   read_result = ReadPointFile(file_name, P);
   if (read_result != ReadResult::Ok) return false;
-  SetMinMaxOffset();
+  PointsRead();
   return true;
 }
 
-bool Workspace::LiesPunkteOncePerCommand(const std::string& file_name) {
+bool RunState::LiesPunkteOncePerCommand(const std::string& file_name) {
   read_once_.clear();
   if (!LiesPunkte(file_name)) return false;
   read_once_ = file_name;
   return true;
 }
 
-void Workspace::SetMinMaxOffset() {
-  const int h = image_height ? image_height() : kDefaultImageHeight;
-  zelmaro::SetMinMaxOffset(P, bounds, view, h);
+void RunState::PointsRead() {
+  GetMinMax(P, bounds.MinX, bounds.MinY, bounds.MinZ, bounds.MaxX, bounds.MaxY, bounds.MaxZ);
 }
 
 }  // namespace zelmaro

@@ -1,14 +1,13 @@
 #pragma once
-// The program's state for a whole program run: the point table and its
-// bounds, the view, the two meshes and the results of the last computation.
+// What a computation run works on and leaves: the point table and its
+// bounds, the two meshes and the results of the last computation. The
+// program's whole state (with the plot's view) builds on it one floor up.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "mesh/delaunay.h"
 #include "mesh/outline.h"
-#include "plot/view.h"
 #include "volume/cut_fill.h"
 #include "points/point_table.h"
 #include "text/textfile.h"
@@ -16,10 +15,11 @@
 
 namespace zelmaro {
 
-struct Workspace {
+struct RunState {
+  virtual ~RunState() = default;
+
   PointTable P;
   TableBounds bounds;
-  ViewValues view;
 
   std::unique_ptr<Delaunay::TDelaunay> Mesh0;  // reference horizon of the last run
   std::unique_ptr<Delaunay::TDelaunay> Mesh1;  // terrain of the last run
@@ -61,12 +61,8 @@ struct Workspace {
   // Where the runs take the meshes from; none: triangulated afresh each time.
   MeshSource* mesh_source = nullptr;
 
-  // The plot image's height at this moment, for the view fit. The window
-  // supplies its image; without one the command line's default is used.
-  std::function<int()> image_height;
-
-  // Reads the point file into P and, when it was read, refits the view
-  // (SetMinMaxOffset). A file that is not read changes nothing; why, says
+  // Reads the point file into P and, when it was read, refreshes the bounds
+  // (and, one floor up, the view: PointsRead). A file that is not read changes nothing; why, says
   // read_result (ReadFailureMessage gives the German text).
   // Returns whether the file was read.
   bool LiesPunkte(const std::string& file_name);
@@ -77,7 +73,10 @@ struct Workspace {
   // the file again, for the rest of the command. The window reads anew.
   bool LiesPunkteOncePerCommand(const std::string& file_name);
 
-  void SetMinMaxOffset();
+ protected:
+  // P has just been read: the bounds follow it. The program's state also
+  // refits its view here.
+  virtual void PointsRead();
 
  private:
   std::string read_once_;  // the file whose table P holds, for LiesPunkteOncePerCommand
