@@ -1,8 +1,9 @@
 #pragma once
 // The look-up of the triangulation: among the points still to be inserted,
 // the first one inside a circle (see triangulate.cpp for why it is asked).
-// Used by the triangulation alone; its own file because it is a subject of
-// its own, with its own bounds and proofs.
+// Included by the triangulation alone (and its tests), in a namespace of no
+// name: the compiler then weighs inlining the look-up into the sweep as it
+// would within one file, which the sweep's speed depends on.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -19,7 +20,9 @@
 #include "mesh/circumcircle.h"
 #include "mesh/delaunay.h"
 
-namespace Delaunay::sweep {
+namespace Delaunay {
+namespace sweep {
+namespace {
 
 using circle::ext;
 
@@ -454,4 +457,6 @@ class PointIndex {
   int32_t n_ = 0;
 };
 
-}  // namespace Delaunay::sweep
+}  // namespace
+}  // namespace sweep
+}  // namespace Delaunay
