@@ -10,7 +10,7 @@ bool Workspace::LiesPunkte(const std::string& file_name) {
     SetMinMaxOffset();
     return true;
   }
-  read_result = ReadPointFile(file_name, P);
+  read_result = ReadPointFile(file_name, import_layout, P, &read_report);
   if (read_result != ReadResult::Ok) return false;
   SetMinMaxOffset();
   return true;
