@@ -70,6 +70,7 @@ int HorizonOption(const ParsedOptions& o, std::string& horizon) {
 
 bool ReadPointsOrReport(const ParsedOptions& o, Workspace& ws) {
   ws.import_layout = o.layout;
+  ws.import_file = o.file;
   ws.LiesPunkteOncePerCommand(o.file);
   if (Reported(ws.read_result, o.file)) return false;
   ReportNote(ws.read_report, o.file);

@@ -218,6 +218,7 @@ DetectedLayout DetectLayout(std::string_view head) {
     }
   }
   d.layout = {s, columns};
+  if (s != Separator::Comma && d.header) sample.erase(sample.begin());
   if (s != Separator::Comma)
     d.decimal_comma = most([](std::string_view l) { return l.find(',') != l.npos; });
   if (!d.header)

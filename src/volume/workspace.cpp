@@ -10,7 +10,9 @@ bool Workspace::LiesPunkte(const std::string& file_name) {
     SetMinMaxOffset();
     return true;
   }
-  read_result = ReadPointFile(file_name, import_layout, P, &read_report);
+  const bool chosen_for_it = import_file.empty() || import_file == file_name;
+  read_result = ReadPointFile(file_name, chosen_for_it ? import_layout : ImportLayout{}, P,
+                              &read_report);
   if (read_result != ReadResult::Ok) return false;
   SetMinMaxOffset();
   return true;

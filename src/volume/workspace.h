@@ -75,6 +75,9 @@ struct Workspace {
   // The layout every read takes, the runs' included: the program's own
   // point file unless the user chose another (or Auto, found from the file).
   ImportLayout import_layout;
+  // The file it was chosen for; a file of another name (typed into the
+  // window's field) is read in the layout found in it. Empty: every file.
+  std::string import_file;
   // What the last read passed over and how it read the file; Note() is
   // empty for a point file read as it stands.
   ReadReport read_report;
