@@ -211,7 +211,7 @@ DetectedLayout DetectLayout(std::string_view head) {
                  // A coordinate where the code should stand, and text or an
                  // integer at the end: number, northing, easting, height, code.
                  auto f = SplitFields(l, s);
-                 return f.size() >= 5 && HasFraction(f[1]) && IsReal(f[1], s) &&
+                 return f.size() >= 5 && HasFraction(f[1]) && IsReal(f[1], s) && HasFraction(f[2]) &&
                         !(HasFraction(f[4]) && IsReal(f[4], s));
                })) {
       columns = {Column::Number, Column::North, Column::East, Column::Height, Column::Code};
