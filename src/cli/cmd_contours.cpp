@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
 #include "volume/horizon.h"
@@ -24,41 +25,24 @@ std::string Mark(char16_t ae) {
 // The contour lines of one horizon as the plot computes them before it draws:
 // levels from the mesh's height range, twice, then segments and chaining.
 int CmdContours(const Args& args) {
-  std::string file, horizon, interval_text;
-  bool complete_outline = false;
-  bool json = false, have_interval = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--json") {
-      json = true;
-    } else if (a == "--complete-outline") {
-      complete_outline = true;
-    } else if (a == "--horizon" || a == "--interval") {
-      if (i + 1 >= args.size()) return Usage("'" + a + "' ohne Wert");
-      if (a == "--horizon") {
-        horizon = args[++i];
-      } else {
-        interval_text = args[++i];
-        have_interval = true;
-      }
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unbekannte Option '" + a + "'");
-    } else if (file.empty()) {
-      file = a;
-    } else {
-      return Usage("zu viele Argumente");
-    }
-  }
-  if (file.empty()) return Usage("keine Punktdatei angegeben");
-  if (horizon != "reference" && horizon != "terrain")
-    return Usage("--horizon muss 'reference' oder 'terrain' sein");
-  if (!have_interval) return Usage("kein Höhenlinienintervall angegeben (--interval)");
+  ParsedOptions o;
+  if (int rc = ParseOptions(args,
+                            {{"--json", false}, {"--complete-outline", false},
+                             {"--horizon", true}, {"--interval", true}},
+                            o))
+    return rc;
+  const bool json = o.Has("--json");
+  const bool complete_outline = o.Has("--complete-outline");
+  std::string horizon;
+  if (int rc = HorizonOption(o, horizon)) return rc;
+  if (!o.Has("--interval")) return Usage("kein Höhenlinienintervall angegeben (--interval)");
   double interval = 0;
-  if (!TryStrToFloat(interval_text, interval))
-    return Usage("'" + interval_text + "' ist kein gültiger Gleitkommawert");
+  bool given = false;
+  if (int rc = NumberOption(o, "--interval", "kein gültiger Gleitkommawert", interval, given))
+    return rc;
 
   PointTable P;
-  if (Reported(ReadPointFile(file, P), file)) return 1;
+  if (!ReadPointsOrReport(o, P)) return 1;
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
   mesh->SetCoincidenceHandler(
       [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "points/reader.h"
 #include "text/convert.h"
 #include "text/format.h"
@@ -75,35 +76,15 @@ std::string CutFillTable(const CutFill& c) {
 // triangulated as a run does it, without writing the protocol, and the cut
 // and fill of them.
 int CmdCutFill(const Args& args) {
-  std::string file;
-  bool has_h0 = false, complete_outline = false;
+  ParsedOptions o;
+  if (int rc = ParseOptions(args, {{"--h0", true}, {"--complete-outline", false}}, o)) return rc;
   double h0 = 0;
-  for (size_t k = 0; k < args.size(); ++k) {
-    const std::string& a = args[k];
-    if (a == "--h0") {
-      if (k + 1 == args.size()) return Usage("--h0 ohne Wert");
-      const std::string& text = args[++k];
-      if (!TryStrToFloat(Trim(text), h0)) return Usage("'" + text + "' ist keine Höhe");
-      has_h0 = true;
-    } else if (a == "--complete-outline") {
-      complete_outline = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unbekannte Option '" + a + "'");
-    } else if (file.empty()) {
-      file = a;
-    } else {
-      return Usage("zu viele Argumente");
-    }
-  }
-  if (file.empty()) return Usage("keine Punktdatei angegeben");
+  bool has_h0 = false;
+  if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
+  const bool complete_outline = o.Has("--complete-outline");
 
   PointTable P;
-  if (!LiesPunkte(file, P)) {
-    std::fprintf(stderr,
-                 "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
-                 file.c_str());
-    return 1;
-  }
+  if (!ReadPointsOrReport(o, P)) return 1;
   if (!has_h0) {
     double minx, miny, maxx, maxy, maxz;
     GetMinMax(P, minx, miny, h0, maxx, maxy, maxz);

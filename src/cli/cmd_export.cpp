@@ -88,12 +88,7 @@ int Export(const Args& args) {
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   Workspace ws;
   ws.complete_outline = o.Has("--complete-outline");
-  if (!ws.LiesPunkte(o.file)) {
-    std::fprintf(stderr,
-                 "Die Punktdatei '%s' ist nicht vorhanden oder kann nicht geöffnet werden.\n",
-                 o.file.c_str());
-    return 1;
-  }
+  if (!ReadPointsOrReport(o, ws)) return 1;
   NumberFieldModel field;
   field.SetValue(has_h0 ? h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.Value("--bem"), field);

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
 #include "volume/horizon.h"
@@ -14,34 +15,17 @@ namespace zelmaro::cli {
 // of one horizon as the computation builds it, with the vertices in store
 // order after the sort and the triangles in slot order.
 int CmdMesh(const Args& args) {
-  std::string file, horizon;
-  bool complete_outline = false;
-  bool json = false;
-  for (size_t k = 0; k < args.size(); ++k) {
-    const std::string& a = args[k];
-    if (a == "--json") {
-      json = true;
-    } else if (a == "--complete-outline") {
-      complete_outline = true;
-    } else if (a == "--horizon") {
-      if (k + 1 == args.size()) return Usage("--horizon braucht reference oder terrain");
-      horizon = args[++k];
-      if (horizon != "reference" && horizon != "terrain")
-        return Usage("unbekannter Horizont '" + horizon + "'");
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unbekannte Option '" + a + "'");
-    } else if (file.empty()) {
-      file = a;
-    } else {
-      return Usage("zu viele Argumente");
-    }
-  }
-  if (file.empty()) return Usage("keine Punktdatei angegeben");
-  if (horizon.empty()) return Usage("kein Horizont angegeben (--horizon reference|terrain)");
-  if (!json) return Usage("mesh gibt nur JSON aus (--json)");
+  ParsedOptions o;
+  if (int rc = ParseOptions(
+          args, {{"--json", false}, {"--complete-outline", false}, {"--horizon", true}}, o))
+    return rc;
+  std::string horizon;
+  if (int rc = HorizonOption(o, horizon)) return rc;
+  if (!o.Has("--json")) return Usage("mesh gibt nur JSON aus (--json)");
+  const bool complete_outline = o.Has("--complete-outline");
 
   PointTable P;
-  if (Reported(ReadPointFile(file, P), file)) return 1;
+  if (!ReadPointsOrReport(o, P)) return 1;
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   MeshHorizon(*mesh, complete_outline);

@@ -3,29 +3,18 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "text/format.h"
 #include "workspace/workspace.h"
 
 namespace zelmaro::cli {
 
 int CmdPoints(const Args& args) {
-  std::string file;
-  bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json")
-      json = true;
-    else if (!a.empty() && a[0] == '-')
-      return Usage("unbekannte Option '" + a + "'");
-    else if (file.empty())
-      file = a;
-    else
-      return Usage("zu viele Argumente");
-  }
-  if (file.empty()) return Usage("keine Punktdatei angegeben");
-
+  ParsedOptions o;
+  if (int rc = ParseOptions(args, {{"--json", false}}, o)) return rc;
+  const bool json = o.Has("--json");
   Workspace ws;
-  ws.LiesPunkte(file);
-  if (Reported(ws.read_result, file)) return 1;
+  if (!ReadPointsOrReport(o, ws)) return 1;
   const TableBounds& b = ws.bounds;
   std::string out;
   if (json) {

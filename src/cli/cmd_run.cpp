@@ -7,6 +7,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "mesh/outline.h"
 #include "text/convert.h"
 #include "text/errors.h"
@@ -23,51 +24,16 @@ namespace {
 
 constexpr const char* kFieldNames[] = {"EditA0", "EditM0", "EditA1", "EditM1", "EditA2", "EditM2"};
 
-struct Options {
-  std::string file;
-  std::string bem;
-  bool json = false;
-  bool complete_outline = false;
-  bool has_h0 = false;
-  double h0 = 0;
-  std::string horizon;
-};
-
 // Returns 0 when the options are complete, else the usage exit code.
-int Parse(const Args& args, bool balance, Options& o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
-    if (a == "--json") {
-      o.json = true;
-    } else if (a == "--complete-outline") {
-      o.complete_outline = true;
-    } else if (a == "--bem") {
-      if (!value(o.bem)) return Usage("--bem ohne Text");
-    } else if (a == "--h0" && !balance) {
-      std::string text;
-      if (!value(text)) return Usage("--h0 ohne Wert");
-      if (!TryStrToFloat(Trim(text), o.h0)) return Usage("'" + text + "' ist keine Höhe");
-      o.has_h0 = true;
-    } else if (a == "--horizon" && balance) {
-      if (!value(o.horizon)) return Usage("--horizon ohne Wert");
-      if (o.horizon != "reference" && o.horizon != "terrain")
-        return Usage("--horizon erwartet reference oder terrain");
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unbekannte Option '" + a + "'");
-    } else if (o.file.empty()) {
-      o.file = a;
-    } else {
-      return Usage("zu viele Argumente");
-    }
-  }
-  if (o.file.empty()) return Usage("keine Punktdatei angegeben");
-  if (balance && o.horizon.empty()) return Usage("--horizon reference|terrain fehlt");
-  return 0;
+int Parse(const Args& args, bool balance, ParsedOptions& o) {
+  const std::initializer_list<OptionRule> run = {
+      {"--json", false}, {"--complete-outline", false}, {"--bem", true}, {"--h0", true}};
+  const std::initializer_list<OptionRule> mass_balance = {
+      {"--json", false}, {"--complete-outline", false}, {"--bem", true}, {"--horizon", true}};
+  if (int rc = ParseOptions(args, balance ? mass_balance : run, o)) return rc;
+  if (!balance) return 0;
+  std::string horizon;
+  return HorizonOption(o, horizon);
 }
 
 std::string OutlineJson(const Workspace::OutlineResult& r) {
@@ -107,47 +73,46 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
     if (!loss.empty()) std::fprintf(stderr, "%s\n", loss.c_str());
 }
 
-bool ReadPointFile(Workspace& ws, const std::string& file) {
-  ws.LiesPunkteOncePerCommand(file);
-  return !Reported(ws.read_result, file);
-}
-
 }  // namespace
 
 int CmdRun(const Args& args) {
-  Options o;
+  ParsedOptions o;
   if (int rc = Parse(args, false, o)) return rc;
+  double h0 = 0;
+  bool has_h0 = false;
+  if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
+  const bool json = o.Has("--json");
   // The run refuses it; say so before even reading the file.
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   Workspace ws;
-  ws.complete_outline = o.complete_outline;
+  ws.complete_outline = o.Has("--complete-outline");
   // As choosing the file in the program: read it, the field at MinZ.
-  if (!ReadPointFile(ws, o.file)) return 1;
+  if (!ReadPointsOrReport(o, ws)) return 1;
   NumberFieldModel field;
-  field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
-  CliHost host(o.file, o.bem, field);
-  host.shows_cut_fill = o.json;  // only run --json reports it
-  host.keeps_meshes = o.json;    // for its cut and fill
+  field.SetValue(has_h0 ? h0 : ws.bounds.MinZ);
+  CliHost host(o.file, o.Value("--bem"), field);
+  host.shows_cut_fill = json;  // only run --json reports it
+  host.keeps_meshes = json;    // for its cut and fill
   ToolButton1Click(ws, host);
-  Report(ws, host, ProtocolFileName(o.file), o.json, "", "",
+  Report(ws, host, ProtocolFileName(o.file), json, "", "",
          ",\"cutFill\":" + CutFillJson(ws.cutFill));
   return 0;
 }
 
 int CmdBalance(const Args& args) {
-  Options o;
+  ParsedOptions o;
   if (int rc = Parse(args, true, o)) return rc;
   Workspace ws;
-  ws.complete_outline = o.complete_outline;
+  ws.complete_outline = o.Has("--complete-outline");
   // The passes read the same file: its meshes are made once.
   MeshCache meshes;
   ws.mesh_source = &meshes;
   NumberFieldModel field;
-  CliHost host(o.file, o.bem, field);
+  CliHost host(o.file, o.Value("--bem"), field);
   if (ProtocolWouldOverwrite(o.file)) throw ELimitError(OwnProtocolRefusal(o.file));
   // As choosing the file with "...": the field at MinZ, limits equal. That
   // selection's own run is left out; the balance's runs replace it anyway.
-  if (!ReadPointFile(ws, o.file)) return 1;
+  if (!ReadPointsOrReport(o, ws)) return 1;
   field.SetValue(ws.bounds.MinZ);
   int runs = 0;
   auto run = [&] {
@@ -155,12 +120,12 @@ int CmdBalance(const Args& args) {
     ToolButton1Click(ws, host);
   };
   field.OnChangeValue = run;
-  if (o.horizon == "reference")
+  if (o.Value("--horizon") == "reference")
     SpeedButton1Click(ws, field, run);
   else
     SpeedButton2Click(ws, field, run);
   const std::string h0 = Format("%.3f", field.Value());
-  Report(ws, host, ProtocolFileName(o.file), o.json,
+  Report(ws, host, ProtocolFileName(o.file), o.Has("--json"),
          "\"H0\":" + JsonString(h0) + ",\"runs\":" + std::to_string(runs),
          "Bezugshöhe " + h0 + " m nach " + std::to_string(runs) + " Berechnungen\n");
   return 0;

@@ -25,7 +25,10 @@ int Usage(const std::string& problem) {
       "  zelmaro-cli export FILE [--h0 H] [--interval S] [--bem TEXT] [--complete-outline]\n"
       "                     [--landxml OUT] [--dxf OUT] [--pdf OUT]\n"
       "--complete-outline: jede Vermaschung um die Randdreiecke bis zur konvexen Hülle\n"
-      "ergänzen.\n",
+      "ergänzen.\n"
+      "Jeder Befehl nimmt auch [--columns P,C,E,N,Z] [--separator auto|space|semicolon|comma|tab]:\n"
+      "die Spalten der Punktdatei (P Nummer, C Code, E Rechtswert Y, N Hochwert X, Z Höhe,\n"
+      "- übergehen) und ihr Trennzeichen; ohne sie wird der Aufbau aus den ersten Zeilen erkannt.\n",
       stderr);
   return 2;
 }

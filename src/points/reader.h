@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "points/layout.h"
 #include "points/point_table.h"
 #include "text/textfile.h"
 
@@ -26,10 +27,16 @@ inline constexpr size_t kMaxPointFileLines = 25'000'000;
 
 // Reads the named point file into P. Anything but Ok changes nothing: the
 // file is missing, a folder, cannot be opened, is no regular file (never
-// opened, so a FIFO cannot block), or is beyond the bounds above. With Ok, P
-// is reset to slot 0 and gets one record per line; the caller then refits
-// the view (SetMinMaxOffset). A read error after opening throws EInOutError,
-// a failed allocation std::bad_alloc, both with P unchanged.
+// opened, so a FIFO cannot block), is beyond the bounds above, or holds no
+// line that gives a point (NotPointFile). With Ok, P is reset to slot 0 and
+// gets one record per line that holds a number where the point needs one
+// (see ParsePointFile); the caller then refits the view (SetMinMaxOffset).
+// A read error after opening throws EInOutError, a failed allocation
+// std::bad_alloc, both with P unchanged. The report, when asked for, says
+// what was passed over.
+ReadResult ReadPointFile(const std::string& file_name, const ImportLayout& layout, PointTable& P,
+                         ReadReport* report);
+// The same in the layout found from the file's first lines.
 ReadResult ReadPointFile(const std::string& file_name, PointTable& P);
 // The same, true for Ok.
 bool LiesPunkte(const std::string& file_name, PointTable& P);
@@ -38,7 +45,15 @@ bool LiesPunkte(const std::string& file_name, PointTable& P);
 std::string ReadFailureMessage(ReadResult result, const std::string& file_name);
 
 // The same on bytes already in memory (the file's content). Throws
-// ELimitError, P unchanged, beyond kMaxPointFileLines.
+// ELimitError, P unchanged, beyond kMaxPointFileLines. Reading is lenient
+// (a malformed field reads as 0), but a line is no point when its number
+// and all three coordinates hold no number at all (a header line, a line of
+// words), nor when it is blank or a comment ("#", "//"). A UTF-8 byte order
+// mark is passed over, and a file without LF but with CR is split at CR.
+// When no line gives a point but some hold anything (or the bytes are no
+// text), P stays as it was and the report says NotAPointFile.
+void ParsePointFile(std::string_view bytes, const ImportLayout& layout, PointTable& P,
+                    ReadReport* report);
 void ParsePointFile(std::string_view bytes, PointTable& P);
 
 }  // namespace zelmaro

@@ -14,7 +14,8 @@
 
 namespace zelmaro {
 
-PointFileLines::PointFileLines(std::string_view bytes) : bytes_(bytes) {
+PointFileLines::PointFileLines(std::string_view bytes, char line_end)
+    : bytes_(bytes), line_end_(line_end) {
   const void* eof = std::memchr(bytes.data(), 0x1A, bytes.size());
   end_ = eof ? static_cast<size_t>(static_cast<const char*>(eof) - bytes.data()) : bytes.size();
 }
@@ -22,7 +23,7 @@ PointFileLines::PointFileLines(std::string_view bytes) : bytes_(bytes) {
 std::string_view PointFileLines::Next() {
   const char* base = bytes_.data();
   size_t start = pos_;
-  const void* lf = std::memchr(base + start, '\n', end_ - start);
+  const void* lf = std::memchr(base + start, line_end_, end_ - start);
   size_t line_end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - base) : end_;
   pos_ = lf ? line_end + 1 : end_;
   const void* cr = std::memchr(base + start, '\r', line_end - start);

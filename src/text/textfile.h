@@ -10,10 +10,11 @@ namespace zelmaro {
 // Splits a point file's bytes into lines: LF ends a line, the text of a line
 // ends at its first CR (what follows up to the LF is skipped), a byte 0x1A
 // ends the file, and a last line without line end counts. Lines are handed
-// out as views into the buffer, still in Windows-1252.
+// out as views into the buffer, still in Windows-1252. A file written with
+// CR alone after each line is split at CR instead (line_end '\r').
 class PointFileLines {
  public:
-  explicit PointFileLines(std::string_view bytes);
+  explicit PointFileLines(std::string_view bytes, char line_end = '\n');
   // True when no further line is to be read (the test comes before each line).
   bool Eof() const { return pos_ >= end_; }
   std::string_view Next();
@@ -22,9 +23,10 @@ class PointFileLines {
   std::string_view bytes_;
   size_t pos_ = 0;
   size_t end_ = 0;
+  char line_end_ = '\n';
 };
 
-enum class ReadResult { Ok, Missing, Unopenable, NotRegular, TooLarge };
+enum class ReadResult { Ok, Missing, Unopenable, NotRegular, TooLarge, NotPointFile };
 
 // Reads a whole file. Missing: no such file, or the name is a folder.
 // Unopenable: it exists but cannot be opened. NotRegular: a FIFO, device or

@@ -555,6 +555,7 @@ void TForm1::FormActivate() {
 
 void TForm1::LiesPunkte(const QString& file_name) {
   ws.LiesPunkte(QFile::encodeName(file_name).toStdString());
+  ShowReadReport(file_name);
 }
 
 void TForm1::ClearResults() {
@@ -584,6 +585,7 @@ void TForm1::RequireReadablePointFile(const QString& file_name) {
 void TForm1::ChoosePointFile(bool set_limits) {
   const QString name = ChooseOpenFile();
   if (name.isEmpty()) return;
+  if (!PrepareImport(name, import_asked_)) return;
   EditPunktDat->setText(name);
   // What is shown now belongs to the former file; the run that follows when
   // the reference height changes fills the fields again.
@@ -617,7 +619,12 @@ void TForm1::ChoosePointFile(bool set_limits) {
   }
 }
 
-void TForm1::BitBtn1Click() { ChoosePointFile(false); }
+void TForm1::BitBtn1Click() {
+  if (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)
+    ImportPointFile();
+  else
+    ChoosePointFile(false);
+}
 
 void TForm1::EditPunktDatDblClick() { ChoosePointFile(true); }
 

@@ -159,6 +159,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void FormActivate();
   static QString GetVersionInfos(const QString& filename);
   void BitBtn1Click();
+  // Choosing a point file with the import dialog shown whatever its layout
+  // ("..." with Shift held).
+  void ImportPointFile();
   void EditPunktDatDblClick();
   void PageControl1Change();
   virtual void ToolButton1Click();
@@ -229,6 +232,11 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   };
   virtual ExportTarget ChooseExportFile();
   virtual void ShowInformation(const QString& text);
+  // The import dialog for a file not laid out as the program's own point
+  // file: sets the layout to read it with, false when cancelled.
+  virtual bool ChooseImportLayout(const QString& file_name, const std::string& head,
+                                  const zelmaro::DetectedLayout& detected,
+                                  zelmaro::ImportLayout& layout);
 
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -283,6 +291,14 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The page "Auf- und Abtrag" from the workspace's figures.
   void ShowCutFill();
   void ChoosePointFile(bool set_limits);
+  // Before a chosen file is read: refuses a file that is no point file
+  // (message box) and, for a file in another layout, or for every file when
+  // the user asked for the import, lets the user choose the layout. False:
+  // the file is left alone and nothing changes.
+  bool PrepareImport(const QString& file_name, bool ask);
+  // What the last read passed over, in the status bar; a file that is no
+  // point file ends the command.
+  void ShowReadReport(const QString& file_name);
   // The text of an open cell editor: taken as entered (what the user sees in
   // the cell is what a command of the menu or the tool bar works on), or
   // dropped.
@@ -332,6 +348,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   bool coincidence_shown_ = false;  // in the current run
   QString outline_message_;         // the status bar's loss line, while shown
   bool program_page_change_ = false;
+  bool import_asked_ = false;  // the next choice of a file shows the import dialog
   bool activated_once_ = false;
   int activation_count_ = 0;
   QPointer<QWindow> focus_current_;

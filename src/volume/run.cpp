@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "points/reader.h"
 #include "text/convert.h"
 #include "text/errors.h"
 #include "text/format.h"
@@ -118,6 +119,12 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
     try {
       out.Lines({"Massenberechnung Zelmaro Ver. " + VersionText(), host.ProjectDesignation()});
       if (!ws.LiesPunkte(point_file) && ws.mesh_source) ws.mesh_source->PointFileUnread();
+      // Its former table would be computed under the new name.
+      if (ws.read_result == ReadResult::NotPointFile)
+        throw ELimitError(ReadFailureMessage(ws.read_result, point_file));
+      // What the reading passed over belongs beside the figures it gave.
+      if (ws.read_result == ReadResult::Ok && !ws.read_report.Note().empty())
+        out.Line(ws.read_report.Note());
       out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
       if (ws.horizon_threads >= 2) {
         TwoHorizons both(ws, host, out);

@@ -10,7 +10,9 @@ bool RunState::LiesPunkte(const std::string& file_name) {
     PointsRead();
     return true;
   }
-  read_result = ReadPointFile(file_name, P);
+  const bool chosen_for_it = import_file.empty() || import_file == file_name;
+  read_result = ReadPointFile(file_name, chosen_for_it ? import_layout : ImportLayout{}, P,
+                              &read_report);
   if (read_result != ReadResult::Ok) return false;
   PointsRead();
   return true;

@@ -9,6 +9,7 @@
 #include "mesh/delaunay.h"
 #include "mesh/outline.h"
 #include "volume/cut_fill.h"
+#include "points/layout.h"
 #include "points/point_table.h"
 #include "text/textfile.h"
 #include "volume/mesh_source.h"
@@ -67,6 +68,15 @@ struct RunState {
   // Returns whether the file was read.
   bool LiesPunkte(const std::string& file_name);
   ReadResult read_result = ReadResult::Ok;
+  // The layout every read takes, the runs' included: the program's own
+  // point file unless the user chose another (or Auto, found from the file).
+  ImportLayout import_layout;
+  // The file it was chosen for; a file of another name (typed into the
+  // window's field) is read in the layout found in it. Empty: every file.
+  std::string import_file;
+  // What the last read passed over and how it read the file; Note() is
+  // empty for a point file read as it stands.
+  ReadReport read_report;
 
   // A command of the command line reads its point file once: after this,
   // LiesPunkte of that file takes P as it was just read instead of reading

@@ -73,7 +73,7 @@ TEST(CliExport, UsageAndFailuresGiveGermanMessagesAndExitCodes) {
 
   r = Export((dir / "fehlt.asc") + " --dxf " + (dir / "x.dxf"));
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("nicht vorhanden"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("gibt es nicht"), std::string::npos) << r.out;
 
   // A folder that is not there: that output fails, the others are written.
   r = Export(file + " --landxml " + (dir / "nirgends/a.xml") + " --dxf " + (dir / "b.dxf"));

@@ -23,6 +23,14 @@ TPunkt ReadLine(const std::string& line) {
   return P.size() > 1 ? P[1] : TPunkt{};
 }
 
+PointTable Former() {
+  PointTable P;
+  ParsePointFile("7 1 1 2 3\n", P);
+  return P;
+}
+
+bool IsFormer(const PointTable& P) { return P.size() == 2 && P[1].NR == 7 && P[1].Z == 3; }
+
 void ExpectPoint(const TPunkt& p, int32_t nr, int code, double y, double x, double z) {
   EXPECT_EQ(p.NR, nr);
   EXPECT_EQ(p.Code, code);
@@ -43,11 +51,8 @@ TEST(PointFileReader, SampleLineWithBlanksOrCommas) {
 TEST(PointFileReader, MissingExtraAndMalformedFieldsReadAsZero) {
   ExpectPoint(ReadLine("5 0 100.5"), 5, 0, 100.5, 0, 0);
   ExpectPoint(ReadLine("5 0 1 2 3 4 5"), 5, 0, 1, 2, 3);
-  ExpectPoint(ReadLine("\r\n"), 0, 0, 0, 0, 0);
-  ExpectPoint(ReadLine("      "), 0, 0, 0, 0, 0);
-  ExpectPoint(ReadLine("Punktnummer Code Y X Z"), 0, 0, 0, 0, 0);
-  ExpectPoint(ReadLine("1\t0\t2\t3\t4"), 0, 0, 0, 0, 0);  // a tab separates nothing
   ExpectPoint(ReadLine("1 1 2.5x 3 4"), 1, 1, 0, 3, 4);
+  ExpectPoint(ReadLine("x 1 2.5x y 4"), 0, 1, 0, 0, 4);  // one number is enough
   ExpectPoint(ReadLine("1 1 inf nan 1e999"), 1, 1, 0, 0, 0);
   ExpectPoint(ReadLine("1,5 1 2 3 4"), 0, 1, 2, 3, 4);  // no comma in an integer
 }
@@ -64,16 +69,18 @@ TEST(PointFileReader, CodesKeepTheirLowEightBitsAndNumbersTheir32BitRange) {
   EXPECT_EQ(ReadLine("-2147483648 1 0 0 0").NR, -2147483647 - 1);
 }
 
-TEST(PointFileReader, EveryLineIsAPointAndTheFileEndsAtCtrlZ) {
+TEST(PointFileReader, EveryLineWithANumberIsAPointAndTheFileEndsAtCtrlZ) {
   PointTable P;
   ParsePointFile("", P);
   EXPECT_EQ(P.size(), 1u);  // slot 0 alone
   ParsePointFile("1 0 1 2 3\r\n2 1 4 5 6", P);
   ASSERT_EQ(P.size(), 3u);
   ExpectPoint(P[2], 2, 1, 4, 5, 6);  // a last line without line end counts
-  ParsePointFile("1 0 1 2 3\r\n\r\n", P);
-  ASSERT_EQ(P.size(), 3u);  // two line ends at the end: one point of zeros
-  ExpectPoint(P[2], 0, 0, 0, 0, 0);
+  // Blank lines hold no number: no point at the origin for them.
+  ReadReport report;
+  ParsePointFile("1 0 1 2 3\r\n\r\n   \r\n2 0 1 2 3\r\n\r\n", ImportLayout{}, P, &report);
+  ASSERT_EQ(P.size(), 3u);
+  EXPECT_EQ(report.Note(), "3 leere Zeilen übersprungen (Zeilen 2, 3, 5)");
   ParsePointFile("1 0 1 2 3\r\n\x1A" "2 0 1 2 3\r\n", P);
   EXPECT_EQ(P.size(), 2u);
   ParsePointFile("1 0 1 2 3\rgarbage 9 9 9 9\n2 0 4 5 6", P);
@@ -88,9 +95,11 @@ TEST(PointFileReader, GarbageAndHugeLinesNeitherCrashNorHang) {
     s = s * 1664525u + 1013904223u;
     garbage.push_back(static_cast<char>(s >> 24));
   }
-  PointTable P;
-  ParsePointFile(garbage, P);
-  EXPECT_GE(P.size(), 1u);
+  PointTable P = Former();
+  ReadReport report;
+  ParsePointFile(garbage, ImportLayout{}, P, &report);
+  EXPECT_TRUE(report.NotAPointFile());
+  EXPECT_TRUE(IsFormer(P));
   std::string long_line(5'000'000, '7');
   long_line += " 1 2 3 4";
   ParsePointFile(long_line, P);
@@ -98,7 +107,120 @@ TEST(PointFileReader, GarbageAndHugeLinesNeitherCrashNorHang) {
   EXPECT_EQ(P[1].NR, 0);
   EXPECT_EQ(P[1].Code, 1);
   ParsePointFile(std::string(3'000'000, '\n'), P);
-  EXPECT_EQ(P.size(), 3'000'001u);
+  EXPECT_EQ(P.size(), 1u);
+  EXPECT_LE(P.capacity(), 16u);
+}
+
+// Reads the bytes with the layout (Auto: found from the file) and its report.
+PointTable Import(const std::string& bytes, ReadReport& report, ImportLayout layout = {}) {
+  PointTable P;
+  ParsePointFile(bytes, layout, P, &report);
+  return P;
+}
+
+TEST(SurveyFileImport, SemicolonsDecimalCommasAndAHeaderAsOfficeProgramsWriteThem) {
+  ReadReport report;
+  PointTable P = Import(
+      "Nr;Code;Y;X;Z\r\n"
+      "1;0;3486910,633;5656838,352;284,723\r\n"
+      "2;1; 3486920,5 ;5656848;285\r\n",
+      report);
+  ASSERT_EQ(P.size(), 3u);
+  ExpectPoint(P[1], 1, 0, 3486910.633, 5656838.352, 284.723);
+  ExpectPoint(P[2], 2, 1, 3486920.5, 5656848, 285);
+  EXPECT_EQ(report.Note(),
+            "gelesen mit Trennzeichen Semikolon, Spalten P,C,E,N,Z; "
+            "1 Zeile ohne Koordinaten übersprungen (Zeile 1)");
+  // An empty field keeps its place; a comma separates where numbers use ".".
+  P = Import("7;;1.5;2;3\n", report);
+  ExpectPoint(P[1], 7, 0, 1.5, 2, 3);
+  P = Import("7,1,1.5,2,3\n8,0,4.5,5,6\n", report);
+  EXPECT_EQ(report.layout.separator, Separator::Comma);
+  ExpectPoint(P[2], 8, 0, 4.5, 5, 6);
+}
+
+TEST(SurveyFileImport, LinesWithoutNumbersAreNoPointsAndAreNamed) {
+  ReadReport report;
+  // The program's own layout under a header line, with comments.
+  PointTable P = Import(
+      "Punktnummer Code Y X Z\r\n"
+      "# aufgenommen am 3.4.\r\n"
+      "  // Tachymeter 2\r\n"
+      "1 0 10 20 280\r\n"
+      "Bemerkung ohne Zahl\r\n"
+      "2 1 11 21 281\r\n",
+      report);
+  ASSERT_EQ(P.size(), 3u);
+  ExpectPoint(P[2], 2, 1, 11, 21, 281);
+  EXPECT_TRUE(IsPointFileLayout(report.layout));
+  EXPECT_EQ(report.Note(),
+            "2 Zeilen ohne Koordinaten übersprungen (Zeilen 1, 5); 2 Kommentarzeilen übersprungen");
+  EXPECT_EQ(Import("Y X\n1 0 1 2 3\n", report).size(), 2u);
+  EXPECT_EQ(report.Note(), "1 Zeile ohne Koordinaten übersprungen (Zeile 1)");
+  std::string many = "1 0 1 2 3\n";
+  for (int i = 0; i < 8; ++i) many += "x y z\n";
+  Import(many, report);
+  EXPECT_EQ(report.Note(), "8 Zeilen ohne Koordinaten übersprungen (Zeilen 2, 3, 4, 5, 6, …)");
+}
+
+TEST(SurveyFileImport, ColumnOrdersFromTheHeaderTheFieldsOrAsChosen) {
+  ReadReport report;
+  // Number, northing, easting, height, description: found from the fields.
+  PointTable P = Import("1 5656838.352 3486910.633 284.723 BOESCHUNG\n"
+                        "2 5656848.352 3486920.633 285.5 1\n",
+                        report);
+  EXPECT_EQ(ColumnsText(report.layout.columns), "P,N,E,Z,C");
+  ExpectPoint(P[1], 1, 0, 3486910.633, 5656838.352, 284.723);
+  ExpectPoint(P[2], 2, 1, 3486920.633, 5656848.352, 285.5);
+  // Coordinates alone: numbered as they come, terrain.
+  P = Import("5656838.35 3486910.63 284.7\n5656848.35 3486920.63 285.7\n", report);
+  EXPECT_EQ(ColumnsText(report.layout.columns), "N,E,Z");
+  ExpectPoint(P[2], 2, 0, 3486920.63, 5656848.35, 285.7);
+  // Named by the header, in any order.
+  P = Import("Hochwert\tRechtswert\tHöhe\tPunkt\n20\t10\t280\t7\n", report);
+  EXPECT_EQ(report.layout.separator, Separator::Tab);
+  ExpectPoint(P[1], 7, 0, 10, 20, 280);
+  // Chosen: the same line read as the program's own file and as P,E,N,Z,C.
+  std::vector<Column> columns;
+  std::string reason;
+  ASSERT_TRUE(ParseColumns("p,y,x,h,d", columns, reason));
+  P = Import("1 10 20 280 1\n", report, {Separator::Space, columns});
+  ExpectPoint(P[1], 1, 1, 10, 20, 280);
+  P = Import("1 10 20 280 1\n", report, PointFileLayout());
+  ExpectPoint(P[1], 1, 10, 20, 280, 1);
+  EXPECT_FALSE(ParseColumns("P,E,N", columns, reason));
+  EXPECT_EQ(reason, "die Spalten E, N und Z müssen alle vorkommen");
+  EXPECT_FALSE(ParseColumns("P,E,N,Z,Q", columns, reason));
+  EXPECT_EQ(reason, "'q' ist keine Spalte (P, C, E, N, Z oder -)");
+}
+
+TEST(SurveyFileImport, TabsCrLineEndsAndAByteOrderMarkAreReadAndSaid) {
+  ReadReport report;
+  PointTable P = Import("1\t0\t2\t3\t4\r\n2\t1\t5\t6\t7\r\n", report);
+  ASSERT_EQ(P.size(), 3u);
+  ExpectPoint(P[1], 1, 0, 2, 3, 4);
+  P = Import("\xEF\xBB\xBF" "1 0 2 3 4\r2 1 5 6 7\r", report);
+  ASSERT_EQ(P.size(), 3u);
+  ExpectPoint(P[1], 1, 0, 2, 3, 4);
+  ExpectPoint(P[2], 2, 1, 5, 6, 7);
+  EXPECT_EQ(report.Note(),
+            "Byte-Order-Mark (UTF-8) am Dateianfang übersprungen; "
+            "Zeilenenden CR (ohne LF) als Zeilenenden gelesen");
+  // The program's own file says nothing.
+  Import("1 0 2 3 4\r\n", report);
+  EXPECT_EQ(report.Note(), "");
+}
+
+TEST(SurveyFileImport, AFileWithoutAnyPointIsNoPointFileAndChangesNothing) {
+  testing::TempDir dir;
+  const std::string png = dir.Write("bild.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR 1 2 3\n", 22));
+  const std::string words = dir.Write("brief.txt", "Sehr geehrte Damen und Herren,\nanbei\n");
+  for (const std::string& name : {png, words}) {
+    PointTable P = Former();
+    EXPECT_EQ(ReadPointFile(name, P), ReadResult::NotPointFile) << name;
+    EXPECT_TRUE(IsFormer(P));
+  }
+  EXPECT_EQ(ReadFailureMessage(ReadResult::NotPointFile, png), "'" + png + "' ist keine Punktdatei");
 }
 
 TEST(GetIntGetFloat, TakeOneFieldAndTheBlanksAfterIt) {
@@ -137,14 +259,6 @@ TEST(LiesPunkte, AReadErrorAfterOpeningIsReportedAndKeepsTheTable) {
   ASSERT_EQ(P.size(), 2u);
   EXPECT_EQ(P[1].NR, 42);
 }
-
-PointTable Former() {
-  PointTable P;
-  ParsePointFile("7 1 1 2 3\n", P);
-  return P;
-}
-
-bool IsFormer(const PointTable& P) { return P.size() == 2 && P[1].NR == 7 && P[1].Z == 3; }
 
 TEST(ReadPointFile, DevicesAndFifosAreRefusedAtOnce) {
   testing::TempDir dir;

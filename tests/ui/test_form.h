@@ -22,6 +22,12 @@ class TestForm : public TForm1 {
   int runs = 0;
   bool real_runs = true;  // false: count the runs without computing
   int printer_installed = -1;  // 0 or 1 answers for the platform; -1 asks it
+  // The import dialog: how often it was asked, what it proposed, and its
+  // answers (columns as "P,N,E,Z,C"; empty = cancel; none queued = accept
+  // the proposal).
+  int import_dialogs = 0;
+  zelmaro::ImportLayout import_proposed;
+  std::vector<std::pair<zelmaro::Separator, std::string>> import_answers;
 
   void ToolButton1Click() override {
     ++runs;
@@ -43,6 +49,17 @@ class TestForm : public TForm1 {
     return pdf_files_to_choose.isEmpty() ? QString() : pdf_files_to_choose.takeFirst();
   }
   void ShowCoincidenceMessage() override { ++coincidence_boxes; }
+  bool ChooseImportLayout(const QString&, const std::string&, const zelmaro::DetectedLayout&,
+                          zelmaro::ImportLayout& layout) override {
+    ++import_dialogs;
+    import_proposed = layout;
+    if (import_answers.empty()) return true;
+    const auto [separator, columns] = import_answers.front();
+    import_answers.erase(import_answers.begin());
+    std::string reason;
+    layout.separator = separator;
+    return !columns.empty() && zelmaro::ParseColumns(columns, layout.columns, reason);
+  }
   void RunPrinterSetup() override { ++printer_setups; }
 };
 
