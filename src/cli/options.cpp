@@ -6,7 +6,7 @@
 #include "points/reader.h"
 #include "text/convert.h"
 #include "text/format.h"
-#include "volume/workspace.h"
+#include "workspace/workspace.h"
 
 namespace zelmaro::cli {
 
