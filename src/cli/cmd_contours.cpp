@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
 #include "volume/horizon.h"
@@ -56,6 +57,7 @@ int CmdContours(const Args& args) {
   double interval = 0;
   if (!TryStrToFloat(interval_text, interval))
     return Usage("'" + interval_text + "' ist kein gültiger Gleitkommawert");
+  if (!(interval > 0)) return Usage(IntervalNotPositive(interval_text));
 
   PointTable P;
   if (Reported(ReadPointFile(file, P), file)) return 1;

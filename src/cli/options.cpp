@@ -41,4 +41,8 @@ int NumberOption(const ParsedOptions& o, const std::string& name, const char* wh
   return 0;
 }
 
+std::string IntervalNotPositive(const std::string& text) {
+  return "das Höhenlinienintervall muss positiv sein, nicht '" + text + "'";
+}
+
 }  // namespace zelmaro::cli
