@@ -57,7 +57,10 @@ int CmdContours(const Args& args) {
   double interval = 0;
   if (!TryStrToFloat(interval_text, interval))
     return Usage("'" + interval_text + "' ist kein gültiger Gleitkommawert");
-  if (!(interval > 0)) return Usage(IntervalNotPositive(interval_text));
+  if (!(interval >= 0)) {
+    std::fprintf(stderr, "%s\n", IntervalNotPositive(interval_text).c_str());
+    return 1;
+  }
 
   PointTable P;
   if (Reported(ReadPointFile(file, P), file)) return 1;

@@ -55,7 +55,10 @@ int Export(const Args& args) {
   if (int rc = NumberOption(o, "--interval", "kein Höhenlinienintervall", interval, has_interval))
     return rc;
   // Checked before the run writes the protocol.
-  if (has_interval && !(interval > 0)) return Usage(IntervalNotPositive(o.Value("--interval")));
+  if (!(interval >= 0)) {
+    std::fprintf(stderr, "%s\n", IntervalNotPositive(o.Value("--interval")).c_str());
+    return 1;
+  }
 
   const Output outputs[] = {
       {"--landxml", "LandXML", [](const ExportInput& in, const std::string& f) { WriteLandXml(in, f); }},

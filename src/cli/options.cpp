@@ -42,7 +42,8 @@ int NumberOption(const ParsedOptions& o, const std::string& name, const char* wh
 }
 
 std::string IntervalNotPositive(const std::string& text) {
-  return "das Höhenlinienintervall muss positiv sein, nicht '" + text + "'";
+  return "Das Höhenlinienintervall muss positiv sein, nicht '" + text +
+         "' (0 lässt das Programm eines wählen).";
 }
 
 }  // namespace zelmaro::cli

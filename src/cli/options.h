@@ -37,7 +37,7 @@ int ParseOptions(const std::vector<std::string>& args, std::initializer_list<Opt
 int NumberOption(const ParsedOptions& o, const std::string& name, const char* what, double& value,
                  bool& given);
 
-// The report of a contour interval that is zero or negative.
+// The report of a negative contour interval (0 lets the program choose one).
 std::string IntervalNotPositive(const std::string& text);
 
 }  // namespace zelmaro::cli

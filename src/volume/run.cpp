@@ -78,7 +78,8 @@ std::string ProtocolFileName(const std::string& point_file) {
   const size_t slash = point_file.rfind('/');
   const size_t name = slash == std::string::npos ? 0 : slash + 1;
   const size_t start = LastCharsStart(point_file.substr(name), 3);
-  if (start == std::string::npos) return point_file + ".LST";
+  // No name at all (no point file chosen yet) keeps the plain "LST".
+  if (start == std::string::npos) return point_file + (name < point_file.size() ? ".LST" : "LST");
   return point_file.substr(0, name + start) + "LST";
 }
 

@@ -326,7 +326,7 @@ TEST(CliRun, FailuresAndUsage) {
             std::string::npos)
       << r.out;
   r = Cli("contours " + far + " --horizon reference --interval -2 --json");
-  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("Höhenlinienintervall muss positiv sein, nicht '-2'"), std::string::npos)
       << r.out;
 }
