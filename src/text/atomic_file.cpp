@@ -366,8 +366,15 @@ void RecoverInterruptedSave(const std::string& file) {
   const std::string saved = SavedContentName(Folder(place), st.st_ino);
   const int backup = ::open(saved.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (backup < 0) return;
+  // The saver holds a lock on it while it lives: its overwrite is not
+  // interrupted but under way, and is waited for a moment. Once it is done
+  // the content has no name any more.
+  bool free = false;
+  for (int tries = 0; tries < 100 && !(free = ::flock(backup, LOCK_EX | LOCK_NB) == 0); ++tries)
+    ::usleep(20000);
   struct stat bst {};
-  if (::fstat(backup, &bst) != 0 || !S_ISREG(bst.st_mode) || bst.st_dev != st.st_dev) {
+  if (!free || ::fstat(backup, &bst) != 0 || !S_ISREG(bst.st_mode) || bst.st_nlink == 0 ||
+      bst.st_dev != st.st_dev) {
     ::close(backup);
     return;
   }

@@ -83,7 +83,9 @@ class AtomicFile {
 };
 
 // Puts back the former content of a file whose overwrite in place a killed
-// process left unfinished; nothing when there is none. Throws, in German,
+// process left unfinished; nothing when there is none. An overwrite still
+// under way in a living process is waited for (two seconds at most), never
+// undone. Throws, in German,
 // when the content is there but cannot be put back.
 void RecoverInterruptedSave(const std::string& file);
 

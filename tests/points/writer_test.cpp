@@ -17,6 +17,7 @@
 #include "points/writer.h"
 #include "support/child.h"
 #include "support/temp_dir.h"
+#include "text/atomic_file.h"
 #include "text/errors.h"
 #include "text/format.h"
 #include "text/textfile.h"
@@ -381,6 +382,33 @@ TEST(WritePointFile, AKilledOverwriteInPlaceIsUndoneByTheNextRead) {
     EXPECT_EQ(ReadBytes(first), bytes);
   }
   EXPECT_GT(caught, 0);
+
+  // A save that is only held up is no interrupted one: a read meanwhile
+  // leaves its overwrite alone, and it ends with the new content.
+  WritePointFile(first, former);
+  struct stat before {};
+  ASSERT_EQ(stat(first.c_str(), &before), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    WritePointFile(second, fresh);
+    _exit(0);
+  }
+  auto running = [pid] {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+  };
+  for (struct stat now {}; stat(first.c_str(), &now) == 0 &&
+                           now.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                           now.st_mtim.tv_nsec == before.st_mtim.tv_nsec && running();) {
+  }
+  kill(pid, SIGSTOP);
+  RecoverInterruptedSave(second);
+  kill(pid, SIGCONT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(ReadBytes(first) == fresh_bytes);
 }
 
 // The ACL entries of a file, as the kernel keeps them in its attribute.
