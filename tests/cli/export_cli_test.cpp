@@ -160,13 +160,13 @@ TEST(CliExport, APdfUnderAMemoryLimitFailsInGerman) {
     return Sh("ulimit -v " + std::to_string(kib) + " && " + std::string(ZELMARO_CLI_PATH) +
               " export " + file + " --pdf " + (dir / "a.pdf"));
   };
-  long low = 64 * 1024, high = 2 * 1024 * 1024;
-  if (run(high).code != 0) GTEST_SKIP() << "the export does not run under 2 GiB of address space";
-  while (high - low > 8 * 1024) {
+  long low = 128 * 1024, high = 1024 * 1024;
+  if (run(high).code != 0) GTEST_SKIP() << "the export does not run under 1 GiB of address space";
+  while (high - low > 16 * 1024) {
     const long mid = (low + high) / 2;
     (run(mid).code == 0 ? high : low) = mid;
   }
-  for (long kib = high - 48 * 1024; kib < high; kib += 4 * 1024) {
+  for (long kib = high - 56 * 1024; kib < high; kib += 8 * 1024) {
     const Result r = run(kib);
     EXPECT_TRUE(r.code == 0 || (r.code == 1 && !r.out.empty()))
         << kib << " KiB: exit " << r.code << ": " << r.out;
