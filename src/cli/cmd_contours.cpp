@@ -40,6 +40,10 @@ int CmdContours(const Args& args) {
   bool given = false;
   if (int rc = NumberOption(o, "--interval", "kein gültiger Gleitkommawert", interval, given))
     return rc;
+  if (!(interval >= 0)) {
+    std::fprintf(stderr, "%s\n", IntervalNotPositive(o.Value("--interval")).c_str());
+    return 1;
+  }
 
   PointTable P;
   if (!ReadPointsOrReport(o, P)) return 1;

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,12 +54,26 @@ int Export(const Args& args) {
   if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
   if (int rc = NumberOption(o, "--interval", "kein Höhenlinienintervall", interval, has_interval))
     return rc;
+  // Checked before the run writes the protocol.
+  if (!(interval >= 0)) {
+    std::fprintf(stderr, "%s\n", IntervalNotPositive(o.Value("--interval")).c_str());
+    return 1;
+  }
 
   const Output outputs[] = {
       {"--landxml", "LandXML", [](const ExportInput& in, const std::string& f) { WriteLandXml(in, f); }},
       {"--dxf", "DXF", [](const ExportInput& in, const std::string& f) { WriteDxf(in, f); }},
       {"--pdf", "PDF", [](const ExportInput& in, const std::string& f) { WritePdfReport(in, f); }},
   };
+  // The protocol's name and the targets as the system will resolve them, so
+  // that "x.pdf", "./x.pdf" and a not yet existing protocol compare equal.
+  auto place = [](const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(name, ec);
+    return ec ? std::filesystem::absolute(name, ec).lexically_normal() : p;
+  };
+  const std::string protocol = ProtocolFileName(o.file);
+  std::vector<std::filesystem::path> taken;
   bool any = false;
   for (const Output& out : outputs) {
     if (!o.Has(out.option)) continue;
@@ -70,14 +85,32 @@ int Export(const Args& args) {
     }
     // The run writes the protocol and reads the point file; an export over
     // either would destroy what it comes from.
-    if (target == o.file || SameFile(target, o.file) ||
-        SameFile(target, ProtocolFileName(o.file))) {
+    if (target == o.file || SameFile(target, o.file) || SameFile(target, protocol) ||
+        place(target) == place(protocol) || place(target) == place(o.file)) {
       std::fprintf(stderr,
                    "Die Ausgabedatei '%s' ist die Punktdatei oder ihre Protokolldatei und wird "
                    "nicht überschrieben.\n",
                    target.c_str());
       return 1;
     }
+    for (const std::filesystem::path& other : taken)
+      if (place(target) == other) {
+        std::fprintf(stderr,
+                     "Die Ausgabedatei '%s' ist für zwei Ausgaben angegeben; jede Ausgabe "
+                     "braucht eine Datei für sich.\n",
+                     target.c_str());
+        return 1;
+      }
+    for (const Output& other : outputs)
+      if (other.option != out.option && o.Has(other.option) && !o.Value(other.option).empty() &&
+          SameFile(target, o.Value(other.option))) {
+        std::fprintf(stderr,
+                     "Die Ausgabedatei '%s' ist für zwei Ausgaben angegeben; jede Ausgabe "
+                     "braucht eine Datei für sich.\n",
+                     target.c_str());
+        return 1;
+      }
+    taken.push_back(place(target));
   }
   if (!any) {
     std::fputs("Keine Ausgabe angegeben: mindestens eine von --landxml, --dxf oder --pdf.\n",
@@ -119,7 +152,8 @@ int Export(const Args& args) {
       out.write(in, target);
       std::printf("%s: %s\n", out.kind, target.c_str());
     } catch (const EZelmaroError& e) {
-      std::fprintf(stderr, "%s '%s' nicht geschrieben: %s\n", out.kind, target.c_str(), e.what());
+      std::fprintf(stderr, "%s '%s' nicht geschrieben: %s\n", out.kind, target.c_str(),
+                   ErrorReport(e).c_str());
       rc = 1;
     }
   }

@@ -39,4 +39,8 @@ bool Reported(ReadResult result, const std::string& file);
 // as its German message and gives 1.
 int Guarded(const std::function<int()>& command);
 
+// The exit code of a command whose output on stdout was all written: rc,
+// or 1 with the German report when stdout took not all of it.
+int OutputChecked(int rc);
+
 }  // namespace zelmaro::cli

@@ -19,11 +19,52 @@ inline std::string JsonNumber(double v) {
 inline std::string JsonNumber(int64_t v) { return std::to_string(v); }
 inline std::string JsonNumber(int32_t v) { return std::to_string(v); }
 
-// A JSON string literal of UTF-8 text.
+// The length of the well-formed UTF-8 sequence at the start of s, 0 when
+// there is none (a stray byte, an overlong form, a surrogate, beyond U+10FFFF).
+inline size_t Utf8SequenceLength(std::string_view s) {
+  const auto b = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const auto cont = [&](size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
+  if (s.empty()) return 0;
+  const unsigned char c = b(0);
+  if (c < 0x80) return 1;
+  if (c >= 0xC2 && c <= 0xDF) return cont(1) ? 2 : 0;
+  if (c >= 0xE0 && c <= 0xEF) {
+    if (!cont(1) || !cont(2)) return 0;
+    if (c == 0xE0 && b(1) < 0xA0) return 0;   // overlong
+    if (c == 0xED && b(1) >= 0xA0) return 0;  // surrogate
+    return 3;
+  }
+  if (c >= 0xF0 && c <= 0xF4) {
+    if (!cont(1) || !cont(2) || !cont(3)) return 0;
+    if (c == 0xF0 && b(1) < 0x90) return 0;   // overlong
+    if (c == 0xF4 && b(1) >= 0x90) return 0;  // beyond U+10FFFF
+    return 4;
+  }
+  return 0;
+}
+
+// A JSON string literal of text that is UTF-8 where it can be: a byte that
+// starts no well-formed sequence (a file name in Latin-1, say) is taken as
+// the Latin-1 character of that number, so the output is always UTF-8.
 inline std::string JsonString(std::string_view s) {
   std::string out = "\"";
-  for (char c : s) {
+  for (size_t i = 0; i < s.size();) {
+    const char c = s[i];
     auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80) {
+      const size_t n = Utf8SequenceLength(s.substr(i));
+      if (n > 0) {
+        out.append(s.substr(i, n));
+        i += n;
+      } else {
+        char esc[8];
+        std::snprintf(esc, sizeof esc, "\\u%04x", b);
+        out += esc;
+        ++i;
+      }
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

@@ -3,13 +3,15 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "text/temp_files.h"
 
 int main(int argc, char** argv) {
   using namespace zelmaro::cli;
+  zelmaro::StopSignalsRemoveTempFiles();
   if (argc < 2) return Usage("");
   const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);
-  return Guarded([&] {
+  return OutputChecked(Guarded([&] {
     if (command == "points") return CmdPoints(args);
     if (command == "mesh") return CmdMesh(args);
     if (command == "run") return CmdRun(args);
@@ -22,5 +24,5 @@ int main(int argc, char** argv) {
       return 0;
     }
     return Usage("unbekannter Befehl '" + command + "'");
-  });
+  }));
 }

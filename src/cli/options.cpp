@@ -93,4 +93,9 @@ int NumberOption(const ParsedOptions& o, const std::string& name, const char* wh
   return 0;
 }
 
+std::string IntervalNotPositive(const std::string& text) {
+  return "Das Höhenlinienintervall muss positiv sein, nicht '" + text +
+         "' (0 lässt das Programm eines wählen).";
+}
+
 }  // namespace zelmaro::cli

@@ -57,4 +57,7 @@ int HorizonOption(const ParsedOptions& o, std::string& horizon);
 bool ReadPointsOrReport(const ParsedOptions& o, Workspace& ws);
 bool ReadPointsOrReport(const ParsedOptions& o, PointTable& P);
 
+// The report of a negative contour interval (0 lets the program choose one).
+std::string IntervalNotPositive(const std::string& text);
+
 }  // namespace zelmaro::cli

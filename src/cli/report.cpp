@@ -1,5 +1,6 @@
 // How every command of zelmaro-cli reports wrong usage and failures, so
 // that each tells its problems in the same words.
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -43,9 +44,22 @@ int Guarded(const std::function<int()>& command) {
   try {
     return command();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", ErrorMessage(e).c_str());
+    std::fprintf(stderr, "%s\n", ErrorReport(e).c_str());
     return 1;
   }
+}
+
+int OutputChecked(int rc) {
+  // A result that did not reach its reader (a full disk, /dev/full) is no
+  // result: the command fails.
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    const int err = errno;
+    std::fprintf(stderr, "Die Ausgabe des Befehls konnte nicht geschrieben werden: %s\n",
+                 ErrorReport(EInOutError::FromErrno(err != 0 ? err : EIO)).c_str());
+    return 1;
+  }
+  return rc;
 }
 
 }  // namespace zelmaro::cli

@@ -398,12 +398,35 @@ void Plot(Page& pg, const ExportInput& in, double top) {
   DrawNorthArrow(pg, left + width - 10, top + 2);
 }
 
+// Every way out of the painting. The painter's destructor ends the page
+// and writes, which on the way out of a failure (above all a bad_alloc) can
+// throw again, out of a destructor, and end the program: the painting is
+// ended here instead, and a painter whose ending failed too is left to the
+// process rather than destroyed.
+class PainterEnd {
+ public:
+  explicit PainterEnd(QPainter* painter) : painter_(painter) {}
+  PainterEnd(const PainterEnd&) = delete;
+  PainterEnd& operator=(const PainterEnd&) = delete;
+  ~PainterEnd() {
+    try {
+      if (painter_->isActive()) painter_->end();
+      delete painter_;
+    } catch (...) {
+    }
+  }
+
+ private:
+  QPainter* painter_;
+};
+
 void Report(const ExportInput& in, QPdfWriter& writer) {
   const RunRecord& run = *in.run;
   const std::vector<std::string>& protocol = *run.protocol;
   const int lines = static_cast<int>(protocol.size());
   const int pages = 1 + (lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage;
-  QPainter painter;
+  QPainter& painter = *new QPainter;
+  const PainterEnd end(&painter);
   if (!painter.begin(&writer)) throw EInOutError(29);
   Page pg(painter, writer.resolution() / 25.4);
 

@@ -1,7 +1,11 @@
 #include "text/atomic_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +15,7 @@
 #include <cstring>
 
 #include "text/errors.h"
+#include "text/temp_files.h"
 
 namespace zelmaro {
 
@@ -46,15 +51,34 @@ mode_t FreshFileMode() {
   return 0666 & ~mask;
 }
 
-int MakeTemp(const std::string& folder, std::string& name) {
+// The lock tells later saves that a living process writes the file
+// (RemoveStaleTempFiles); the slot lets a stop signal remove it.
+int MakeTemp(const std::string& folder, std::string& name, int& slot) {
   name = folder + "/.zelmaro-XXXXXX";
+  // A stop signal between the file's creation and its registration would
+  // leave it behind.
+  sigset_t stops, former;
+  sigemptyset(&stops);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, sig);
+  ::pthread_sigmask(SIG_BLOCK, &stops, &former);
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  const int err = errno;
+  if (fd >= 0) slot = RegisterTempFile(name);
+  ::pthread_sigmask(SIG_SETMASK, &former, nullptr);
   if (fd < 0) {
-    const int err = errno;
     name.clear();
     throw EInOutError::FromErrno(err);
   }
+  ::flock(fd, LOCK_EX | LOCK_NB);
   return fd;
+}
+
+// Where the former content of a file written over in place waits until the
+// overwrite is complete. Named after the file's inode, which every name of
+// it shares, so that the next read or save of the file finds it whatever
+// became of the process that wrote it.
+std::string SavedContentName(const std::string& folder, ino_t inode) {
+  return folder + "/.zelmaro-save-" + std::to_string(static_cast<unsigned long long>(inode));
 }
 
 void SyncOrThrow(int fd) {
@@ -102,6 +126,42 @@ void CopyWhole(int from, int to) {
   SyncOrThrow(to);
 }
 
+// The extended attributes of the former file, its POSIX ACL among them, for
+// the file that takes its place: access must not widen by a save. Other
+// attributes are kept where the system lets us; an ACL that cannot be kept
+// stops the save.
+void CopyAttributes(int from, int to, const std::string& target) {
+  std::string names(4096, '\0');
+  ssize_t n = ::flistxattr(from, names.data(), names.size());
+  if (n < 0 && errno == ERANGE) {
+    n = ::flistxattr(from, nullptr, 0);
+    if (n > 0) {
+      names.resize(static_cast<size_t>(n));
+      n = ::flistxattr(from, names.data(), names.size());
+    }
+  }
+  if (n <= 0) return;  // none, or a file system without them
+  names.resize(static_cast<size_t>(n));
+  std::string value;
+  for (size_t at = 0; at < names.size();) {
+    const std::string name = names.c_str() + at;
+    at += name.size() + 1;
+    if (name.empty()) continue;
+    const bool acl = name == "system.posix_acl_access";
+    ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+    bool ok = size >= 0;
+    if (ok) {
+      value.resize(static_cast<size_t>(size));
+      size = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+      ok = size >= 0 && ::fsetxattr(to, name.c_str(), value.data(), static_cast<size_t>(size), 0) == 0;
+    }
+    if (!ok && acl)
+      throw ELimitError("Die Zugriffsrechte (ACL) der Datei '" + target +
+                        "' lassen sich nicht auf die neue Fassung übertragen; es wurde nichts "
+                        "gespeichert.");
+  }
+}
+
 std::string NotRegular(const std::string& name) {
   return "'" + name +
          "' ist keine gewöhnliche Datei (etwa ein Gerät oder eine Pipe); es wird nichts "
@@ -122,11 +182,22 @@ void AtomicFile::Discard() {
   }
   if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
+  UnregisterTempFile(temp_slot_);
+  temp_slot_ = -1;
   if (in_place_fd_ >= 0) ::close(in_place_fd_);
   in_place_fd_ = -1;
 }
 
 void AtomicFile::Create(const std::string& target, Existing existing) {
+  try {
+    Open(target, existing);
+  } catch (EInOutError& e) {
+    if (e.FileName().empty()) e.SetFileName(target);
+    throw;
+  }
+}
+
+void AtomicFile::Open(const std::string& target, Existing existing) {
   Discard();
   // An empty name cannot be created; the report is that of a missing file.
   if (target.empty()) throw EInOutError(2);
@@ -150,12 +221,15 @@ void AtomicFile::Create(const std::string& target, Existing existing) {
       if (::lstat(place.c_str(), &st) != 0) throw EInOutError::FromErrno(errno);
     }
   }
+  // An interrupted overwrite of this very file is undone before anything else.
+  if (exists && existing == Existing::Keep && S_ISREG(st.st_mode)) RecoverInterruptedSave(place);
 
   mode_t mode = FreshFileMode();
   gid_t group = static_cast<gid_t>(-1);
   int in_place = -1;
+  int former = -1;  // the existing target, for its attributes
   if (exists) {
-    if (S_ISDIR(st.st_mode)) throw EInOutError(5);
+    if (S_ISDIR(st.st_mode)) throw EInOutError::FromErrno(EISDIR);
     // Looking at the entry never opens it: a FIFO without a reader would
     // block the opening, a device would take whatever comes.
     if (!S_ISREG(st.st_mode)) throw ELimitError(NotRegular(target));
@@ -175,7 +249,7 @@ void AtomicFile::Create(const std::string& target, Existing existing) {
     if (keep)
       in_place = fd;
     else
-      ::close(fd);
+      former = fd;
     mode = st.st_mode & 07777;
     if (st.st_gid != ::getegid()) group = st.st_gid;
   }
@@ -183,21 +257,27 @@ void AtomicFile::Create(const std::string& target, Existing existing) {
   folder_ = Folder(place);
   int fd = -1;
   try {
-    fd = MakeTemp(folder_, temp_);
+    RemoveStaleTempFiles(folder_);
+    fd = MakeTemp(folder_, temp_, temp_slot_);
     if (in_place < 0) {
       if (::fchmod(fd, mode) != 0) throw EInOutError::FromErrno(errno);
       if (group != static_cast<gid_t>(-1) && ::fchown(fd, static_cast<uid_t>(-1), group) != 0) {
         // Keeping the group is a courtesy: a user outside it cannot, and the
         // file then has the user's own group.
       }
+      if (former >= 0) CopyAttributes(former, fd, target);
     }
   } catch (...) {
     if (fd >= 0) ::close(fd);
+    if (former >= 0) ::close(former);
     if (!temp_.empty()) ::unlink(temp_.c_str());
     temp_.clear();
+    UnregisterTempFile(temp_slot_);
+    temp_slot_ = -1;
     if (in_place >= 0) ::close(in_place);
     throw;
   }
+  if (former >= 0) ::close(former);
   out_.Attach(fd);
   target_ = place;
   in_place_fd_ = in_place;
@@ -221,6 +301,11 @@ void AtomicFile::Commit() {
       temp_.clear();
       SyncFolder(folder_);
     }
+  } catch (EInOutError& e) {
+    if (fd >= 0) ::close(fd);
+    Discard();
+    if (e.FileName().empty()) e.SetFileName(target_);
+    throw;
   } catch (...) {
     if (fd >= 0) ::close(fd);
     Discard();
@@ -230,15 +315,26 @@ void AtomicFile::Commit() {
 }
 
 void AtomicFile::OverwriteInPlace(int content) {
-  // The former content first goes to a file of its own, so that a failure
-  // in the middle of the overwrite can put it back.
+  // The former content first goes to a file of its own, complete and on
+  // the disk before it takes the name that marks the overwrite as begun:
+  // a failure in the middle of the overwrite puts it back at once, a
+  // process killed there leaves it for the next read or save of the file.
+  struct stat st {};
+  if (::fstat(in_place_fd_, &st) != 0) throw EInOutError::FromErrno(errno);
+  const std::string saved = SavedContentName(folder_, st.st_ino);
   std::string backup_name;
-  const int backup = MakeTemp(folder_, backup_name);
+  int slot = -1;
+  const int backup = MakeTemp(folder_, backup_name, slot);
   try {
     CopyWhole(in_place_fd_, backup);
+    if (::rename(backup_name.c_str(), saved.c_str()) != 0) throw EInOutError::FromErrno(errno);
+    UnregisterTempFile(slot);
+    slot = -1;
+    SyncFolder(folder_);
   } catch (...) {
     ::close(backup);
     ::unlink(backup_name.c_str());
+    UnregisterTempFile(slot);
     throw;
   }
   try {
@@ -250,15 +346,53 @@ void AtomicFile::OverwriteInPlace(int content) {
       CopyWhole(backup, in_place_fd_);
     } catch (const EZelmaroError&) {
       ::close(backup);
-      e.AddLine("Der frühere Inhalt der Datei '" + target_ + "' steht in '" + backup_name + "'.");
+      e.AddLine("Der frühere Inhalt der Datei '" + target_ + "' steht in '" + saved + "'.");
       throw;
     }
     ::close(backup);
-    ::unlink(backup_name.c_str());
+    ::unlink(saved.c_str());
     throw;
   }
   ::close(backup);
-  ::unlink(backup_name.c_str());
+  ::unlink(saved.c_str());
+}
+
+void RecoverInterruptedSave(const std::string& file) {
+  char resolved[PATH_MAX];
+  if (!::realpath(file.c_str(), resolved)) return;
+  const std::string place = resolved;
+  struct stat st {};
+  if (::stat(place.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  const std::string saved = SavedContentName(Folder(place), st.st_ino);
+  const int backup = ::open(saved.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (backup < 0) return;
+  // The saver holds a lock on it while it lives: its overwrite is not
+  // interrupted but under way, and is waited for a moment. Once it is done
+  // the content has no name any more.
+  bool free = false;
+  for (int tries = 0; tries < 100 && !(free = ::flock(backup, LOCK_EX | LOCK_NB) == 0); ++tries)
+    ::usleep(20000);
+  struct stat bst {};
+  if (!free || ::fstat(backup, &bst) != 0 || !S_ISREG(bst.st_mode) || bst.st_nlink == 0 ||
+      bst.st_dev != st.st_dev) {
+    ::close(backup);
+    return;
+  }
+  const int fd = ::open(place.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+  try {
+    if (fd < 0) throw EInOutError::FromErrno(errno, file);
+    CopyWhole(backup, fd);
+  } catch (const EZelmaroError& e) {
+    if (fd >= 0) ::close(fd);
+    ::close(backup);
+    throw ELimitError("Das Speichern der Datei '" + file +
+                      "' wurde unterbrochen; ihr früherer Inhalt steht in '" + saved +
+                      "' und ließ sich nicht zurückschreiben: " + ErrorMessage(e));
+  }
+  ::close(fd);
+  ::close(backup);
+  ::unlink(saved.c_str());
+  SyncFolder(Folder(place));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

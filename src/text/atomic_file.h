@@ -17,7 +17,10 @@
 // be created. It never falls back to rewriting the target in place.
 //
 // The temporary file is ".zelmaro-" and six characters in the target's
-// folder, so it fits beside a target of any name length.
+// folder, so it fits beside a target of any name length. A stop signal
+// removes it, and a later save in the folder removes one a killed process
+// left (text/temp_files.h). A target other than a file written over in
+// place keeps its extended attributes and POSIX ACL.
 //
 // Every failure throws EZelmaroError (EInOutError for the system's file
 // errors); the messages are German.
@@ -44,7 +47,9 @@ class AtomicFile {
     // A link is followed and its file replaced (a dangling link is refused).
     // A file of several names or of another owner is written over in place,
     // keeping its names, owner and rights; before that its former content is
-    // copied aside and is put back should the overwrite fail.
+    // copied aside and is put back should the overwrite fail, or, when the
+    // process dies in the middle, by the next read or save of the file
+    // (RecoverInterruptedSave).
     Keep,
   };
 
@@ -66,6 +71,7 @@ class AtomicFile {
   void Discard();
 
  private:
+  void Open(const std::string& target, Existing existing);
   void OverwriteInPlace(int content);
 
   TextFileWriter out_;
@@ -73,6 +79,14 @@ class AtomicFile {
   std::string target_;   // the name the content is renamed onto
   std::string folder_;
   int in_place_fd_ = -1;  // the target itself, when it is written over in place
+  int temp_slot_ = -1;    // of temp_ with the stop signals' handler
 };
+
+// Puts back the former content of a file whose overwrite in place a killed
+// process left unfinished; nothing when there is none. An overwrite still
+// under way in a living process is waited for (two seconds at most), never
+// undone. Throws, in German,
+// when the content is there but cannot be put back.
+void RecoverInterruptedSave(const std::string& file);
 
 }  // namespace zelmaro

@@ -41,6 +41,36 @@ int EInOutError::CodeFromErrno(int err) {
   }
 }
 
+std::string EInOutError::Cause() const {
+  switch (errno_) {
+    case ENOENT: return "die Datei oder ihr Ordner ist nicht vorhanden";
+    case ENOTDIR: return "ein Teil des Pfades ist kein Ordner";
+    case ENAMETOOLONG: return "der Dateiname ist zu lang";
+    case EISDIR: return "unter diesem Namen steht ein Ordner";
+    case EACCES:
+    case EPERM: return "keine Berechtigung";
+    case EROFS: return "das Laufwerk ist schreibgeschützt";
+    case ENOSPC: return "kein Platz mehr auf dem Laufwerk";
+    case EDQUOT: return "das Kontingent auf dem Laufwerk ist erschöpft";
+    case EFBIG: return "die Datei überschreitet die erlaubte Größe";
+    case ELOOP: return "zu viele Verknüpfungen im Pfad";
+    case EIO: return "Lesefehler oder Schreibfehler des Laufwerks";
+    default: return "";
+  }
+}
+
+std::string ErrorReport(const std::exception& e) {
+  std::string report = ErrorMessage(e);
+  const auto* io = dynamic_cast<const EInOutError*>(&e);
+  if (!io) return report;
+  const std::string cause = io->Cause();
+  if (!io->FileName().empty())
+    report += "\nDatei '" + io->FileName() + "'" + (cause.empty() ? "" : ": " + cause);
+  else if (!cause.empty())
+    report += " (" + cause + ")";
+  return report;
+}
+
 EOutOfMemory::EOutOfMemory()
     : EZelmaroError("Zu wenig Arbeitsspeicher: der Befehl wurde abgebrochen.") {}
 

@@ -33,11 +33,17 @@ class EInOutError : public EZelmaroError {
   // Maps an errno value of a failed file operation to the report's number.
   static int CodeFromErrno(int err);
   static EInOutError FromErrno(int err, std::string file_name = {}) {
-    return EInOutError(CodeFromErrno(err), std::move(file_name));
+    EInOutError e(CodeFromErrno(err), std::move(file_name));
+    e.errno_ = err;
+    return e;
   }
+  // Why, in German words ("der Ordner ist nicht vorhanden"), where the
+  // number alone says too little; empty otherwise.
+  std::string Cause() const;
 
  private:
   int code_;
+  int errno_ = 0;
   std::string file_name_;
 };
 
@@ -88,5 +94,8 @@ class EOutOfMemory : public EZelmaroError {
 // errors, the out-of-memory report for a failed allocation, and a general
 // German report for anything else the library might throw.
 std::string ErrorMessage(const std::exception& e);
+// ErrorMessage and, for a file error, a line naming the file and the cause:
+// the whole report where no window shows the file beside the text.
+std::string ErrorReport(const std::exception& e);
 
 }  // namespace zelmaro

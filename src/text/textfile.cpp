@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "text/cp1252.h"
+#include "text/atomic_file.h"
 #include "text/errors.h"
 
 namespace zelmaro {
@@ -53,6 +54,10 @@ ReadResult ReadWholeFile(const std::string& file_name, std::string& bytes, size_
     return ReadResult::Missing;
   // Looked at before opening: a FIFO without a writer would block the open.
   if (!S_ISREG(st.st_mode)) return ReadResult::NotRegular;
+  // A save that was killed while writing the file over leaves a mix of new
+  // and former lines; its former content comes back before it is read.
+  RecoverInterruptedSave(file_name);
+  if (::stat(file_name.c_str(), &st) != 0) return ReadResult::Missing;
   if (static_cast<uintmax_t>(st.st_size) > max_bytes) return ReadResult::TooLarge;
   // Non-blocking in case the name was swapped for a FIFO meanwhile.
   Descriptor fd(::open(file_name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));

@@ -274,8 +274,13 @@ QtPlotTarget::QtPlotTarget(QSize page_size, QImage& bitmap, QPrinter& printer)
     : page_size_(page_size), bitmap_(bitmap), printer_(printer) {}
 
 QtPlotTarget::~QtPlotTarget() {
-  if (page_painter_.isActive()) AbortDoc();
-  if (screen_painter_.isActive()) screen_painter_.end();
+  // On the way out of a failure, which a second one must not turn into the
+  // end of the program.
+  try {
+    if (page_painter_.isActive()) AbortDoc();
+    if (screen_painter_.isActive()) screen_painter_.end();
+  } catch (...) {
+  }
 }
 
 TCanvas& QtPlotTarget::ScreenCanvas(int width, int height) {

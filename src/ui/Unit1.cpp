@@ -54,6 +54,7 @@
 #include "ui/Unit2.h"
 #include "ui/icons.h"
 #include "ui/ui_common.h"
+#include "text/atomic_file.h"
 #include "text/convert.h"
 #include "text/errors.h"
 #include "text/format.h"
@@ -748,6 +749,24 @@ void TForm1::ToolButton5Click() {
   close();
 }
 
+namespace {
+void CommitPdf(zelmaro::AtomicFile& pdf, const QString& target) {
+  // Qt's PDF writer reports no failed write: a page that did not reach its
+  // end ("%%EOF") was cut off.
+  QFile written(QFile::decodeName(pdf.TempName().c_str()));
+  QByteArray tail;
+  if (written.open(QIODevice::ReadOnly) && written.size() > 0) {
+    written.seek(std::max<qint64>(0, written.size() - 32));
+    tail = written.readAll().trimmed();
+  }
+  if (!tail.endsWith("%%EOF"))
+    throw zelmaro::ELimitError("Die PDF-Datei '" + QFile::encodeName(target).toStdString() +
+                               "' ließ sich nicht vollständig schreiben (etwa weil das Laufwerk "
+                               "voll ist); die bisherige Datei bleibt unverändert.");
+  pdf.Commit();
+}
+}  // namespace
+
 void TForm1::ToolButtonDruckClick() {
   QPrinter& printer = Printer();
   // Without a printer Qt's fallback is a PDF file; with no name for it the
@@ -758,16 +777,32 @@ void TForm1::ToolButtonDruckClick() {
     if (name.isEmpty()) return;
     printer.setOutputFileName(name);
   }
+  // A PDF file gets the page through a temporary file beside it, which takes
+  // its name only once the page is complete: a failed print (a full disk)
+  // keeps the former file.
+  const QString pdf_target =
+      printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+  zelmaro::AtomicFile pdf;
+  if (!pdf_target.isEmpty()) {
+    pdf.Create(QFile::encodeName(pdf_target).toStdString());
+    printer.setOutputFileName(QFile::decodeName(pdf.TempName().c_str()));
+  }
   Display = 1;
   try {
     ZeigPPunkte();
+    if (!pdf_target.isEmpty()) {
+      printer.setOutputFileName(pdf_target);
+      CommitPdf(pdf, pdf_target);
+    }
   } catch (...) {
     Display = 0;
+    if (!pdf_target.isEmpty()) printer.setOutputFileName(pdf_target);
     RenewPrinter();
     throw;
   }
   Display = 0;
 }
+
 
 void TForm1::RenewPrinter() {
   if (!printer_) return;

@@ -6,8 +6,10 @@
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/ui_common.h"
+#include "text/temp_files.h"
 
 int main(int argc, char** argv) {
+  zelmaro::StopSignalsRemoveTempFiles();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zelmaro"));
   QApplication::setOrganizationName(QStringLiteral("Zelmaro"));

@@ -45,7 +45,9 @@ QString ErrorText(const std::exception& e) { return QString::fromUtf8(zelmaro::E
 QString ErrorDetail(const std::exception& e) {
   const auto* io = dynamic_cast<const EInOutError*>(&e);
   if (!io || io->FileName().empty()) return QString();
-  return QStringLiteral("Datei: ") + QFile::decodeName(io->FileName().c_str());
+  const std::string cause = io->Cause();
+  return QStringLiteral("Datei: ") + QFile::decodeName(io->FileName().c_str()) +
+         (cause.empty() ? QString() : QStringLiteral(" (%1)").arg(QString::fromUtf8(cause.c_str())));
 }
 
 void ShowNumberState(QWidget* field, bool is_number, bool negative) {

@@ -229,7 +229,17 @@ void OfferHorizonPoints(const PointTable& P, const Horizon& horizon, Delaunay::T
   mesh.ReservePoints(n);
   for (int i = 1; i <= High(P); ++i) {
     const TPunkt& p = P[static_cast<size_t>(i)];
-    if (horizon.takes(p.Code)) mesh.AddPoint(i, p.X, p.Y, p.Z);
+    if (!horizon.takes(p.Code)) continue;
+    try {
+      mesh.AddPoint(i, p.X, p.Y, p.Z);
+    } catch (const zelmaro::EInvalidOp&) {
+      // The mesh keeps coordinates in micrometres of a 64-bit integer.
+      const double bad = !(std::fabs(p.X) < 9.2e12) ? p.X : !(std::fabs(p.Y) < 9.2e12) ? p.Y : p.Z;
+      throw zelmaro::ELimitError(zelmaro::Format(
+          "Punkt Nr. %d (der %d. Punkt der Punktdatei): die Koordinate %g liegt außerhalb des "
+          "Bereichs, den die Vermaschung rechnen kann (höchstens 9.2e12 m vom Nullpunkt).",
+          p.NR, i, bad));
+    }
   }
 }
 

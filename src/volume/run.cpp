@@ -76,9 +76,13 @@ void HandOverProtocol(RunHost& host, std::vector<std::string>& pane) {
 }  // namespace
 
 std::string ProtocolFileName(const std::string& point_file) {
-  const size_t start = LastCharsStart(point_file, 3);
-  if (start == std::string::npos) return "LST";
-  return point_file.substr(0, start) + "LST";
+  // The rule takes letters of the file's own name only, never of its folder.
+  const size_t slash = point_file.rfind('/');
+  const size_t name = slash == std::string::npos ? 0 : slash + 1;
+  const size_t start = LastCharsStart(point_file.substr(name), 3);
+  // No name at all (no point file chosen yet) keeps the plain "LST".
+  if (start == std::string::npos) return point_file + (name < point_file.size() ? ".LST" : "LST");
+  return point_file.substr(0, name + start) + "LST";
 }
 
 std::string OwnProtocolRefusal(const std::string& point_file) {

@@ -55,7 +55,9 @@ class RunHost {
 };
 
 // The protocol file's name: the point file name without its last three
-// characters, followed by "LST"; "LST" alone for a shorter name.
+// characters, followed by "LST". A name of fewer than three characters
+// (the folder does not count) gets ".LST" appended: "sub/ab" has the
+// protocol "sub/ab.LST", beside it. An empty name gives "LST".
 std::string ProtocolFileName(const std::string& point_file);
 // True when the point file's own name ends in "LST" (any letter case), or
 // when the protocol's name is a link to the point file: the protocol would

@@ -2,15 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/time.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "../volume/volume_support.h"
+#include "support/temp_dir.h"
 
 namespace zelmaro::testing {
 namespace {
@@ -100,9 +107,8 @@ TEST(CliCutFill, TableAtAGivenHeightWithoutAProtocol) {
   EXPECT_EQ(Cli("cutfill").code, 2);
 }
 
-TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
-  ScratchDir dir, single;
-  // Large enough that each protocol is written in several blocks.
+// Large enough that its protocol (some 2 MB) is written in several blocks.
+std::string LargeSurvey() {
   std::string text;
   unsigned seed = 12345;
   for (int i = 1; i <= 12000; ++i) {
@@ -111,6 +117,111 @@ TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
     text += std::to_string(i) + " " + std::to_string(i % 3 == 0) + " " + std::to_string(y / 100.0) +
             " " + std::to_string(x / 100.0) + " " + std::to_string(100 + i % 17) + "\n";
   }
+  return text;
+}
+
+// zelmaro-cli with the arguments, quiet, with the stop signals at their
+// defaults whatever the test runner set.
+pid_t SpawnCli(std::vector<std::string> args) {
+  args.insert(args.begin(), ZELMARO_CLI_PATH);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &quiet, &attr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&quiet);
+  posix_spawnattr_destroy(&attr);
+  return pid;
+}
+
+std::vector<std::string> TempFiles(const ScratchDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    if (e.path().filename().string().rfind(".zelmaro-", 0) == 0) names.push_back(e.path());
+  return names;
+}
+
+void MakeOld(const std::string& file) {
+  const timeval two_days_ago[2] = {{::time(nullptr) - 2 * 86400, 0}, {::time(nullptr) - 2 * 86400, 0}};
+  ::utimes(file.c_str(), two_days_ago);
+}
+
+TEST(CliRun, AStoppedRunLeavesNoTemporaryFileAndLaterRunsClearKilledOnes) {
+  ScratchDir dir;
+  const std::string file = dir / "halde.asc";
+  WriteBytes(file, LargeSurvey());
+  int caught = 0;
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    const pid_t pid = SpawnCli({"run", file});
+    ASSERT_GT(pid, 0);
+    // Stopped while its protocol is being written, if it is caught then.
+    const auto start = std::chrono::steady_clock::now();
+    bool writing = false;
+    while (!writing && std::chrono::steady_clock::now() - start < std::chrono::seconds(20) &&
+           waitpid(pid, nullptr, WNOHANG) == 0) {
+      writing = !TempFiles(dir).empty();
+      if (!writing) usleep(200);
+    }
+    if (writing) kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!writing || !WIFSIGNALED(status)) continue;  // done before the signal came
+    ++caught;
+    EXPECT_EQ(WTERMSIG(status), sig);
+    if (sig != SIGKILL) {
+      EXPECT_EQ(TempFiles(dir), std::vector<std::string>{}) << "signal " << sig;
+    }
+  }
+  EXPECT_GT(caught, 0);
+
+  // What a killed process left is no one's once its lock is free and it is
+  // older than a minute; a file another process holds, or one just made, stays.
+  for (const std::string& name : TempFiles(dir)) MakeOld(name);
+  const std::string stale = dir / ".zelmaro-Stale1", held = dir / ".zelmaro-Held01",
+                    fresh = dir / ".zelmaro-Fresh1", other = dir / ".zelmaro-other-name";
+  for (const std::string& name : {stale, held, fresh, other}) WriteBytes(name, "half written");
+  for (const std::string& name : {stale, held, other}) MakeOld(name);
+  const int lock = open(held.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const std::string small = CopyData(dir, "triangle.asc");
+  EXPECT_EQ(Cli("run " + small).code, 0);
+  close(lock);
+  std::set<std::string> left;
+  for (const std::string& name : TempFiles(dir)) left.insert(name);
+  EXPECT_EQ(left, (std::set<std::string>{fresh, held, other}));
+}
+
+// A file size limit, as on a full disk, is a German report, not the end of
+// the process by SIGXFSZ.
+TEST(CliRun, AFileSizeLimitIsReportedAsAFullDisk) {
+  ScratchDir dir;
+  const std::string file = dir / "halde.asc";
+  WriteBytes(file, LargeSurvey());
+  for (const std::string& command : {"run " + file, "export " + file + " --dxf " + dir / "h.dxf"}) {
+    std::string out;
+    const int code = RunCommand("ulimit -f 64 && " + std::string(ZELMARO_CLI_PATH) + " " +
+                                    command + " 2>&1",
+                                out);
+    EXPECT_EQ(code, 1) << command << ": " << out;
+    EXPECT_NE(out.find("Disk voll"), std::string::npos) << out;
+    EXPECT_EQ(TempFiles(dir), std::vector<std::string>{});
+  }
+}
+
+TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
+  ScratchDir dir, single;
+  const std::string text = LargeSurvey();
   const std::string file = dir / "halde.asc";
   WriteBytes(file, text);
   const std::string protocol = ProtocolFileName(file);
@@ -132,17 +243,8 @@ TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
 
   std::vector<pid_t> runs;
   for (const std::string& h : heights) {
-    std::vector<std::string> args = {ZELMARO_CLI_PATH, "run", file, "--h0", h};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&quiet);
-    runs.push_back(pid);
+    runs.push_back(SpawnCli({"run", file, "--h0", h}));
+    ASSERT_GT(runs.back(), 0);
   }
   // Whoever reads the protocol meanwhile finds none or a whole one.
   size_t seen = 0, finished = 0;
@@ -164,6 +266,28 @@ TEST(CliRun, RunsAtTheSameTimeLeaveTheProtocolOfOneOfThem) {
   }
   EXPECT_EQ(singles.count(ReadBytes(protocol)), 1u);
   EXPECT_GT(seen, 0u);
+}
+
+TEST(CliRun, TheProtocolOfAShortNameStaysInItsFolderAndJsonIsUtf8) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "sub");
+  const std::string points = ReadBytes(DataFile("triangle.asc"));
+  WriteBytes(dir / "sub/ab", points);
+  Result r = Cli("run " + dir / "sub/ab");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_TRUE(std::filesystem::exists(dir / "sub/ab.LST"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "subLST"));
+  EXPECT_EQ(ProtocolFileName("sub/x.asc"), "sub/x.LST");
+  EXPECT_EQ(ProtocolFileName("sub/abc"), "sub/LST");
+  EXPECT_EQ(ProtocolFileName("a"), "a.LST");
+
+  // A file name in Latin-1 ("bär"), not UTF-8.
+  const std::string latin1 = dir / "b\xE4r.asc";
+  WriteBytes(latin1, points);
+  r = Cli("run " + latin1 + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_NE(r.out.find("b\\u00e4r.LST\""), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\xE4'), std::string::npos) << "a Latin-1 byte in the JSON";
 }
 
 TEST(CliRun, FailuresAndUsage) {
@@ -192,6 +316,19 @@ TEST(CliRun, FailuresAndUsage) {
   EXPECT_EQ(Cli("balance " + few).code, 2);
   EXPECT_EQ(Cli("balance " + few + " --horizon oben").code, 2);
   EXPECT_EQ(Cli("run " + few + " --horizon terrain").code, 2);
+
+  // A coordinate beyond the mesh's range names the point and the value.
+  const std::string far = dir / "fern.asc";
+  WriteBytes(far, "1 0 0 0 0\r\n2 0 10 0 0\r\n7 0 0 1e13 0\r\n");
+  r = Cli("run " + far);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Punkt Nr. 7 (der 3. Punkt der Punktdatei): die Koordinate 1e+13"),
+            std::string::npos)
+      << r.out;
+  r = Cli("contours " + far + " --horizon reference --interval -2 --json");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Höhenlinienintervall muss positiv sein, nicht '-2'"), std::string::npos)
+      << r.out;
 }
 
 }  // namespace

@@ -63,7 +63,9 @@ TEST(CliContours, UsageErrorsExitTwoFailuresOneInGerman) {
   EXPECT_EQ(Cli("contours " + f + " --horizon terrain --interval nan", out), 2);
 
   EXPECT_EQ(Cli("contours " + f + " --horizon terrain --interval -0.5 --json", out), 1);
-  EXPECT_EQ(out, "Fehler bei Bereichsprüfung\n");
+  EXPECT_EQ(out,
+            "Das Höhenlinienintervall muss positiv sein, nicht '-0.5' (0 lässt das Programm "
+            "eines wählen).\n");
   EXPECT_EQ(Cli("contours " + f + " --horizon terrain --interval 1e-9 --json", out), 1);
   EXPECT_NE(out.find("zu klein für den Höhenbereich"), std::string::npos) << out;
 

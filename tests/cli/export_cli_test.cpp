@@ -96,6 +96,81 @@ TEST(CliExport, UsageAndFailuresGiveGermanMessagesAndExitCodes) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("wird nicht überschrieben"), std::string::npos) << r.out;
   EXPECT_EQ(ReadBytes(file), points);
+
+  // Nor over the protocol the same command writes first, existing or not,
+  // and not twice into one file.
+  std::filesystem::remove(ProtocolFileName(file));
+  r = Export(file + " --landxml " + ProtocolFileName(file));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("wird nicht überschrieben"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(file)));
+  r = Export(file + " --landxml " + (dir / "eins") + " --dxf " + (dir / "./eins") + " --pdf " +
+             (dir / "eins"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("für zwei Ausgaben angegeben"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "eins"));
+}
+
+TEST(CliExport, FailuresNameTheFileAndTheCauseAndComeBeforeAnyFileIsWritten) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "two_triangles.asc");
+  // A negative contour interval: no protocol is written either.
+  Result r = Export(file + " --interval -1 --dxf " + (dir / "a.dxf"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Höhenlinienintervall muss positiv sein"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(file)));
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.dxf"));
+
+  r = Export(file + " --pdf " + (dir / "nirgends/a.pdf"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Datei '" + (dir / "nirgends/a.pdf") +
+                       "': die Datei oder ihr Ordner ist nicht vorhanden"),
+            std::string::npos)
+      << r.out;
+  r = Export(file + " --pdf " + (dir / std::string(300, 'n')));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("der Dateiname ist zu lang"), std::string::npos) << r.out;
+
+  // The protocol's name taken by a folder.
+  std::filesystem::remove(ProtocolFileName(file));
+  std::filesystem::create_directory(ProtocolFileName(file));
+  r = Sh(std::string(ZELMARO_CLI_PATH) + " run " + file);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("Datei '" + ProtocolFileName(file) + "': unter diesem Namen steht ein Ordner"),
+            std::string::npos)
+      << r.out;
+}
+
+// Under a memory limit the PDF report ends with the German report, never
+// with a crash: a failed allocation inside the painting unwinds through
+// Qt's painter. The limits tried lie just below the one the export needs.
+TEST(CliExport, APdfUnderAMemoryLimitFailsInGerman) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+  ScratchDir dir;
+  std::string text;
+  for (int i = 0; i < 1500; ++i)
+    text += std::to_string(i + 1) + " " + std::to_string(i % 2) + " " + std::to_string(i / 60) +
+            "." + std::to_string(i % 7) + " " + std::to_string(i % 60) + "." +
+            std::to_string(i % 3) + " " + std::to_string(100 + i % 11) + "\n";
+  const std::string file = dir / "halde.asc";
+  WriteBytes(file, text);
+  auto run = [&](long kib) {
+    return Sh("ulimit -v " + std::to_string(kib) + " && " + std::string(ZELMARO_CLI_PATH) +
+              " export " + file + " --pdf " + (dir / "a.pdf"));
+  };
+  long low = 128 * 1024, high = 1024 * 1024;
+  if (run(high).code != 0) GTEST_SKIP() << "the export does not run under 1 GiB of address space";
+  while (high - low > 16 * 1024) {
+    const long mid = (low + high) / 2;
+    (run(mid).code == 0 ? high : low) = mid;
+  }
+  for (long kib = high - 56 * 1024; kib < high; kib += 8 * 1024) {
+    const Result r = run(kib);
+    EXPECT_TRUE(r.code == 0 || (r.code == 1 && !r.out.empty()))
+        << kib << " KiB: exit " << r.code << ": " << r.out;
+  }
 }
 
 TEST(CliExport, AWriteFailingHalfwayLeavesTheFormerFile) {

@@ -69,7 +69,9 @@ TEST(CliMesh, UsageErrorsExitTwoFailuresOneInGerman) {
   EXPECT_EQ(Cli("mesh " + f + " " + f + " --horizon terrain --json", out), 2);
   const std::string huge = dir.Write("gross.asc", "1 1 0 0 0\r\n2 1 1 1e13 0\r\n");
   EXPECT_EQ(Cli("mesh " + huge + " --horizon reference --json", out), 1);
-  EXPECT_EQ(out, "Ungültige Gleitkommaoperation\n");
+  EXPECT_EQ(out,
+            "Punkt Nr. 2 (der 2. Punkt der Punktdatei): die Koordinate 1e+13 liegt außerhalb des "
+            "Bereichs, den die Vermaschung rechnen kann (höchstens 9.2e12 m vom Nullpunkt).\n");
   // A file that is not there is no empty mesh.
   EXPECT_EQ(Cli("mesh " + dir.File("fehlt.asc") + " --horizon terrain --json", out), 1);
   EXPECT_EQ(out, "Die Punktdatei '" + dir.File("fehlt.asc") + "' gibt es nicht.\n");

@@ -139,6 +139,28 @@ TEST(CliPoints, AReadErrorIsReportedInGermanWithExitOne) {
   EXPECT_NE(out.find("E/A-Fehler"), std::string::npos) << out;
 }
 
+// Output that does not reach stdout is no result: exit 1, said on stderr.
+TEST(CliPoints, EveryCommandFailsWhenItsOutputIsNotWritten) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  testing::TempDir dir;
+  const std::string f = dir.Write("halde.asc",
+                                  "1 0 0 0 1\r\n2 0 10 0 1\r\n3 0 0 10 2\r\n4 1 0 0 3\r\n"
+                                  "5 1 10 0 3\r\n6 1 0 10 4\r\n7 1 10 10 5\r\n");
+  for (const std::string& args :
+       {"points " + f + " --json", "mesh " + f + " --horizon terrain --json", "run " + f,
+        "run " + f + " --json", "balance " + f + " --horizon terrain",
+        "contours " + f + " --horizon terrain --interval 1 --json", "cutfill " + f,
+        "export " + f + " --dxf " + dir.File("a.dxf")}) {
+    std::string out;
+    const int code = testing::RunCommand(
+        std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1 >/dev/full", out);
+    EXPECT_EQ(code, 1) << args << ": " << out;
+    EXPECT_NE(out.find("Die Ausgabe des Befehls konnte nicht geschrieben werden: Disk voll"),
+              std::string::npos)
+        << args << ": " << out;
+  }
+}
+
 TEST(CliPoints, RunningOutOfMemoryIsReportedInGerman) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer needs more address space than the test allows";

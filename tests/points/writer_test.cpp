@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <clocale>
 #include <filesystem>
@@ -13,8 +17,10 @@
 #include "points/writer.h"
 #include "support/child.h"
 #include "support/temp_dir.h"
+#include "text/atomic_file.h"
 #include "text/errors.h"
 #include "text/format.h"
+#include "text/textfile.h"
 
 namespace zelmaro {
 namespace {
@@ -334,6 +340,115 @@ TEST(WritePointFile, AFileOfSeveralNamesGetsItsContentBackWhenTheOverwriteFails)
     CHILD_EXPECT(ReadBytes(first) == FileOf(larger));
     return "";
   });
+}
+
+// A save killed while it writes a file of two names over in place: the
+// next read finds the former content or the new one, never a mix.
+TEST(WritePointFile, AKilledOverwriteInPlaceIsUndoneByTheNextRead) {
+  TempDir dir;
+  const std::string first = dir.File("first.asc"), second = dir.File("second.asc");
+  const PointTable former = Survey(100000), fresh = Survey(100000, 7);  // 6 MB each
+  const std::string former_bytes = FileOf(former), fresh_bytes = FileOf(fresh);
+  int caught = 0;
+  for (int trial = 0; trial < 5 && caught < 2; ++trial) {
+    std::filesystem::remove(first);
+    std::filesystem::remove(second);
+    WritePointFile(first, former);
+    std::filesystem::create_hard_link(first, second);
+    struct stat before {};
+    ASSERT_EQ(stat(first.c_str(), &before), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      WritePointFile(second, fresh);
+      _exit(0);
+    }
+    // Killed the moment the file itself begins to change.
+    int status = 0;
+    for (;;) {
+      struct stat now {};
+      if (stat(first.c_str(), &now) == 0 && (now.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+                                              now.st_mtim.tv_nsec != before.st_mtim.tv_nsec)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        break;
+      }
+      if (waitpid(pid, &status, WNOHANG) == pid) break;
+    }
+    caught += WIFSIGNALED(status);
+    std::string bytes;
+    ASSERT_EQ(ReadWholeFile(second, bytes), ReadResult::Ok);
+    EXPECT_TRUE(bytes == former_bytes || bytes == fresh_bytes)
+        << "trial " << trial << ": a mix of " << bytes.size() << " bytes";
+    EXPECT_EQ(ReadBytes(first), bytes);
+  }
+  EXPECT_GT(caught, 0);
+
+  // A save that is only held up is no interrupted one: a read meanwhile
+  // leaves its overwrite alone, and it ends with the new content.
+  WritePointFile(first, former);
+  struct stat before {};
+  ASSERT_EQ(stat(first.c_str(), &before), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    WritePointFile(second, fresh);
+    _exit(0);
+  }
+  auto running = [pid] {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+  };
+  for (struct stat now {}; stat(first.c_str(), &now) == 0 &&
+                           now.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                           now.st_mtim.tv_nsec == before.st_mtim.tv_nsec && running();) {
+  }
+  kill(pid, SIGSTOP);
+  RecoverInterruptedSave(second);
+  kill(pid, SIGCONT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(ReadBytes(first) == fresh_bytes);
+}
+
+// The ACL entries of a file, as the kernel keeps them in its attribute.
+std::string Acl(std::initializer_list<std::array<uint32_t, 3>> entries) {
+  std::string blob = {2, 0, 0, 0};  // version
+  for (const auto& [tag, perm, id] : entries)
+    for (uint32_t v : {tag | perm << 16, id}) blob.append(reinterpret_cast<const char*>(&v), 4);
+  return blob;
+}
+
+std::string Attribute(const std::string& file, const char* name) {
+  char value[512];
+  const ssize_t n = getxattr(file.c_str(), name, value, sizeof value);
+  return n < 0 ? std::string("(none)") : std::string(value, static_cast<size_t>(n));
+}
+
+TEST(WritePointFile, KeepsExtendedAttributesAndTheAcl) {
+  TempDir dir;
+  const std::string name = dir.Write("acl.asc", "old\r\n");
+  ASSERT_EQ(chmod(name.c_str(), 0640), 0);
+  if (setxattr(name.c_str(), "user.herkunft", "Vermessung", 10, 0) != 0)
+    GTEST_SKIP() << "the file system keeps no extended attributes";
+  // The owner and the user 65534 may write, the owning group only read;
+  // the mask (shown as the group's bits) lets the named user write.
+  const uint32_t none = 0xFFFFFFFF;
+  const std::string acl = Acl({{0x01, 6, none}, {0x02, 6, 65534}, {0x04, 4, none},
+                               {0x10, 6, none}, {0x20, 0, none}});
+  if (setxattr(name.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0)
+    GTEST_SKIP() << "the file system keeps no POSIX ACLs";
+  const std::string kept = Attribute(name, "system.posix_acl_access");
+  struct stat st {};
+  ASSERT_EQ(stat(name.c_str(), &st), 0);
+  const mode_t mode = st.st_mode & 07777;  // 0660: the group bits are the mask
+
+  WritePointFile(name, Table({Point(1, 0, 1, 2, 3)}));
+  EXPECT_EQ(ReadBytes(name), PointFileLine(Point(1, 0, 1, 2, 3)) + "\r\n");
+  EXPECT_EQ(Attribute(name, "user.herkunft"), "Vermessung");
+  EXPECT_EQ(Attribute(name, "system.posix_acl_access"), kept);  // the group still only reads
+  ASSERT_EQ(stat(name.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, mode);
 }
 
 TEST(WritePointFile, RefusesWhatIsNoRegularFileWithoutBlocking) {

@@ -212,10 +212,13 @@ TEST(PlotWindow, PrintGoesToThePrinterAndLeavesScreenAndScaleAsTheyWere) {
   EXPECT_EQ(f.Display, 0);
   EXPECT_EQ(f.PlotBitmap(), screen);
 
-  // A printer that refuses the job: the report, and the view as it was.
+  // A PDF file that cannot be made: the report names it, and the view is
+  // as it was.
   f.Printer().setOutputFileName(p.dir.filePath("no/such/folder/plot.pdf"));
   f.ToolButtonDruck->click();
-  EXPECT_EQ(f.errors, QStringList{QStringLiteral("Der Druckauftrag konnte nicht gestartet werden")});
+  EXPECT_EQ(f.errors, QStringList{QStringLiteral("E/A-Fehler 2")});
+  EXPECT_EQ(f.error_details, QStringList{"Datei: " + p.dir.filePath("no/such/folder/plot.pdf") +
+                                         " (die Datei oder ihr Ordner ist nicht vorhanden)"});
   EXPECT_EQ(p.View().MF, mf);
   EXPECT_EQ(f.Display, 0);
   EXPECT_EQ(f.PlotBitmap(), screen);

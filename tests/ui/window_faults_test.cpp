@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "support/child.h"
 #include "test_form.h"
 #include "ui/NumberBox.h"
 #include "ui/ui_common.h"
@@ -100,6 +101,43 @@ TEST(WindowFaults, AFailedPrintLeavesThePrinterUsable) {
   EXPECT_EQ(f.errors.size(), 1) << f.errors.join(' ').toStdString();
   EXPECT_GT(QFileInfo(pdf).size(), 1000);
   EXPECT_EQ(f.Display, 0);
+}
+
+// On a full disk the print into a PDF file failed silently and left a cut
+// off file in place of the former one.
+TEST(WindowFaults, APdfPrintThatDoesNotFitKeepsTheFormerFileAndSaysSo) {
+  Loaded l;
+  TestForm& f = l.form;
+  ClickTab(f, 2);
+  f.printer_installed = 0;
+  f.Printer().setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = l.dir.filePath("plot.pdf");
+  {
+    QFile former(pdf);
+    ASSERT_TRUE(former.open(QIODevice::WriteOnly));
+    former.write("der vorige Plan");
+  }
+  const QStringList before = QDir(l.dir.path()).entryList(QDir::Files | QDir::Hidden);
+  f.pdf_files_to_choose = {pdf};
+  {
+    zelmaro::testing::FileSizeLimit limit(600);
+    ASSERT_TRUE(limit.ok());
+    f.ToolButtonDruck->click();
+  }
+  ASSERT_EQ(f.errors.size(), 1);
+  EXPECT_TRUE(f.errors[0].contains(QStringLiteral("plot.pdf"))) << f.errors[0].toStdString();
+  QFile former(pdf);
+  ASSERT_TRUE(former.open(QIODevice::ReadOnly));
+  EXPECT_EQ(former.readAll(), QByteArray("der vorige Plan"));
+  former.close();
+  EXPECT_EQ(QDir(l.dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+  EXPECT_EQ(f.Display, 0);
+
+  f.pdf_files_to_choose = {pdf};
+  f.ToolButtonDruck->click();
+  EXPECT_EQ(f.errors.size(), 1) << f.errors.join(' ').toStdString();
+  ASSERT_TRUE(former.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(former.read(5) == "%PDF-");
 }
 
 TEST(WindowFaults, WithoutAPrinterThePrintAsksForAPdfFileEachTime) {
@@ -347,7 +385,8 @@ TEST(WindowFaults, FileErrorReportsNameTheFile) {
   ASSERT_TRUE(QDir(l.dir.path()).mkdir(QStringLiteral("halde.LST")));
   f.ToolButton1->click();
   ASSERT_EQ(f.errors, QStringList{QStringLiteral("Dateizugriff verweigert")});
-  EXPECT_EQ(f.error_details, QStringList{"Datei: " + l.Protocol()});
+  EXPECT_EQ(f.error_details,
+            QStringList{"Datei: " + l.Protocol() + " (unter diesem Namen steht ein Ordner)"});
 
   // A report without a file has no detail.
   f.EditMasstab->setText(QStringLiteral("zwei"));

@@ -21,11 +21,14 @@ TEST(ProtocolName, LastThreeCharactersBecomeLst) {
   EXPECT_EQ(ProtocolFileName("MESS.TXT"), "MESS.LST");
   EXPECT_EQ(ProtocolFileName("halde"), "haLST");  // no look at the extension
   EXPECT_EQ(ProtocolFileName("a.b"), "LST");
-  EXPECT_EQ(ProtocolFileName("ab"), "LST");
   EXPECT_EQ(ProtocolFileName(""), "LST");
+  // A shorter name keeps its letters, and the folder never gives any.
+  EXPECT_EQ(ProtocolFileName("ab"), "ab.LST");
+  EXPECT_EQ(ProtocolFileName("sub/ab"), "sub/ab.LST");
+  EXPECT_EQ(ProtocolFileName("/daten/a.b"), "/daten/LST");
   // Characters, not bytes: "ä" and "ö" are two bytes each in UTF-8.
   EXPECT_EQ(ProtocolFileName("daten.äöx"), "daten.LST");
-  EXPECT_EQ(ProtocolFileName("äö"), "LST");
+  EXPECT_EQ(ProtocolFileName("äö"), "äö.LST");
 }
 
 TEST(ProtocolName, OwnProtocolIsDetectedInAnyLetterCase) {

@@ -124,12 +124,13 @@ TEST(TwoThreads, FailuresOfEitherHorizonLeaveWhatOneAfterTheOtherLeaves) {
   {
     SCOPED_TRACE("a reference point too far out to be rounded");
     ExpectSameOutcome("1 1 0 0 0\r\n2 1 0 1e13 0\r\n3 0 1 0 0\r\n4 0 2 2 0\r\n", "0",
-                      "Ungültige Gleitkommaoperation", /*old_mesh1=*/true);
+                      "Punkt Nr. 2 (der 2. Punkt der Punktdatei): die Koordinate 1e+13",
+                      /*old_mesh1=*/true);
   }
   {
     SCOPED_TRACE("a terrain point too far out: the reference table is complete");
     ExpectSameOutcome("1 1 0 0 0\r\n2 1 0 1 0\r\n3 1 1 0 0\r\n4 0 1e13 2 0\r\n", "0",
-                      "Ungültige Gleitkommaoperation", false);
+                      "Punkt Nr. 4 (der 4. Punkt der Punktdatei): die Koordinate 1e+13", false);
   }
   {
     SCOPED_TRACE("volume overflow in the reference table");
