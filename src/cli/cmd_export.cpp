@@ -5,8 +5,10 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_host.h"
@@ -15,6 +17,7 @@
 #include "cli/options.h"
 #include "export/dxf.h"
 #include "export/export_input.h"
+#include "export/export_options.h"
 #include "export/landxml.h"
 #include "export/pdf_report.h"
 #include "text/atomic_file.h"
@@ -34,6 +37,16 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
+// Whether two names mean one file: the same file on disk, or, for files
+// not yet there, the same absolute path once "." and ".." are resolved.
+bool SameTarget(const std::string& a, const std::string& b) {
+  if (a == b || SameFile(a, b)) return true;
+  std::error_code ec1, ec2;
+  const auto pa = std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec1), ec1);
+  const auto pb = std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec2), ec2);
+  return !ec1 && !ec2 && pa == pb;
+}
+
 struct Output {
   const char* option;
   const char* kind;
@@ -45,7 +58,9 @@ int Export(const Args& args) {
   if (int rc = ParseOptions(args,
                             {{"--h0", true}, {"--interval", true}, {"--bem", true},
                              {"--complete-outline", false}, {"--landxml", true},
-                             {"--dxf", true}, {"--pdf", true}},
+                             {"--dxf", true}, {"--pdf", true}, {"--pdf-protocol", true},
+                             {"--author", true}, {"--client", true}, {"--dxf-layers", true},
+                             {"--epsg", true}},
                             o))
     return rc;
   double h0 = 0, interval = 0.1;
@@ -53,6 +68,34 @@ int Export(const Args& args) {
   if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
   if (int rc = NumberOption(o, "--interval", "kein Höhenlinienintervall", interval, has_interval))
     return rc;
+  // Every choice is checked before the run writes its protocol: a refused
+  // export leaves no file behind.
+  if (!(interval > 0)) {
+    std::fprintf(stderr,
+                 "Das Höhenlinienintervall muss größer als 0 sein (angegeben: %s).\n",
+                 o.Value("--interval").c_str());
+    return 1;
+  }
+  ExportOptions options;
+  if (o.Has("--pdf-protocol") && !ParsePdfProtocol(o.Value("--pdf-protocol"), options.pdf_protocol)) {
+    std::fprintf(stderr, "--pdf-protocol erwartet full, summary oder none, nicht '%s'.\n",
+                 o.Value("--pdf-protocol").c_str());
+    return 1;
+  }
+  if (o.Has("--dxf-layers") && !ParseDxfLayers(o.Value("--dxf-layers"), options.dxf_layers)) {
+    std::fprintf(stderr,
+                 "--dxf-layers erwartet eine Auswahl aus labels, triangles und contours (mit "
+                 "Komma getrennt) oder all, nicht '%s'.\n",
+                 o.Value("--dxf-layers").c_str());
+    return 1;
+  }
+  if (o.Has("--epsg") && !ParseEpsg(o.Value("--epsg"), options.epsg)) {
+    std::fprintf(stderr, "--epsg erwartet einen EPSG-Code (eine positive Zahl), nicht '%s'.\n",
+                 o.Value("--epsg").c_str());
+    return 1;
+  }
+  options.author = o.Value("--author");
+  options.client = o.Value("--client");
 
   const Output outputs[] = {
       {"--landxml", "LandXML", [](const ExportInput& in, const std::string& f) { WriteLandXml(in, f); }},
@@ -60,6 +103,7 @@ int Export(const Args& args) {
       {"--pdf", "PDF", [](const ExportInput& in, const std::string& f) { WritePdfReport(in, f); }},
   };
   bool any = false;
+  std::vector<std::pair<const char*, std::string>> taken;  // earlier targets of this call
   for (const Output& out : outputs) {
     if (!o.Has(out.option)) continue;
     any = true;
@@ -68,10 +112,21 @@ int Export(const Args& args) {
       std::fprintf(stderr, "Für %s ist kein Dateiname angegeben.\n", out.option);
       return 1;
     }
+    // Two exports into one file would leave only the last, reported as
+    // both.
+    for (const auto& [option, other] : taken)
+      if (SameTarget(target, other)) {
+        std::fprintf(stderr,
+                     "%s und %s nennen dieselbe Datei '%s'; jede Ausgabe braucht ihre eigene "
+                     "Datei.\n",
+                     option, out.option, target.c_str());
+        return 1;
+      }
+    taken.emplace_back(out.option, target);
     // The run writes the protocol and reads the point file; an export over
-    // either would destroy what it comes from.
-    if (target == o.file || SameFile(target, o.file) ||
-        SameFile(target, ProtocolFileName(o.file))) {
+    // either would destroy what it comes from. The protocol need not exist
+    // yet: its name is compared too.
+    if (SameTarget(target, o.file) || SameTarget(target, ProtocolFileName(o.file))) {
       std::fprintf(stderr,
                    "Die Ausgabedatei '%s' ist die Punktdatei oder ihre Protokolldatei und wird "
                    "nicht überschrieben.\n",
@@ -115,7 +170,8 @@ int Export(const Args& args) {
   }
 
   const RunRecord& run = recorder.Finish(ws.P);
-  const ExportInput in = MakeExportInput(ws, run, interval, LocalTimeNow());
+  ExportInput in = MakeExportInput(ws, run, interval, LocalTimeNow());
+  in.options = options;
   int rc = 0;
   for (const Output& out : outputs) {
     if (!o.Has(out.option)) continue;
