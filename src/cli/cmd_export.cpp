@@ -16,6 +16,7 @@
 #include "cli/export_module.h"
 #include "cli/options.h"
 #include "export/dxf.h"
+#include "export/export_facts.h"
 #include "export/export_input.h"
 #include "export/export_options.h"
 #include "export/landxml.h"
@@ -184,6 +185,12 @@ int Export(const Args& args) {
       rc = 1;
     }
   }
+  // The exports hold one point where the file has several at one place.
+  const int64_t merged0 = MergedPoints(in, in.reference), merged1 = MergedPoints(in, in.terrain);
+  if (merged0 + merged1 > 0)
+    std::printf("Als Duplikat zusammengelegt (gleiche Lage): Bezugshorizont %lld, Gelände %lld "
+                "Punkte\n",
+                static_cast<long long>(merged0), static_cast<long long>(merged1));
   return rc;
 }
 
