@@ -228,6 +228,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
     QString format;
   };
   virtual ExportTarget ChooseExportFile();
+  // The export's choices for that format, starting from the remembered
+  // ones; false when cancelled.
+  virtual bool ChooseExportOptions(const QString& format, zelmaro::ExportOptions& options);
   virtual void ShowInformation(const QString& text);
 
   bool event(QEvent* event) override;

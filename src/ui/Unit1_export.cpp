@@ -14,6 +14,7 @@
 #include "export/landxml.h"
 #include "export/pdf_report.h"
 #include "plot/plot.h"
+#include "ui/export_options_dialog.h"
 #include "ui/Unit1.h"
 
 namespace {
@@ -50,13 +51,17 @@ void TForm1::ToolButtonExportClick() {
   const ExportTarget target = ChooseExportFile();
   if (target.file.isEmpty()) return;
   const std::string file = QFile::encodeName(target.file).toStdString();
+  zelmaro::ExportOptions options = zelmaro::ui::LoadExportOptions();
+  if (!ChooseExportOptions(target.format, options)) return;
+  zelmaro::ui::SaveExportOptions(options);
 
   WaitCursor wait;
   // The contour lines of the plot: the page's interval, computed as the
   // plot computes them.
   const double interval = zelmaro::ContourInterval(EditHLIntervall->text().toStdString());
-  const zelmaro::ExportInput in =
+  zelmaro::ExportInput in =
       zelmaro::MakeExportInput(ws, *last_run_, interval, zelmaro::LocalTimeNow());
+  in.options = options;
   if (target.format == QLatin1String("xml"))
     zelmaro::WriteLandXml(in, file);
   else if (target.format == QLatin1String("dxf"))
@@ -92,6 +97,13 @@ TForm1::ExportTarget TForm1::ChooseExportFile() {
     if (filter == QString::fromUtf8(f.filter)) target.format = QString::fromLatin1(f.id);
   if (target.format.isEmpty()) target.format = QStringLiteral("xml");
   return target;
+}
+
+bool TForm1::ChooseExportOptions(const QString& format, zelmaro::ExportOptions& options) {
+  zelmaro::ui::ExportOptionsDialog dialog(this, format, options);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  QString why;
+  return dialog.Options(options, why);
 }
 
 void TForm1::ShowInformation(const QString& text) {
