@@ -19,6 +19,7 @@
 
 #include "export/export_facts.h"
 #include "export/export_file.h"
+#include "mesh/outline.h"
 #include "text/errors.h"
 #include "text/format.h"
 
@@ -240,6 +241,14 @@ double Head(Page& pg, const ExportInput& in) {
   y += 3.5;
   if (!triangles.isEmpty()) {
     pg.Text(kLeft, y, triangles.join(QStringLiteral(" · ")));
+    y += 3.5;
+  }
+  // What the meshes leave of their points' hull, where it is worth a word.
+  for (const ExportHorizon* h : {&in.reference, &in.terrain}) {
+    if (!h->mesh) continue;
+    const std::string loss = Delaunay::OutlineLossText(h->name, Delaunay::MeasureOutline(*h->mesh));
+    if (loss.empty()) continue;
+    pg.Text(kLeft, y, Q(loss));
     y += 3.5;
   }
   if (in.cut_fill) y = CutFillTable(pg, *in.cut_fill, y + 4);

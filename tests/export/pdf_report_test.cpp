@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "export/pdf_report.h"
+#include "mesh/outline.h"
 #include "text/convert.h"
 #include "export_support.h"
 
@@ -132,6 +133,11 @@ TEST(PdfReport, ASurveyGivesAShortReportWithItsOutlineAndThinnedPoints) {
   EXPECT_NE(text.find("nur der Umriss gezeichnet"), std::string::npos);
   EXPECT_NE(text.find("von 30000 gezeichnet"), std::string::npos);
   EXPECT_NE(text.find("Protokoll (Zusammenfassung)"), std::string::npos);
+  // Random points leave thin triangles along the outline out; the report
+  // says how many.
+  const std::string loss = Delaunay::OutlineLossText("Gelände", Delaunay::MeasureOutline(*run.ws.Mesh1));
+  ASSERT_FALSE(loss.empty());
+  EXPECT_NE(Squeezed(text).find(loss), std::string::npos) << loss;
 
   // The summary: every line but the triangles', which one line counts.
   const std::vector<std::string>& protocol = *run.record->protocol;
