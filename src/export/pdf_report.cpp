@@ -1,5 +1,7 @@
 #include "export/pdf_report.h"
 
+#include <sys/mman.h>
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QIODevice>
@@ -12,7 +14,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <sys/mman.h>
 #include <exception>
 #include <utility>
 #include <vector>
