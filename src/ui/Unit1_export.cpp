@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "export/dxf.h"
+#include "export/export_facts.h"
 #include "export/export_input.h"
 #include "export/landxml.h"
 #include "export/pdf_report.h"
@@ -68,7 +69,14 @@ void TForm1::ToolButtonExportClick() {
     zelmaro::WriteDxf(in, file);
   else
     zelmaro::WritePdfReport(in, file);
-  StatusBar1->showMessage(QStringLiteral("Exportiert: %1").arg(target.file));
+  // The file holds one point where the survey has several at one place;
+  // the terrain takes the points of both horizons.
+  const int64_t merged = zelmaro::MergedPoints(in, in.terrain);
+  StatusBar1->showMessage(
+      merged > 0 ? QStringLiteral("Exportiert: %1 (als Duplikat zusammengelegt: %2 Punkte)")
+                       .arg(target.file)
+                       .arg(merged)
+                 : QStringLiteral("Exportiert: %1").arg(target.file));
 }
 
 TForm1::ExportTarget TForm1::ChooseExportFile() {
