@@ -375,22 +375,49 @@ void DrawMesh(Page& pg, const PlotMap& map, const PointTable& P, const ExportHor
   pg.painter().drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
-void DrawContours(Page& pg, const PlotMap& map, const ExportHorizon& h, QColor color) {
+// Every how many levels a line is drawn: where the lines would lie closer
+// than half a millimetre on average (the mesh's area on paper over their
+// length), only the levels at a round multiple of the interval.
+int ContourLevelStep(const ExportHorizon& h, double scale) {
+  if (!h.contour || !(h.area > 0)) return 1;
+  const Delaunay::TContourSetup& c = *h.contour;
+  double length = 0;
+  for (const Delaunay::ContourPolyline& line : h.polylines) {
+    const size_t n = line.points.size();
+    for (size_t k = 0; k + 1 < n + (line.closed ? 1 : 0); ++k) {
+      const Delaunay::TPunkt& a = c.Points[static_cast<size_t>(line.points[k])];
+      const Delaunay::TPunkt& b = c.Points[static_cast<size_t>(line.points[(k + 1) % n])];
+      length += std::hypot(a.X - b.X, a.Y - b.Y);
+    }
+  }
+  if (!(length > 0)) return 1;
+  const double spacing = h.area / length * scale;  // mm
+  for (int step : {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000})
+    if (spacing * step >= kMinTriangleMm) return step;
+  return 1000;
+}
+
+void DrawContours(Page& pg, const PlotMap& map, const ExportHorizon& h, QColor color, int step) {
   if (!h.contour) return;
   pg.Pen(color, 0.12);
   const Delaunay::TContourSetup& c = *h.contour;
   // With the mesh too dense to draw, the lines' vertices are too: a step
   // below a tenth of a millimetre shows nothing but costs bytes.
-  const double step = DrawsMesh(h, map.scale()) ? 0 : kContourStepMm * pg.k();
+  const double min_step = DrawsMesh(h, map.scale()) ? 0 : kContourStepMm * pg.k();
   QPolygonF poly;
   for (const Delaunay::ContourPolyline& line : h.polylines) {
+    if (step > 1) {
+      const double level = c.Levels[static_cast<size_t>(line.level)];
+      if (!(c.Step != 0) || std::llabs(std::llround(level / c.Step)) % step != 0) continue;
+    }
     poly.clear();
     for (size_t k = 0; k < line.points.size(); ++k) {
       const Delaunay::TPunkt& q = c.Points[static_cast<size_t>(line.points[k])];
       const QPointF at = map.At(pg, q.X, q.Y);
       const bool last = k + 1 == line.points.size();
-      if (step > 0 && !poly.isEmpty() && !last &&
-          std::fabs(at.x() - poly.back().x()) < step && std::fabs(at.y() - poly.back().y()) < step)
+      if (min_step > 0 && !poly.isEmpty() && !last &&
+          std::fabs(at.x() - poly.back().x()) < min_step &&
+          std::fabs(at.y() - poly.back().y()) < min_step)
         continue;
       poly << at;
     }
@@ -483,7 +510,7 @@ void DrawNorthArrow(Page& pg, double x, double top) {
 
 // What the colours mean, and what the plot leaves out at this scale.
 void DrawLegend(Page& pg, const ExportInput& in, const PlotMap& map, double x, double bottom,
-                size_t points_drawn) {
+                size_t points_drawn, const int (&contour_steps)[2]) {
   struct Entry {
     QString text;
     QColor color;
@@ -501,7 +528,7 @@ void DrawLegend(Page& pg, const ExportInput& in, const PlotMap& map, double x, d
   const double row = 3, col = 40;
   for (size_t i = 0; i < entries.size(); ++i) {
     const double ex = x + col * static_cast<double>(i / 2);
-    const double ey = bottom - 12.5 + row * static_cast<double>(i % 2);
+    const double ey = bottom - 16 + row * static_cast<double>(i % 2);
     if (entries[i].dot) {
       pg.painter().setPen(Qt::NoPen);
       pg.painter().setBrush(entries[i].color);
@@ -515,7 +542,7 @@ void DrawLegend(Page& pg, const ExportInput& in, const PlotMap& map, double x, d
     pg.Text(ex + 8, ey, entries[i].text);
   }
   // What the scale leaves out, one line each.
-  double ny = bottom - 12.5 + 2 * row;
+  double ny = bottom - 16 + 2 * row;
   QStringList sides, names;
   for (const ExportHorizon* h : {&in.reference, &in.terrain})
     if (h->mesh && !DrawsMesh(*h, map.scale())) {
@@ -526,6 +553,17 @@ void DrawLegend(Page& pg, const ExportInput& in, const PlotMap& map, double x, d
     pg.Text(x, ny, QStringLiteral("Dreiecke %1 im Mittel %2 mm (unter %3 mm): nur der Umriss gezeichnet")
                        .arg(names.join(QStringLiteral(" / ")), sides.join(QStringLiteral(" / ")),
                             Q(Format("%.1f", kMinTriangleMm))));
+    ny += row;
+  }
+  QStringList thinned;
+  const ExportHorizon* horizons[] = {&in.reference, &in.terrain};
+  for (int i = 0; i < 2; ++i)
+    if (horizons[i]->contour && contour_steps[i] > 1)
+      thinned << QStringLiteral("%1 alle %2 m").arg(QString::fromUtf8(horizons[i]->name),
+                                                   Q(Format("%g", horizons[i]->contour->Step * contour_steps[i])));
+  if (!thinned.isEmpty()) {
+    pg.Text(x, ny, QStringLiteral("Höhenlinien %1 (im Abstand %2 m zu dicht)")
+                       .arg(thinned.join(QStringLiteral(", ")), Q(Format("%g", in.contour_interval))));
     ny += row;
   }
   const auto n = static_cast<size_t>(std::max(High(*in.P), 0));
@@ -547,19 +585,21 @@ void Plot(Page& pg, const ExportInput& in, double top) {
   // Room for the scale bar and the legend below the drawing and the arrow
   // beside it.
   const double margin = 6;
-  const PlotMap map(e, left + margin, top + margin, width - 2 * margin, height - 2 * margin - 16);
+  const PlotMap map(e, left + margin, top + margin, width - 2 * margin, height - 2 * margin - 20);
   pg.painter().save();
   pg.painter().setClipRect(pg.Rect(left, top, width, height));
   const PointTable& P = *in.P;
   if (in.reference.mesh) DrawMesh(pg, map, P, in.reference, QColor(0, 0, 255));
   if (in.terrain.mesh) DrawMesh(pg, map, P, in.terrain, QColor(255, 0, 0));
-  DrawContours(pg, map, in.reference, QColor(0, 0, 255));
-  DrawContours(pg, map, in.terrain, QColor(128, 0, 0));
+  const int steps[] = {ContourLevelStep(in.reference, map.scale()),
+                       ContourLevelStep(in.terrain, map.scale())};
+  DrawContours(pg, map, in.reference, QColor(0, 0, 255), steps[0]);
+  DrawContours(pg, map, in.terrain, QColor(128, 0, 0), steps[1]);
   const size_t drawn = DrawPoints(pg, map, P, e);
   pg.painter().restore();
 
   DrawScaleBar(pg, map, left + margin, bottom, (width - 2 * margin) / map.scale());
-  DrawLegend(pg, in, map, left + 45, bottom, drawn);
+  DrawLegend(pg, in, map, left + 45, bottom, drawn, steps);
   DrawNorthArrow(pg, left + width - 10, top + 2);
 }
 

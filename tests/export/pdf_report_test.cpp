@@ -120,7 +120,7 @@ std::string SpreadSurvey(int n) {
 TEST(PdfReport, ASurveyGivesAShortReportWithItsOutlineAndThinnedPoints) {
   std::string why;
   if (!HaveTool("pdfinfo -v", why) || !HaveTool("pdftotext -v", why)) GTEST_SKIP() << why;
-  ExportRun run(SpreadSurvey(30000), 0.5);
+  ExportRun run(SpreadSurvey(30000), 0.1);
   const std::string file = run.dir / "survey.pdf";
   WritePdfReport(run.in, file);  // the summary, by default
   std::string info, text;
@@ -132,6 +132,10 @@ TEST(PdfReport, ASurveyGivesAShortReportWithItsOutlineAndThinnedPoints) {
   ASSERT_EQ(Shell("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
   EXPECT_NE(text.find("nur der Umriss gezeichnet"), std::string::npos);
   EXPECT_NE(text.find("von 30000 gezeichnet"), std::string::npos);
+  // Lines 0.1 m apart in height lie closer than the paper shows: the plot
+  // keeps the round levels, and says which.
+  EXPECT_NE(text.find("Gelände alle 0.5 m"), std::string::npos);
+  EXPECT_NE(text.find("(im Abstand 0.1 m zu dicht)"), std::string::npos);
   EXPECT_NE(text.find("Protokoll (Zusammenfassung)"), std::string::npos);
   // Random points leave thin triangles along the outline out; the report
   // says how many.
