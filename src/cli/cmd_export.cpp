@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_host.h"
@@ -15,7 +16,9 @@
 #include "cli/export_module.h"
 #include "cli/options.h"
 #include "export/dxf.h"
+#include "export/export_facts.h"
 #include "export/export_input.h"
+#include "export/export_options.h"
 #include "export/landxml.h"
 #include "export/pdf_report.h"
 #include "text/atomic_file.h"
@@ -35,6 +38,16 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
+// Whether two names mean one file: the same file on disk, or, for files
+// not yet there, the same absolute path once "." and ".." are resolved.
+bool SameTarget(const std::string& a, const std::string& b) {
+  if (a == b || SameFile(a, b)) return true;
+  std::error_code ec1, ec2;
+  const auto pa = std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec1), ec1);
+  const auto pb = std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec2), ec2);
+  return !ec1 && !ec2 && pa == pb;
+}
+
 struct Output {
   const char* option;
   const char* kind;
@@ -46,7 +59,9 @@ int Export(const Args& args) {
   if (int rc = ParseOptions(args,
                             {{"--h0", true}, {"--interval", true}, {"--bem", true},
                              {"--complete-outline", false}, {"--landxml", true},
-                             {"--dxf", true}, {"--pdf", true}},
+                             {"--dxf", true}, {"--pdf", true}, {"--pdf-protocol", true},
+                             {"--author", true}, {"--client", true}, {"--dxf-layers", true},
+                             {"--epsg", true}},
                             o))
     return rc;
   double h0 = 0, interval = 0.1;
@@ -54,27 +69,40 @@ int Export(const Args& args) {
   if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
   if (int rc = NumberOption(o, "--interval", "kein Höhenlinienintervall", interval, has_interval))
     return rc;
-  // Checked before the run writes the protocol.
+  // Every choice is checked before the run writes its protocol: a refused
+  // export leaves no file behind.
   if (!(interval >= 0)) {
     std::fprintf(stderr, "%s\n", IntervalNotPositive(o.Value("--interval")).c_str());
     return 1;
   }
+  ExportOptions options;
+  if (o.Has("--pdf-protocol") && !ParsePdfProtocol(o.Value("--pdf-protocol"), options.pdf_protocol)) {
+    std::fprintf(stderr, "--pdf-protocol erwartet full, summary oder none, nicht '%s'.\n",
+                 o.Value("--pdf-protocol").c_str());
+    return 1;
+  }
+  if (o.Has("--dxf-layers") && !ParseDxfLayers(o.Value("--dxf-layers"), options.dxf_layers)) {
+    std::fprintf(stderr,
+                 "--dxf-layers erwartet eine Auswahl aus labels, triangles und contours (mit "
+                 "Komma getrennt) oder all, nicht '%s'.\n",
+                 o.Value("--dxf-layers").c_str());
+    return 1;
+  }
+  if (o.Has("--epsg") && !ParseEpsg(o.Value("--epsg"), options.epsg)) {
+    std::fprintf(stderr, "--epsg erwartet einen EPSG-Code (eine positive Zahl), nicht '%s'.\n",
+                 o.Value("--epsg").c_str());
+    return 1;
+  }
+  options.author = o.Value("--author");
+  options.client = o.Value("--client");
 
   const Output outputs[] = {
       {"--landxml", "LandXML", [](const ExportInput& in, const std::string& f) { WriteLandXml(in, f); }},
       {"--dxf", "DXF", [](const ExportInput& in, const std::string& f) { WriteDxf(in, f); }},
       {"--pdf", "PDF", [](const ExportInput& in, const std::string& f) { WritePdfReport(in, f); }},
   };
-  // The protocol's name and the targets as the system will resolve them, so
-  // that "x.pdf", "./x.pdf" and a not yet existing protocol compare equal.
-  auto place = [](const std::string& name) {
-    std::error_code ec;
-    const std::filesystem::path p = std::filesystem::weakly_canonical(name, ec);
-    return ec ? std::filesystem::absolute(name, ec).lexically_normal() : p;
-  };
-  const std::string protocol = ProtocolFileName(o.file);
-  std::vector<std::filesystem::path> taken;
   bool any = false;
+  std::vector<std::pair<const char*, std::string>> taken;  // earlier targets of this call
   for (const Output& out : outputs) {
     if (!o.Has(out.option)) continue;
     any = true;
@@ -83,34 +111,27 @@ int Export(const Args& args) {
       std::fprintf(stderr, "Für %s ist kein Dateiname angegeben.\n", out.option);
       return 1;
     }
+    // Two exports into one file would leave only the last, reported as
+    // both.
+    for (const auto& [option, other] : taken)
+      if (SameTarget(target, other)) {
+        std::fprintf(stderr,
+                     "%s und %s nennen dieselbe Datei '%s'; jede Ausgabe braucht ihre eigene "
+                     "Datei.\n",
+                     option, out.option, target.c_str());
+        return 1;
+      }
+    taken.emplace_back(out.option, target);
     // The run writes the protocol and reads the point file; an export over
-    // either would destroy what it comes from.
-    if (target == o.file || SameFile(target, o.file) || SameFile(target, protocol) ||
-        place(target) == place(protocol) || place(target) == place(o.file)) {
+    // either would destroy what it comes from. The protocol need not exist
+    // yet: its name is compared too.
+    if (SameTarget(target, o.file) || SameTarget(target, ProtocolFileName(o.file))) {
       std::fprintf(stderr,
                    "Die Ausgabedatei '%s' ist die Punktdatei oder ihre Protokolldatei und wird "
                    "nicht überschrieben.\n",
                    target.c_str());
       return 1;
     }
-    for (const std::filesystem::path& other : taken)
-      if (place(target) == other) {
-        std::fprintf(stderr,
-                     "Die Ausgabedatei '%s' ist für zwei Ausgaben angegeben; jede Ausgabe "
-                     "braucht eine Datei für sich.\n",
-                     target.c_str());
-        return 1;
-      }
-    for (const Output& other : outputs)
-      if (other.option != out.option && o.Has(other.option) && !o.Value(other.option).empty() &&
-          SameFile(target, o.Value(other.option))) {
-        std::fprintf(stderr,
-                     "Die Ausgabedatei '%s' ist für zwei Ausgaben angegeben; jede Ausgabe "
-                     "braucht eine Datei für sich.\n",
-                     target.c_str());
-        return 1;
-      }
-    taken.push_back(place(target));
   }
   if (!any) {
     std::fputs("Keine Ausgabe angegeben: mindestens eine von --landxml, --dxf oder --pdf.\n",
@@ -143,7 +164,8 @@ int Export(const Args& args) {
   }
 
   const RunRecord& run = recorder.Finish(ws.P);
-  const ExportInput in = MakeExportInput(ws, run, interval, LocalTimeNow());
+  ExportInput in = MakeExportInput(ws, run, interval, LocalTimeNow());
+  in.options = options;
   int rc = 0;
   for (const Output& out : outputs) {
     if (!o.Has(out.option)) continue;
@@ -157,6 +179,12 @@ int Export(const Args& args) {
       rc = 1;
     }
   }
+  // The exports hold one point where the file has several at one place.
+  const int64_t merged0 = MergedPoints(in, in.reference), merged1 = MergedPoints(in, in.terrain);
+  if (merged0 + merged1 > 0)
+    std::printf("Als Duplikat zusammengelegt (gleiche Lage): Bezugshorizont %lld, Gelände %lld "
+                "Punkte\n",
+                static_cast<long long>(merged0), static_cast<long long>(merged1));
   return rc;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_options.h"
 #include "mesh/contour_polylines.h"
 #include "mesh/delaunay.h"
 #include "points/point_table.h"
@@ -82,6 +83,8 @@ struct ExportInput {
   ExportHorizon terrain;
   // Cut and fill of the run, where it computed them; null otherwise.
   const CutFill* cut_fill = nullptr;
+  // The user's choices; the writers set nothing here.
+  ExportOptions options;
 };
 
 // Computes the mesh's contour lines at the interval exactly as the plot does

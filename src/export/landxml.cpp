@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "export/export_facts.h"
 #include "export/export_file.h"
 #include "text/format.h"
 
@@ -53,7 +54,8 @@ bool XmlChar(char32_t cp) {
 
 // A horizon's point numbers become the ids when they can: CAD programs
 // show them, and the surveyor finds the point again by its number.
-std::vector<int64_t> PointIds(const PointTable& P, const Delaunay::TDelaunay& mesh) {
+std::vector<int64_t> PointIds(const PointTable& P, const Delaunay::TDelaunay& mesh,
+                              bool& numbers_as_ids) {
   const int32_t n = mesh.tPoints - 1;
   std::vector<int64_t> id(static_cast<size_t>(n) + 1, 0);
   std::unordered_set<int32_t> seen;
@@ -65,6 +67,7 @@ std::vector<int64_t> PointIds(const PointTable& P, const Delaunay::TDelaunay& me
   }
   for (int32_t v = 1; v <= n; ++v)
     id[static_cast<size_t>(v)] = numbers ? P[static_cast<size_t>(mesh.Vertex[v].ID)].NR : v;
+  numbers_as_ids = numbers;
   return id;
 }
 
@@ -93,12 +96,16 @@ void WriteSurface(BlockWriter& w, const ExportInput& in, const ExportHorizon& h,
     w << " elevMin=\"" << ShortestNumber(zmin) << "\" elevMax=\"" << ShortestNumber(zmax) << '"';
   w << ">\n        <Pnts>\n";
   std::vector<int64_t> id;
-  if (mesh) id = PointIds(P, *mesh);
+  bool numbers_as_ids = true;
+  if (mesh) id = PointIds(P, *mesh, numbers_as_ids);
   for (int32_t v = 1; v <= vertices; ++v) {
     // The run's coordinates, not the mesh's rounded copies: the prisms
     // recomputed from the file are the protocol's.
     const TPunkt& p = P[static_cast<size_t>(mesh->Vertex[v].ID)];
-    w << "          <P id=\"" << std::to_string(id[static_cast<size_t>(v)]) << "\">"
+    w << "          <P id=\"" << std::to_string(id[static_cast<size_t>(v)]) << '"';
+    // Running ids say nothing to the surveyor; the point's number does.
+    if (!numbers_as_ids) w << " name=\"" << std::to_string(p.NR) << '"';
+    w << ">"
       << ShortestNumber(p.X) << ' ' << ShortestNumber(p.Y) << ' ' << ShortestNumber(p.Z)
       << "</P>\n";
   }
@@ -121,6 +128,8 @@ void WriteSurface(BlockWriter& w, const ExportInput& in, const ExportHorizon& h,
       << "\"/>\n"
       << "        <Property label=\"MasseUnterH0\" value=\"" << ShortestNumber(cut_fill->below)
       << "\"/>\n";
+  w << "        <Property label=\"PunkteZusammengelegt\" value=\"" << std::to_string(MergedPoints(in, h))
+    << "\"/>\n";
   w << "      </Feature>\n";
   w << "    </Surface>\n";
 }
@@ -177,6 +186,11 @@ void WriteLandXml(const ExportInput& in, std::ostream& out) {
        " temperatureUnit=\"celsius\" pressureUnit=\"milliBars\" angularUnit=\"decimal degrees\""
        " directionUnit=\"decimal degrees\"/>\n"
        "  </Units>\n";
+  // The code alone: its name would need the EPSG database, and a reader
+  // that knows the code knows the name.
+  if (in.options.epsg > 0)
+    w << "  <CoordinateSystem epsgCode=\"" << std::to_string(in.options.epsg) << "\" desc=\"EPSG:"
+      << std::to_string(in.options.epsg) << "\"/>\n";
   const std::string project = run.project.empty() ? run.point_file : run.project;
   w << "  <Project name=\"" << XmlText(project) << "\" desc=\""
     << XmlText("Punktdatei " + run.point_file) << "\"/>\n";
@@ -187,6 +201,17 @@ void WriteLandXml(const ExportInput& in, std::ostream& out) {
   const CutFill* cf = in.cut_fill;
   WriteSurface(w, in, in.reference, cf ? &cf->reference : nullptr);
   WriteSurface(w, in, in.terrain, cf ? &cf->terrain : nullptr);
+  // Cut and fill between the horizons where readers look for them: the
+  // terrain compared with the reference horizon, triangle against triangle.
+  if (cf && in.reference.mesh && in.terrain.mesh) {
+    const BetweenCutFill& b = cf->between;
+    w << "    <SurfVolumes name=\"Auf- und Abtrag\" surfVolCalcMethod=\"composite\">\n"
+      << "      <SurfVolume surfBase=\"" << XmlText(in.reference.name) << "\" surfCompare=\""
+      << XmlText(in.terrain.name) << "\" volCut=\"" << ShortestNumber(b.cut) << "\" volFill=\""
+      << ShortestNumber(b.fill) << "\" volTotal=\"" << ShortestNumber(b.fill - b.cut)
+      << "\" desc=\"Auftrag (Gelände über Bezugshorizont) und Abtrag (darunter) in m³\"/>\n"
+      << "    </SurfVolumes>\n";
+  }
   w << "  </Surfaces>\n</LandXML>\n";
   w.Flush();
 }

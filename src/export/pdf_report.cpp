@@ -1,5 +1,7 @@
 #include "export/pdf_report.h"
 
+#include <sys/mman.h>
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QIODevice>
@@ -9,13 +11,16 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QPolygonF>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <utility>
 #include <vector>
 
+#include "export/export_facts.h"
 #include "export/export_file.h"
+#include "mesh/outline.h"
 #include "text/errors.h"
 #include "text/format.h"
 
@@ -114,6 +119,8 @@ QString DateText(const std::tm& t) {
                   t.tm_hour, t.tm_min));
 }
 
+QString Count(size_t n) { return QString::number(static_cast<qulonglong>(n)); }
+
 QString Figure(double v) { return Q(Format("%.2f", v)); }
 
 // The horizons side by side, then the figures between them in two columns.
@@ -160,18 +167,23 @@ double Head(Page& pg, const ExportInput& in) {
   y += 4;
 
   const double width = kPageWidth - kLeft - kRight;
-  const std::pair<QString, QString> rows[] = {
+  std::vector<std::pair<QString, QString>> rows = {
       {QStringLiteral("Programm"), QStringLiteral("Zelmaro Ver. %1").arg(Q(in.version))},
       {QStringLiteral("Punktdatei"), Q(run.point_file)},
       {QStringLiteral("Projektbezeichnung"), Q(run.project)},
       {QStringLiteral("Datum"), DateText(in.created)},
       {QStringLiteral("Bezugshöhe H0"), Q(run.h0_text) + QStringLiteral(" m")},
   };
+  const ExportOptions& o = in.options;
+  if (!o.author.empty()) rows.emplace_back(QStringLiteral("Verfasser"), Q(o.author));
+  if (!o.client.empty()) rows.emplace_back(QStringLiteral("Auftraggeber"), Q(o.client));
+  if (o.epsg > 0)
+    rows.emplace_back(QStringLiteral("Koordinatensystem"), QStringLiteral("EPSG:%1").arg(o.epsg));
   const double row_h = 6;
   pg.Pen(Qt::black, 0.3);
   pg.painter().setBrush(Qt::NoBrush);
-  pg.painter().drawRect(pg.Rect(kLeft, y, width, row_h * std::size(rows)));
-  for (size_t i = 0; i < std::size(rows); ++i) {
+  pg.painter().drawRect(pg.Rect(kLeft, y, width, row_h * static_cast<double>(rows.size())));
+  for (size_t i = 0; i < rows.size(); ++i) {
     const double top = y + row_h * static_cast<double>(i);
     if (i > 0) {
       pg.Pen(Qt::black, 0.1);
@@ -186,7 +198,7 @@ double Head(Page& pg, const ExportInput& in) {
         fm.elidedText(rows[i].second, Qt::ElideMiddle, (width - 47) * pg.k());
     pg.Text(kLeft + 45, top + 4.2, value);
   }
-  y += row_h * std::size(rows) + 9;
+  y += row_h * static_cast<double>(rows.size()) + 9;
 
   // The six result fields as the window shows them.
   pg.Font("DejaVu Sans", 11, true);
@@ -204,9 +216,41 @@ double Head(Page& pg, const ExportInput& in) {
     pg.Font("DejaVu Sans", 9);
     pg.Text(kLeft, y, QString::fromUtf8(names[i]));
     pg.Font("DejaVu Sans Mono", 9);
-    pg.TextRight(c1, y, Trimmed(run.fields[2 * i]));
+    // The area difference as the protocol's last line rounds it, from the
+    // sums, not from the rounded fields.
+    const QString area =
+        i < 2 || !in.reference.mesh || !in.terrain.mesh
+            ? Trimmed(run.fields[2 * i])
+            : Q(Format("%.2Lf", static_cast<long double>(in.terrain.area) - in.reference.area));
+    pg.TextRight(c1, y, area);
     pg.TextRight(c2, y, Trimmed(run.fields[2 * i + 1]));
     y += 5;
+  }
+  // The counts behind the figures, and the contour lines' spacing.
+  QStringList counts, triangles;
+  counts << QStringLiteral("Punkte gelesen: %1").arg(Count(static_cast<size_t>(std::max(High(*in.P), 0))));
+  int64_t merged = 0;
+  for (const ExportHorizon* h : {&in.reference, &in.terrain}) {
+    if (!h->mesh) continue;
+    triangles << QStringLiteral("Dreiecke %1: %2").arg(QString::fromUtf8(h->name)).arg(h->mesh->HowMany);
+    merged = std::max(merged, MergedPoints(in, *h));
+  }
+  if (merged > 0) counts << QStringLiteral("als Duplikat zusammengelegt: %1").arg(merged);
+  counts << QStringLiteral("Höhenlinienabstand: %1 m").arg(Q(ShortestNumber(in.contour_interval)));
+  pg.Font("DejaVu Sans", 7.5);
+  pg.Text(kLeft, y, counts.join(QStringLiteral(" · ")));
+  y += 3.5;
+  if (!triangles.isEmpty()) {
+    pg.Text(kLeft, y, triangles.join(QStringLiteral(" · ")));
+    y += 3.5;
+  }
+  // What the meshes leave of their points' hull, where it is worth a word.
+  for (const ExportHorizon* h : {&in.reference, &in.terrain}) {
+    if (!h->mesh) continue;
+    const std::string loss = Delaunay::OutlineLossText(h->name, Delaunay::MeasureOutline(*h->mesh));
+    if (loss.empty()) continue;
+    pg.Text(kLeft, y, Q(loss));
+    y += 3.5;
   }
   if (in.cut_fill) y = CutFillTable(pg, *in.cut_fill, y + 4);
   return y + 4;
@@ -235,19 +279,32 @@ Extent PointExtent(const PointTable& P) {
 }
 
 // Each edge once: a triangle's outline would draw every inner edge twice.
-std::vector<std::pair<int32_t, int32_t>> MeshEdges(const Delaunay::TDelaunay& mesh) {
-  std::vector<std::pair<int32_t, int32_t>> edges;
-  edges.reserve(static_cast<size_t>(mesh.HowMany) * 3);
+// An edge of only one triangle lies on the mesh's outline.
+struct MeshEdge {
+  int32_t a, b;
+  bool outline;
+};
+
+std::vector<MeshEdge> MeshEdges(const Delaunay::TDelaunay& mesh) {
+  std::vector<std::pair<int32_t, int32_t>> all;
+  all.reserve(static_cast<size_t>(std::max(mesh.HowMany, 0)) * 3);
   for (int32_t t = 1; t <= mesh.HowMany; ++t) {
     const Delaunay::dTriangle& tri = mesh.Triangle[t];
     const int32_t v[3] = {tri.vv0, tri.vv1, tri.vv2};
     for (int k = 0; k < 3; ++k) {
       const int32_t a = v[k], b = v[(k + 1) % 3];
-      edges.emplace_back(std::min(a, b), std::max(a, b));
+      all.emplace_back(std::min(a, b), std::max(a, b));
     }
   }
-  std::sort(edges.begin(), edges.end());
-  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  std::sort(all.begin(), all.end());
+  std::vector<MeshEdge> edges;
+  edges.reserve(all.size() / 2 + 16);
+  for (size_t i = 0; i < all.size();) {
+    size_t j = i + 1;
+    while (j < all.size() && all[j] == all[i]) ++j;
+    edges.push_back({all[i].first, all[i].second, j - i == 1});
+    i = j;
+  }
   return edges;
 }
 
@@ -280,36 +337,126 @@ class PlotMap {
   double scale_ = 1, x0_ = 0, y0_ = 0;
 };
 
-void DrawMesh(Page& pg, const PlotMap& map, const PointTable& P, const Delaunay::TDelaunay& mesh,
+// Below this a triangle's side on paper is a smudge: the mesh gives way to
+// its outline.
+constexpr double kMinTriangleMm = 0.5;
+// Thinned points keep one in each cell of this size on paper.
+constexpr double kPointCellMm = 1.0;
+// Thinned contour lines keep a vertex only this far from the last one kept.
+constexpr double kContourStepMm = 0.1;
+
+// A triangle of the mesh's mean area on paper, as the side of an
+// equilateral one.
+double TriangleSideMm(const ExportHorizon& h, double scale) {
+  if (!h.mesh || h.mesh->HowMany < 1 || !(h.area > 0)) return 1e9;
+  const double mean_area = h.area / h.mesh->HowMany * scale * scale;
+  return std::sqrt(4 * mean_area / std::sqrt(3.0));
+}
+
+bool DrawsMesh(const ExportHorizon& h, double scale) {
+  return TriangleSideMm(h, scale) >= kMinTriangleMm;
+}
+
+// The whole mesh, or where it is too dense for the paper, its outline.
+void DrawMesh(Page& pg, const PlotMap& map, const PointTable& P, const ExportHorizon& h,
               QColor color) {
-  pg.Pen(color, 0.08);
+  const Delaunay::TDelaunay& mesh = *h.mesh;
+  const bool whole = DrawsMesh(h, map.scale());
+  pg.Pen(color, whole ? 0.08 : 0.2);
   std::vector<QLineF> lines;
   const auto edges = MeshEdges(mesh);
-  lines.reserve(edges.size());
-  for (const auto& [a, b] : edges) {
-    const TPunkt& p = P[static_cast<size_t>(mesh.Vertex[a].ID)];
-    const TPunkt& q = P[static_cast<size_t>(mesh.Vertex[b].ID)];
+  lines.reserve(whole ? edges.size() : 1024);
+  for (const MeshEdge& e : edges) {
+    if (!whole && !e.outline) continue;
+    const TPunkt& p = P[static_cast<size_t>(mesh.Vertex[e.a].ID)];
+    const TPunkt& q = P[static_cast<size_t>(mesh.Vertex[e.b].ID)];
     lines.emplace_back(map.At(pg, p.X, p.Y), map.At(pg, q.X, q.Y));
   }
   pg.painter().drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
-void DrawContours(Page& pg, const PlotMap& map, const ExportHorizon& h, QColor color) {
+// Every how many levels a line is drawn: where the lines would lie closer
+// than half a millimetre on average (the mesh's area on paper over their
+// length), only the levels at a round multiple of the interval.
+int ContourLevelStep(const ExportHorizon& h, double scale) {
+  if (!h.contour || !(h.area > 0)) return 1;
+  const Delaunay::TContourSetup& c = *h.contour;
+  double length = 0;
+  for (const Delaunay::ContourPolyline& line : h.polylines) {
+    const size_t n = line.points.size();
+    for (size_t k = 0; k + 1 < n + (line.closed ? 1 : 0); ++k) {
+      const Delaunay::TPunkt& a = c.Points[static_cast<size_t>(line.points[k])];
+      const Delaunay::TPunkt& b = c.Points[static_cast<size_t>(line.points[(k + 1) % n])];
+      length += std::hypot(a.X - b.X, a.Y - b.Y);
+    }
+  }
+  if (!(length > 0)) return 1;
+  const double spacing = h.area / length * scale;  // mm
+  for (int step : {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000})
+    if (spacing * step >= kMinTriangleMm) return step;
+  return 1000;
+}
+
+void DrawContours(Page& pg, const PlotMap& map, const ExportHorizon& h, QColor color, int step) {
   if (!h.contour) return;
   pg.Pen(color, 0.12);
   const Delaunay::TContourSetup& c = *h.contour;
+  // With the mesh too dense to draw, the lines' vertices are too: a step
+  // below a tenth of a millimetre shows nothing but costs bytes.
+  const double min_step = DrawsMesh(h, map.scale()) ? 0 : kContourStepMm * pg.k();
   QPolygonF poly;
   for (const Delaunay::ContourPolyline& line : h.polylines) {
+    if (step > 1) {
+      const double level = c.Levels[static_cast<size_t>(line.level)];
+      if (!(c.Step != 0) || std::llabs(std::llround(level / c.Step)) % step != 0) continue;
+    }
     poly.clear();
-    for (int32_t i : line.points) {
-      const Delaunay::TPunkt& q = c.Points[static_cast<size_t>(i)];
-      poly << map.At(pg, q.X, q.Y);
+    for (size_t k = 0; k < line.points.size(); ++k) {
+      const Delaunay::TPunkt& q = c.Points[static_cast<size_t>(line.points[k])];
+      const QPointF at = map.At(pg, q.X, q.Y);
+      const bool last = k + 1 == line.points.size();
+      if (min_step > 0 && !poly.isEmpty() && !last &&
+          std::fabs(at.x() - poly.back().x()) < min_step &&
+          std::fabs(at.y() - poly.back().y()) < min_step)
+        continue;
+      poly << at;
     }
     if (line.closed)
       pg.painter().drawPolygon(poly);
     else
       pg.painter().drawPolyline(poly);
   }
+}
+
+// The points as dots; where they lie closer than the paper can show, one
+// of each millimetre cell. Returns how many were drawn.
+size_t DrawPoints(Page& pg, const PlotMap& map, const PointTable& P, const Extent& e) {
+  const int n = std::max(High(P), 0);
+  const double w = (e.maxy - e.miny) * map.scale(), h = (e.maxx - e.minx) * map.scale();
+  const bool thin = n > 0 && w * h / n < kPointCellMm * kPointCellMm;
+  QPen dot(Qt::black);
+  dot.setWidthF((thin ? 0.3 : 0.5) * pg.k());
+  dot.setCapStyle(Qt::RoundCap);
+  pg.painter().setPen(dot);
+  std::vector<QPointF> points;
+  points.reserve(static_cast<size_t>(n));
+  const auto cols = static_cast<int64_t>(w / kPointCellMm) + 1;
+  std::vector<bool> taken;
+  if (thin) taken.assign(static_cast<size_t>(cols * (static_cast<int64_t>(h / kPointCellMm) + 1)), false);
+  for (int i = 1; i <= n; ++i) {
+    const TPunkt& p = P[static_cast<size_t>(i)];
+    if (thin) {
+      if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
+      const auto col = static_cast<int64_t>((p.Y - e.miny) * map.scale() / kPointCellMm);
+      const auto row = static_cast<int64_t>((p.X - e.minx) * map.scale() / kPointCellMm);
+      const auto cell = static_cast<size_t>(row * cols + col);
+      if (cell >= taken.size() || taken[cell]) continue;
+      taken[cell] = true;
+    }
+    points.push_back(map.At(pg, p.X, p.Y));
+  }
+  pg.painter().drawPoints(points.data(), static_cast<int>(points.size()));
+  return points.size();
 }
 
 double NiceLength(double limit) {
@@ -361,6 +508,70 @@ void DrawNorthArrow(Page& pg, double x, double top) {
   pg.Text(x - 1.3, top + 4, QStringLiteral("N"));
 }
 
+// What the colours mean, and what the plot leaves out at this scale.
+void DrawLegend(Page& pg, const ExportInput& in, const PlotMap& map, double x, double bottom,
+                size_t points_drawn, const int (&contour_steps)[2]) {
+  struct Entry {
+    QString text;
+    QColor color;
+    bool dot;
+  };
+  std::vector<Entry> entries;
+  if (in.reference.mesh) entries.push_back({QStringLiteral("Bezugshorizont"), QColor(0, 0, 255), false});
+  if (in.terrain.mesh) entries.push_back({QStringLiteral("Gelände"), QColor(255, 0, 0), false});
+  if (in.reference.contour)
+    entries.push_back({QStringLiteral("Höhenlinien Bezugshorizont"), QColor(0, 0, 255), false});
+  if (in.terrain.contour)
+    entries.push_back({QStringLiteral("Höhenlinien Gelände"), QColor(128, 0, 0), false});
+  entries.push_back({QStringLiteral("Punkte"), Qt::black, true});
+  pg.Font("DejaVu Sans", 6.5);
+  const double row = 3, col = 40;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const double ex = x + col * static_cast<double>(i / 2);
+    const double ey = bottom - 16 + row * static_cast<double>(i % 2);
+    if (entries[i].dot) {
+      pg.painter().setPen(Qt::NoPen);
+      pg.painter().setBrush(entries[i].color);
+      pg.painter().drawEllipse(pg.At(ex + 3, ey - 0.9), 0.3 * pg.k(), 0.3 * pg.k());
+      pg.painter().setBrush(Qt::NoBrush);
+    } else {
+      pg.Pen(entries[i].color, 0.4);
+      pg.Line(ex, ey - 0.9, ex + 6, ey - 0.9);
+    }
+    pg.painter().setPen(Qt::black);
+    pg.Text(ex + 8, ey, entries[i].text);
+  }
+  // What the scale leaves out, one line each.
+  double ny = bottom - 16 + 2 * row;
+  QStringList sides, names;
+  for (const ExportHorizon* h : {&in.reference, &in.terrain})
+    if (h->mesh && !DrawsMesh(*h, map.scale())) {
+      names << QString::fromUtf8(h->name);
+      sides << Q(Format("%.2f", TriangleSideMm(*h, map.scale())));
+    }
+  if (!names.isEmpty()) {
+    pg.Text(x, ny, QStringLiteral("Dreiecke %1 im Mittel %2 mm (unter %3 mm): nur der Umriss gezeichnet")
+                       .arg(names.join(QStringLiteral(" / ")), sides.join(QStringLiteral(" / ")),
+                            Q(Format("%.1f", kMinTriangleMm))));
+    ny += row;
+  }
+  QStringList thinned;
+  const ExportHorizon* horizons[] = {&in.reference, &in.terrain};
+  for (int i = 0; i < 2; ++i)
+    if (horizons[i]->contour && contour_steps[i] > 1)
+      thinned << QStringLiteral("%1 alle %2 m").arg(QString::fromUtf8(horizons[i]->name),
+                                                   Q(Format("%g", horizons[i]->contour->Step * contour_steps[i])));
+  if (!thinned.isEmpty()) {
+    pg.Text(x, ny, QStringLiteral("Höhenlinien %1 (im Abstand %2 m zu dicht)")
+                       .arg(thinned.join(QStringLiteral(", ")), Q(Format("%g", in.contour_interval))));
+    ny += row;
+  }
+  const auto n = static_cast<size_t>(std::max(High(*in.P), 0));
+  if (points_drawn < n)
+    pg.Text(x, ny, QStringLiteral("Punkte: %1 von %2 gezeichnet, höchstens einer je mm²")
+                       .arg(Count(points_drawn), Count(n)));
+}
+
 void Plot(Page& pg, const ExportInput& in, double top) {
   const double left = kLeft, width = kPageWidth - kLeft - kRight;
   const double bottom = kPageHeight - kBottom - 7;
@@ -371,31 +582,84 @@ void Plot(Page& pg, const ExportInput& in, double top) {
 
   const Extent e = PointExtent(*in.P);
   if (!e.any) return;
-  // Room for the scale bar below the drawing and the arrow beside it.
+  // Room for the scale bar and the legend below the drawing and the arrow
+  // beside it.
   const double margin = 6;
-  const PlotMap map(e, left + margin, top + margin, width - 2 * margin, height - 2 * margin - 12);
+  const PlotMap map(e, left + margin, top + margin, width - 2 * margin, height - 2 * margin - 20);
   pg.painter().save();
   pg.painter().setClipRect(pg.Rect(left, top, width, height));
   const PointTable& P = *in.P;
-  if (in.reference.mesh) DrawMesh(pg, map, P, *in.reference.mesh, QColor(0, 0, 255));
-  if (in.terrain.mesh) DrawMesh(pg, map, P, *in.terrain.mesh, QColor(255, 0, 0));
-  DrawContours(pg, map, in.reference, QColor(0, 0, 255));
-  DrawContours(pg, map, in.terrain, QColor(128, 0, 0));
-  QPen dot(Qt::black);
-  dot.setWidthF(0.5 * pg.k());
-  dot.setCapStyle(Qt::RoundCap);
-  pg.painter().setPen(dot);
-  std::vector<QPointF> points;
-  points.reserve(static_cast<size_t>(std::max(High(P), 0)));
-  for (int i = 1; i <= High(P); ++i) {
-    const TPunkt& p = P[static_cast<size_t>(i)];
-    points.push_back(map.At(pg, p.X, p.Y));
-  }
-  pg.painter().drawPoints(points.data(), static_cast<int>(points.size()));
+  if (in.reference.mesh) DrawMesh(pg, map, P, in.reference, QColor(0, 0, 255));
+  if (in.terrain.mesh) DrawMesh(pg, map, P, in.terrain, QColor(255, 0, 0));
+  const int steps[] = {ContourLevelStep(in.reference, map.scale()),
+                       ContourLevelStep(in.terrain, map.scale())};
+  DrawContours(pg, map, in.reference, QColor(0, 0, 255), steps[0]);
+  DrawContours(pg, map, in.terrain, QColor(128, 0, 0), steps[1]);
+  const size_t drawn = DrawPoints(pg, map, P, e);
   pg.painter().restore();
 
   DrawScaleBar(pg, map, left + margin, bottom, (width - 2 * margin) / map.scale());
+  DrawLegend(pg, in, map, left + 45, bottom, drawn, steps);
   DrawNorthArrow(pg, left + width - 10, top + 2);
+}
+
+bool TriangleRow(const std::string& line) {
+  // "  12       1063       1027       1028      69.73      48.77"
+  size_t fields = 0, i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i == line.size()) break;
+    const size_t start = i;
+    while (i < line.size() && line[i] != ' ') ++i;
+    const std::string_view f(line.data() + start, i - start);
+    const bool number = f.find_first_not_of("0123456789.-") == std::string_view::npos;
+    if (!number || (fields < 4 && f.find('.') != std::string_view::npos)) return false;
+    ++fields;
+  }
+  return fields == 6;
+}
+
+}  // namespace
+
+std::vector<ReportLine> ReportProtocol(const std::vector<std::string>& protocol, PdfProtocol mode) {
+  std::vector<ReportLine> out;
+  if (mode == PdfProtocol::kNone) return out;
+  std::string horizon, header;
+  size_t left_out = 0;
+  auto flush = [&] {
+    if (left_out == 0) return;
+    out.push_back({Format("      (%zu Maschen, jede einzeln in der Protokolldatei)", left_out),
+                   horizon, header});
+    left_out = 0;
+  };
+  for (size_t i = 0; i < protocol.size(); ++i) {
+    std::string text = protocol[i];
+    // The file's line stays as it is; on paper the height needs its blank.
+    if (text.rfind("Höhenbezug", 0) == 0 && text.size() > 11 && text[11] != ' ')
+      text = text.substr(0, 11) + ' ' + text.substr(11);
+    const bool opens = i + 1 < protocol.size() && protocol[i + 1].rfind("Masche", 0) == 0;
+    if (opens) {
+      flush();
+      horizon = text;
+      header = protocol[i + 1];
+    }
+    const bool row = !horizon.empty() && TriangleRow(text);
+    if (row && mode == PdfProtocol::kSummary) {
+      ++left_out;
+      continue;
+    }
+    flush();
+    out.push_back({text, horizon, header});
+    if (text.rfind("Summe", 0) == 0) horizon.clear(), header.clear();
+  }
+  flush();
+  return out;
+}
+
+namespace {
+
+int AppendixPages(size_t lines) {
+  return static_cast<int>((lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage);
 }
 
 // Every way out of the painting. The painter's destructor ends the page
@@ -421,10 +685,9 @@ class PainterEnd {
 };
 
 void Report(const ExportInput& in, QPdfWriter& writer) {
-  const RunRecord& run = *in.run;
-  const std::vector<std::string>& protocol = *run.protocol;
-  const int lines = static_cast<int>(protocol.size());
-  const int pages = 1 + (lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage;
+  const std::vector<ReportLine> protocol = ReportProtocol(*in.run->protocol, in.options.pdf_protocol);
+  const size_t lines = protocol.size();
+  const int pages = 1 + AppendixPages(lines);
   QPainter& painter = *new QPainter;
   const PainterEnd end(&painter);
   if (!painter.begin(&writer)) throw EInOutError(29);
@@ -433,17 +696,27 @@ void Report(const ExportInput& in, QPdfWriter& writer) {
   Plot(pg, in, Head(pg, in));
   Footer(pg, in, 1, pages);
 
+  const QString title = in.options.pdf_protocol == PdfProtocol::kFull
+                            ? QStringLiteral("Protokoll")
+                            : QStringLiteral("Protokoll (Zusammenfassung)");
   for (int page = 2; page <= pages; ++page) {
     if (!writer.newPage()) throw EInOutError(29);
+    const size_t first = static_cast<size_t>(page - 2) * kProtocolLinesPerPage;
+    const size_t last = std::min(lines, first + kProtocolLinesPerPage);
+    const ReportLine& top = protocol[first];
+    // A page that opens inside a table says whose it is and what its
+    // columns hold.
+    const bool inside = !top.horizon.empty() && top.text != top.horizon && top.text != top.header;
     pg.Font("DejaVu Sans", 11, true);
     painter.setPen(Qt::black);
-    pg.Text(kLeft, kTop + 5, QStringLiteral("Protokoll"));
+    pg.Text(kLeft, kTop + 5,
+            inside ? title + QStringLiteral(" – ") + Q(top.horizon) + QStringLiteral(" (Fortsetzung)")
+                   : title);
     pg.Font("DejaVu Sans Mono", 8);
-    const int first = (page - 2) * kProtocolLinesPerPage;
-    const int last = std::min(lines, first + kProtocolLinesPerPage);
-    double y = kTop + 13;
-    for (int i = first; i < last; ++i) {
-      pg.Text(kLeft, y, Q(protocol[static_cast<size_t>(i)]));
+    if (inside) pg.Text(kLeft, kTop + 10.4, Q(top.header));
+    double y = kTop + 14;
+    for (size_t i = first; i < last; ++i) {
+      pg.Text(kLeft, y, Q(protocol[i].text));
       y += kProtocolLineHeight;
     }
     Footer(pg, in, page, pages);
@@ -452,6 +725,27 @@ void Report(const ExportInput& in, QPdfWriter& writer) {
 }
 
 }  // namespace
+
+int ReportPages(const ExportInput& in) {
+  return 1 + AppendixPages(ReportProtocol(*in.run->protocol, in.options.pdf_protocol).size());
+}
+
+size_t ReportMemoryEstimate(const ExportInput& in) {
+  // Measured with Qt 6.4: some 17 KB a protocol page and some 40 bytes a
+  // drawn line or point, besides the fonts; twice that leaves room.
+  size_t items = static_cast<size_t>(std::max(High(*in.P), 0));
+  const Extent e = PointExtent(*in.P);
+  if (e.any) {
+    // The plot's frame is never larger than the page below the title block.
+    const PlotMap map(e, 0, 0, kPageWidth - kLeft - kRight - 12, 150);
+    for (const ExportHorizon* h : {&in.reference, &in.terrain}) {
+      if (h->mesh && DrawsMesh(*h, map.scale()))
+        items += 3 * static_cast<size_t>(std::max(h->mesh->HowMany, 0));
+      for (const Delaunay::ContourPolyline& line : h->polylines) items += line.points.size();
+    }
+  }
+  return (size_t{32} << 20) + static_cast<size_t>(ReportPages(in)) * (34 << 10) + items * 80;
+}
 
 double ScaleBarLength(double metres_across) { return NiceLength(metres_across / 4); }
 
@@ -472,6 +766,17 @@ void WritePdfReport(const ExportInput& in, std::ostream& out) {
 }
 
 void WritePdfReport(const ExportInput& in, const std::string& file) {
+  // Qt's PDF writer does not survive running out of memory halfway; ask for
+  // what it may need before a byte is written.
+  const size_t need = ReportMemoryEstimate(in);
+  void* probe = ::mmap(nullptr, need, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (probe == MAP_FAILED)
+    throw ELimitError(Format(
+        "Für den PDF-Bericht reicht der Speicher nicht: er braucht etwa %zu MB. Mit der "
+        "Zusammenfassung des Protokolls oder ohne Protokoll wird der Bericht kleiner.",
+        (need >> 20) + 1));
+  ::munmap(probe, need);
   WriteExportFile(file, [&](std::ostream& out) { WritePdfReport(in, out); });
 }
 

@@ -231,6 +231,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
     QString format;
   };
   virtual ExportTarget ChooseExportFile();
+  // The export's choices for that format, starting from the remembered
+  // ones; false when cancelled.
+  virtual bool ChooseExportOptions(const QString& format, zelmaro::ExportOptions& options);
   virtual void ShowInformation(const QString& text);
   // The import dialog for a file not laid out as the program's own point
   // file: sets the layout to read it with, false when cancelled.

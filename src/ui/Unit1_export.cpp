@@ -10,10 +10,12 @@
 #include <QStatusBar>
 
 #include "export/dxf.h"
+#include "export/export_facts.h"
 #include "export/export_input.h"
 #include "export/landxml.h"
 #include "export/pdf_report.h"
 #include "plot/plot.h"
+#include "ui/export_options_dialog.h"
 #include "ui/Unit1.h"
 
 namespace {
@@ -50,20 +52,31 @@ void TForm1::ToolButtonExportClick() {
   const ExportTarget target = ChooseExportFile();
   if (target.file.isEmpty()) return;
   const std::string file = QFile::encodeName(target.file).toStdString();
+  zelmaro::ExportOptions options = zelmaro::ui::LoadExportOptions();
+  if (!ChooseExportOptions(target.format, options)) return;
+  zelmaro::ui::SaveExportOptions(options);
 
   WaitCursor wait;
   // The contour lines of the plot: the page's interval, computed as the
   // plot computes them.
   const double interval = zelmaro::ContourInterval(EditHLIntervall->text().toStdString());
-  const zelmaro::ExportInput in =
+  zelmaro::ExportInput in =
       zelmaro::MakeExportInput(ws, *last_run_, interval, zelmaro::LocalTimeNow());
+  in.options = options;
   if (target.format == QLatin1String("xml"))
     zelmaro::WriteLandXml(in, file);
   else if (target.format == QLatin1String("dxf"))
     zelmaro::WriteDxf(in, file);
   else
     zelmaro::WritePdfReport(in, file);
-  StatusBar1->showMessage(QStringLiteral("Exportiert: %1").arg(target.file));
+  // The file holds one point where the survey has several at one place;
+  // the terrain takes the points of both horizons.
+  const int64_t merged = zelmaro::MergedPoints(in, in.terrain);
+  StatusBar1->showMessage(
+      merged > 0 ? QStringLiteral("Exportiert: %1 (als Duplikat zusammengelegt: %2 Punkte)")
+                       .arg(target.file)
+                       .arg(merged)
+                 : QStringLiteral("Exportiert: %1").arg(target.file));
 }
 
 TForm1::ExportTarget TForm1::ChooseExportFile() {
@@ -92,6 +105,13 @@ TForm1::ExportTarget TForm1::ChooseExportFile() {
     if (filter == QString::fromUtf8(f.filter)) target.format = QString::fromLatin1(f.id);
   if (target.format.isEmpty()) target.format = QStringLiteral("xml");
   return target;
+}
+
+bool TForm1::ChooseExportOptions(const QString& format, zelmaro::ExportOptions& options) {
+  zelmaro::ui::ExportOptionsDialog dialog(this, format, options);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  QString why;
+  return dialog.Options(options, why);
 }
 
 void TForm1::ShowInformation(const QString& text) {

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -107,7 +108,7 @@ TEST(CliExport, UsageAndFailuresGiveGermanMessagesAndExitCodes) {
   r = Export(file + " --landxml " + (dir / "eins") + " --dxf " + (dir / "./eins") + " --pdf " +
              (dir / "eins"));
   EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.out.find("für zwei Ausgaben angegeben"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("nennen dieselbe Datei"), std::string::npos) << r.out;
   EXPECT_FALSE(std::filesystem::exists(dir / "eins"));
 }
 
@@ -171,6 +172,76 @@ TEST(CliExport, APdfUnderAMemoryLimitFailsInGerman) {
     EXPECT_TRUE(r.code == 0 || (r.code == 1 && !r.out.empty()))
         << kib << " KiB: exit " << r.code << ": " << r.out;
   }
+}
+
+TEST(CliExport, TargetsAndChoicesAreCheckedBeforeAnyFileIsWritten) {
+  ScratchDir dir;
+  const std::string file = CopyData(dir, "two_triangles.asc");
+  const std::string protocol = ProtocolFileName(file);
+  struct Case {
+    std::string args, message;
+  } cases[] = {
+      // The protocol the run is about to write, not there yet.
+      {"--landxml " + protocol, "wird nicht überschrieben"},
+      {"--landxml " + (dir / "x") + " --dxf " + (dir / "x") + " --pdf " + (dir / "x"),
+       "--landxml und --dxf nennen dieselbe Datei"},
+      {"--dxf " + (dir / "a.dxf") + " --pdf " + (dir / "sub/../a.dxf"), "nennen dieselbe Datei"},
+      {"--interval -0.5 --dxf " + (dir / "a.dxf"), "muss positiv sein"},
+      {"--pdf-protocol alles --pdf " + (dir / "a.pdf"), "full, summary oder none"},
+      {"--dxf-layers labels,punkte --dxf " + (dir / "a.dxf"), "labels, triangles und contours"},
+      {"--epsg 25832x --landxml " + (dir / "a.xml"), "EPSG-Code"},
+  };
+  for (const Case& c : cases) {
+    const Result r = Export(file + " " + c.args);
+    EXPECT_EQ(r.code, 1) << c.args << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_EQ(FilesIn(dir), 1u) << c.args;  // the point file alone
+  }
+  // The choices taken: no appendix, no labels.
+  const Result r = Export(file + " --pdf-protocol none --dxf-layers triangles,contours --epsg 31467 " +
+                          "--author 'Vermessung Süd' --client Gemeinde --dxf " + (dir / "a.dxf") +
+                          " --landxml " + (dir / "a.xml") + " --pdf " + (dir / "a.pdf"));
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(ReadBytes(dir / "a.dxf").find("PUNKTNUMMERN\r\n 10"), std::string::npos);
+  EXPECT_NE(ReadBytes(dir / "a.xml").find("epsgCode=\"31467\""), std::string::npos);
+}
+
+// A survey of n points on a jittered grid, every third on the reference
+// horizon.
+std::string Survey(int side) {
+  std::string text;
+  for (int i = 0; i < side * side; ++i) {
+    const double x = 5656000.0 + (i / side) * 2 + std::fmod(i * 0.618, 1.0);
+    const double y = 3486000.0 + (i % side) * 2 + std::fmod(i * 0.414, 1.0);
+    char line[100];
+    std::snprintf(line, sizeof line, "%16d %5d %12.3f %12.3f %10.3f\r\n", i + 1, i % 3 == 0 ? 1 : 0,
+                  y, x, 280.0 + (i % 3 == 0 ? 0 : 2 + std::sin(i * 0.01)));
+    text += line;
+  }
+  return text;
+}
+
+TEST(CliExport, TooLittleMemoryForTheReportIsAGermanReportNotACrash) {
+  ScratchDir dir;
+  const std::string file = dir / "gross.asc";
+  WriteBytes(file, Survey(70));
+  // The least address space (in KiB) the export gets through with; every
+  // trial must end with an exit code, never a signal.
+  auto trial = [&](long kib) {
+    const Result r = Sh("bash -c 'ulimit -v " + std::to_string(kib) + "; " + ZELMARO_CLI_PATH +
+                        " export " + file + " --pdf-protocol full --pdf " + (dir / "b.pdf") + "'");
+    EXPECT_TRUE(r.code == 0 || r.code == 1) << kib << " KiB: exit " << r.code << "\n" << r.out;
+    return r;
+  };
+  long lo = 64 << 10, hi = 2L << 20;
+  if (trial(hi).code != 0) GTEST_SKIP() << "the export needs more than 2 GiB of address space here";
+  while (hi - lo > 4096) {
+    const long mid = (lo + hi) / 2;
+    (trial(mid).code == 0 ? hi : lo) = mid;
+  }
+  // Just below what it needs the report is refused in advance.
+  const Result r = trial(hi - 6144);
+  EXPECT_NE(r.out.find("Für den PDF-Bericht reicht der Speicher nicht"), std::string::npos) << r.out;
 }
 
 TEST(CliExport, AWriteFailingHalfwayLeavesTheFormerFile) {

@@ -22,12 +22,15 @@ struct ReadSurface {
   std::vector<long> point_order;
   std::vector<std::array<long, 3>> faces;
   std::map<QString, QString> properties;
+  std::map<long, QString> names;  // P@name where there is one
 };
 
 struct ReadFile {
   QString version, application, app_version, time_stamp, project, linear_unit, area_unit,
       volume_unit;
   std::vector<ReadSurface> surfaces;
+  QString epsg, surf_base, surf_compare;
+  std::map<QString, double> volumes;  // SurfVolume's volCut, volFill, volTotal
   QString error;
 };
 
@@ -65,8 +68,17 @@ ReadFile Parse(const std::string& bytes) {
       f.surfaces.back().desc = a.value("desc").toString();
     } else if (n == u"Definition") {
       f.surfaces.back().surf_type = a.value("surfType").toString();
+    } else if (n == u"CoordinateSystem") {
+      f.epsg = a.value("epsgCode").toString();
+    } else if (n == u"SurfVolumes") {
+      EXPECT_EQ(a.value("surfVolCalcMethod"), u"composite");
+    } else if (n == u"SurfVolume") {
+      f.surf_base = a.value("surfBase").toString();
+      f.surf_compare = a.value("surfCompare").toString();
+      for (const char* k : {"volCut", "volFill", "volTotal"}) f.volumes[k] = Number(a.value(k));
     } else if (n == u"P") {
       const long id = a.value("id").toLong();
+      if (a.hasAttribute("name")) f.surfaces.back().names[id] = a.value("name").toString();
       const QStringList c = x.readElementText().split(u' ');
       EXPECT_EQ(c.size(), 3);
       if (c.size() == 3) {
@@ -115,6 +127,7 @@ std::string Written(const ExportInput& in) {
 
 TEST(LandXml, BothSurfacesReadBackWithTheRunsPointsFacesAndVolumes) {
   ExportRun run(SurveyText(30));
+  run.in.options.epsg = 25832;
   const ReadFile f = Parse(Written(run.in));
   ASSERT_TRUE(f.error.isEmpty()) << f.error.toStdString();
   EXPECT_EQ(f.version, u"1.2");
@@ -126,6 +139,16 @@ TEST(LandXml, BothSurfacesReadBackWithTheRunsPointsFacesAndVolumes) {
   EXPECT_EQ(f.time_stamp, u"2026-05-04T03:02:01");
   EXPECT_EQ(f.project.toStdString(), run.host.bem);  // markup characters escaped and back
   ASSERT_EQ(f.surfaces.size(), 2u);
+  EXPECT_EQ(f.epsg, u"25832");
+  // Cut and fill between the horizons: the run's figures, bit for bit.
+  ASSERT_NE(run.in.cut_fill, nullptr);
+  const BetweenCutFill& b = run.in.cut_fill->between;
+  EXPECT_EQ(f.surf_base, u"Bezugshorizont");
+  EXPECT_EQ(f.surf_compare, u"Gelände");
+  EXPECT_GT(b.fill, 0);
+  EXPECT_EQ(f.volumes.at("volFill"), b.fill);
+  EXPECT_EQ(f.volumes.at("volCut"), b.cut);
+  EXPECT_EQ(f.volumes.at("volTotal"), b.fill - b.cut);
 
   const Delaunay::TDelaunay* meshes[] = {run.ws.Mesh0.get(), run.ws.Mesh1.get()};
   const double areas[] = {run.ws.sumA0, run.ws.SumA1};
@@ -169,6 +192,8 @@ TEST(LandXml, BothSurfacesReadBackWithTheRunsPointsFacesAndVolumes) {
     EXPECT_TRUE(Close(area, areas[h], 1e-12)) << area << " " << areas[h];
     EXPECT_TRUE(Close(volume, volumes[h], 1e-12)) << volume << " " << volumes[h];
     EXPECT_EQ(Number(s.properties.at("Masse")), volumes[h]);
+    EXPECT_EQ(s.properties.at("PunkteZusammengelegt"), u"0");
+    EXPECT_TRUE(s.names.empty());  // the ids are the numbers
     EXPECT_NE(s.desc.indexOf(QString::fromStdString(Format("Masse %.2f m³", volumes[h]))), -1)
         << s.desc.toStdString();
   }
@@ -176,9 +201,21 @@ TEST(LandXml, BothSurfacesReadBackWithTheRunsPointsFacesAndVolumes) {
 
 TEST(LandXml, RunningIdsWhereNumbersRepeatOrAreNotPositive) {
   for (const auto& [first, repeat] : {std::pair{1001, true}, std::pair{-50, false}}) {
-    ExportRun run(SurveyText(12, first, repeat));
+    // A terrain point where the first (reference) point lies: the terrain's
+    // mesh holds one of the two.
+    ExportRun run(SurveyText(12, first, repeat) +
+                  Format("%16d %5d %12.3f %12.3f %10.3f\r\n", 99999, 0, 3486899.5, 5656799.5, 283.0));
     const ReadFile f = Parse(Written(run.in));
     ASSERT_TRUE(f.error.isEmpty());
+    EXPECT_EQ(f.surfaces[0].properties.at("PunkteZusammengelegt"), u"0");
+    EXPECT_EQ(f.surfaces[1].properties.at("PunkteZusammengelegt"), u"1");
+    const Delaunay::TDelaunay* meshes[] = {run.ws.Mesh0.get(), run.ws.Mesh1.get()};
+    for (int h = 0; h < 2; ++h) {
+      const ReadSurface& s = f.surfaces[static_cast<size_t>(h)];
+      // The survey's number beside each running id.
+      for (int32_t v = 1; v < meshes[h]->tPoints; ++v)
+        ASSERT_EQ(s.names.at(v).toLong(), run.ws.P[static_cast<size_t>(meshes[h]->Vertex[v].ID)].NR);
+    }
     for (const ReadSurface& s : f.surfaces) {
       for (size_t i = 0; i < s.point_order.size(); ++i) ASSERT_EQ(s.point_order[i], long(i + 1));
       for (const auto& face : s.faces)

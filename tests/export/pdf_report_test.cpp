@@ -4,8 +4,10 @@
 
 #include <QImage>
 #include <QString>
+#include <algorithm>
 
 #include "export/pdf_report.h"
+#include "mesh/outline.h"
 #include "text/convert.h"
 #include "export_support.h"
 
@@ -27,6 +29,10 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   std::string why;
   if (!HaveTool("pdftotext -v", why) || !HaveTool("pdftoppm -v", why)) GTEST_SKIP() << why;
   ExportRun run(SurveyText(20), 0.5);
+  run.in.options.pdf_protocol = PdfProtocol::kFull;
+  run.in.options.author = "Vermessung Süd";
+  run.in.options.client = "Gemeinde Nord";
+  run.in.options.epsg = 25832;
   ASSERT_NE(run.in.cut_fill, nullptr);
   const std::string fill = Format("%.2f", run.in.cut_fill->between.fill);
   const std::string below = Format("%.2f", run.in.cut_fill->terrain.below);
@@ -42,7 +48,12 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   }
   for (const char* expected : {"Zelmaro Ver. 1.1", "Bezugshorizont", "Gelände", "Differenz",
                                "Fläche m2", "Masse m3", "Bezugshöhe H0", "04.05.2026 03:02",
-                               "Auf- und Abtrag", fill.c_str(), below.c_str(), "Protokoll", "Maßstab 1 :"})
+                               "Auf- und Abtrag", fill.c_str(), below.c_str(), "Protokoll", "Maßstab 1 :",
+                               "Verfasser", "Vermessung Süd", "Auftraggeber", "Gemeinde Nord",
+                               "EPSG:25832", "Punkte gelesen: 400", "Höhenlinienabstand: 0.5 m",
+                               "Höhenlinien Gelände", "Höhenbezug 2",
+                               // A page that opens inside the terrain's table says so.
+                               "Protokoll – Gelände (Fortsetzung)"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   EXPECT_NE(text.find(run.host.bem), std::string::npos);
   EXPECT_NE(text.find(run.record->h0_text + " m"), std::string::npos);
@@ -52,6 +63,11 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   EXPECT_NE(flat.find(Squeezed(run.record->protocol->back())), std::string::npos);
   EXPECT_NE(flat.find(Squeezed((*run.record->protocol)[run.record->protocol->size() / 2])),
             std::string::npos);
+
+  // The area difference as the protocol's last line has it.
+  const std::string& diff = run.record->protocol->back();
+  const std::string area = Squeezed(diff.substr(diff.find(':') + 1));
+  EXPECT_NE(flat.find("Differenz " + area), std::string::npos) << area;
 
   const size_t lines = run.record->protocol->size();
   const size_t pages = 1 + (lines + kProtocolLinesPerPage - 1) / kProtocolLinesPerPage;
@@ -80,6 +96,77 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
     }
   EXPECT_GT(blue, 50);
   EXPECT_GT(red, 50);
+}
+
+// Points spread at random over a square kilometre, every third on the
+// reference horizon: at the scale the page allows, the triangles are
+// smaller than half a millimetre.
+std::string SpreadSurvey(int n) {
+  std::string text;
+  uint64_t r = 12345;
+  auto next = [&] {
+    r = r * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(r >> 11) / 9007199254740992.0;
+  };
+  for (int i = 1; i <= n; ++i) {
+    const double x = next() * 1000, y = next() * 1000;
+    const double z = 280 + 15 * (1 - ((x - 500) * (x - 500) + (y - 500) * (y - 500)) / 5e5);
+    text += Format("%16d %5d %12.3f %12.3f %10.3f\r\n", i, i % 3 == 0 ? 1 : 0, 3486000 + y,
+                   5656000 + x, z);
+  }
+  return text;
+}
+
+TEST(PdfReport, ASurveyGivesAShortReportWithItsOutlineAndThinnedPoints) {
+  std::string why;
+  if (!HaveTool("pdfinfo -v", why) || !HaveTool("pdftotext -v", why)) GTEST_SKIP() << why;
+  ExportRun run(SpreadSurvey(30000), 0.1);
+  const std::string file = run.dir / "survey.pdf";
+  WritePdfReport(run.in, file);  // the summary, by default
+  std::string info, text;
+  ASSERT_EQ(Shell("pdfinfo " + file + " 2>&1", info), 0) << info;
+  const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
+  EXPECT_LE(pages, 10);
+  EXPECT_EQ(pages, ReportPages(run.in));
+  EXPECT_LE(ReadBytes(file).size(), 5u << 20);
+  ASSERT_EQ(Shell("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
+  EXPECT_NE(text.find("nur der Umriss gezeichnet"), std::string::npos);
+  EXPECT_NE(text.find("von 30000 gezeichnet"), std::string::npos);
+  // Lines 0.1 m apart in height lie closer than the paper shows: the plot
+  // keeps the round levels, and says which.
+  EXPECT_NE(text.find("Gelände alle 0.5 m"), std::string::npos);
+  EXPECT_NE(text.find("(im Abstand 0.1 m zu dicht)"), std::string::npos);
+  EXPECT_NE(text.find("Protokoll (Zusammenfassung)"), std::string::npos);
+  // Random points leave thin triangles along the outline out; the report
+  // says how many.
+  const std::string loss = Delaunay::OutlineLossText("Gelände", Delaunay::MeasureOutline(*run.ws.Mesh1));
+  ASSERT_FALSE(loss.empty());
+  EXPECT_NE(Squeezed(text).find(loss), std::string::npos) << loss;
+
+  // The summary: every line but the triangles', which one line counts.
+  const std::vector<std::string>& protocol = *run.record->protocol;
+  const auto summary = ReportProtocol(protocol, PdfProtocol::kSummary);
+  std::vector<std::string> kept;
+  for (const ReportLine& l : summary) kept.push_back(l.text);
+  const int32_t triangles[] = {run.ws.Mesh0->HowMany, run.ws.Mesh1->HowMany};
+  EXPECT_EQ(kept.size(), protocol.size() - triangles[0] - triangles[1] + 2);
+  for (int32_t n : triangles)
+    EXPECT_NE(std::find(kept.begin(), kept.end(),
+                        Format("      (%d Maschen, jede einzeln in der Protokolldatei)", n)),
+              kept.end());
+  for (const std::string& line : protocol) {
+    if (line.rfind("Summe", 0) == 0 || line.rfind("Masche", 0) == 0 ||
+        line.rfind("Differenz", 0) == 0) {
+      EXPECT_NE(std::find(kept.begin(), kept.end(), line), kept.end()) << line;
+    }
+  }
+  EXPECT_TRUE(ReportProtocol(protocol, PdfProtocol::kNone).empty());
+  EXPECT_EQ(ReportProtocol(protocol, PdfProtocol::kFull).size(), protocol.size());
+  // A survey's full protocol would be hundreds of pages; the bound on
+  // memory follows the pages.
+  run.in.options.pdf_protocol = PdfProtocol::kFull;
+  EXPECT_GT(ReportPages(run.in), 1000);
+  EXPECT_GT(ReportMemoryEstimate(run.in), size_t{1000} * (16 << 10));
 }
 
 TEST(PdfReport, ScaleBarIsARoundQuarterOfThePlot) {

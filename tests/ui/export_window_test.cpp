@@ -2,13 +2,16 @@
 // without a run, and the three formats written from the last run.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
+#include <functional>
 
 #include "test_form.h"
+#include "ui/export_options_dialog.h"
 
 namespace {
 
@@ -17,11 +20,20 @@ class ExportForm : public TestForm {
   QList<ExportTarget> targets;  // answers of the export dialog; empty = cancel
   QStringList informations;
   int export_dialogs = 0;
+  // The options dialog: what it was shown, and what it answers.
+  QStringList option_formats;
+  zelmaro::ExportOptions shown;
+  std::function<bool(zelmaro::ExportOptions&)> answer = [](zelmaro::ExportOptions&) { return true; };
 
  protected:
   ExportTarget ChooseExportFile() override {
     ++export_dialogs;
     return targets.isEmpty() ? ExportTarget{} : targets.takeFirst();
+  }
+  bool ChooseExportOptions(const QString& format, zelmaro::ExportOptions& options) override {
+    option_formats << format;
+    shown = options;
+    return answer(options);
   }
   void ShowInformation(const QString& text) override { informations << text; }
 };
@@ -83,6 +95,53 @@ TEST(ExportWindow, ExportsTheLastRunInTheChosenFormat) {
   form.ToolButtonExport->click();
   EXPECT_EQ(form.export_dialogs, 4);
   EXPECT_EQ(form.informations.size(), 1);
+}
+
+TEST(ExportWindow, TheChoicesReachTheFileAndAreRemembered) {
+  QTemporaryDir dir;
+  ExportForm form;
+  form.files_to_choose = {WritePointFile(dir, "halde.asc", SquareSurvey(280, 300))};
+  form.BitBtn1->click();
+  const QString dxf = dir.filePath("halde.dxf"), pdf = dir.filePath("halde.pdf");
+  form.answer = [](zelmaro::ExportOptions& o) {
+    o.dxf_layers.labels = false;
+    o.author = "Vermessung Süd";
+    o.epsg = 25832;
+    return true;
+  };
+  form.targets = {{dxf, QStringLiteral("dxf")}};
+  form.ToolButtonExport->click();
+  EXPECT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
+  QFile f(dxf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_FALSE(f.readAll().contains("PUNKTNUMMERN\r\n 10"));  // no labels
+
+  // The next export starts from the choices made; a cancel writes nothing.
+  form.answer = [](zelmaro::ExportOptions&) { return false; };
+  form.targets = {{pdf, QStringLiteral("pdf")}};
+  form.ToolButtonExport->click();
+  EXPECT_EQ(form.option_formats, (QStringList{"dxf", "pdf"}));
+  EXPECT_FALSE(form.shown.dxf_layers.labels);
+  EXPECT_EQ(form.shown.author, "Vermessung Süd");
+  EXPECT_EQ(form.shown.epsg, 25832);
+  EXPECT_FALSE(QFile::exists(pdf));
+  zelmaro::ui::SaveExportOptions({});
+
+  // The dialog itself: the PDF's choices, and an EPSG code that is none.
+  zelmaro::ExportOptions o;
+  o.pdf_protocol = zelmaro::PdfProtocol::kFull;
+  zelmaro::ui::ExportOptionsDialog dialog(nullptr, QStringLiteral("pdf"), o);
+  EXPECT_EQ(dialog.labels, nullptr);
+  ASSERT_NE(dialog.protocol, nullptr);
+  dialog.protocol->setCurrentIndex(2);
+  dialog.client->setText(QStringLiteral(" Gemeinde "));
+  QString why;
+  ASSERT_TRUE(dialog.Options(o, why));
+  EXPECT_EQ(o.pdf_protocol, zelmaro::PdfProtocol::kNone);
+  EXPECT_EQ(o.client, "Gemeinde");
+  dialog.epsg->setText(QStringLiteral("UTM 32"));
+  EXPECT_FALSE(dialog.Options(o, why));
+  EXPECT_TRUE(why.contains(QStringLiteral("kein EPSG-Code")));
 }
 
 TEST(ExportWindow, AFailedExportIsReportedAndAFailedRunLeavesNothingToExport) {
