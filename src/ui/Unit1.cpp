@@ -384,15 +384,17 @@ void TForm1::CreateInputPage() {
   connect(NumberBoxH0, &QLineEdit::textChanged, this, &TForm1::FitReferenceHeightField);
   FitReferenceHeightField();
 
+  // As the page reads: the file and the height on the first row, the
+  // results row by row, the project last.
   QWidget::setTabOrder(EditPunktDat, BitBtn1);
-  QWidget::setTabOrder(BitBtn1, EditA0);
+  QWidget::setTabOrder(BitBtn1, NumberBoxH0);
+  QWidget::setTabOrder(NumberBoxH0, EditA0);
   QWidget::setTabOrder(EditA0, EditM0);
   QWidget::setTabOrder(EditM0, EditA1);
   QWidget::setTabOrder(EditA1, EditM1);
   QWidget::setTabOrder(EditM1, EditA2);
   QWidget::setTabOrder(EditA2, EditM2);
   QWidget::setTabOrder(EditM2, EditBem);
-  QWidget::setTabOrder(EditBem, NumberBoxH0);
 }
 
 void TForm1::CreateListPage() {

@@ -400,10 +400,11 @@ TEST(MainWindow, PageContents) {
   EXPECT_EQ(form.GroupBox6->title(), QStringLiteral("Projektbezeichnung"));
   EXPECT_EQ(form.SpeedButton1->toolTip(), QStringLiteral("Massenausgleich"));
   EXPECT_EQ(form.EditA2->toolTip(), QStringLiteral("Differenzfläche "));
-  // Tab order: the group boxes in turn, the reference height last.
-  const std::vector<QWidget*> order = {form.EditPunktDat, form.BitBtn1, form.EditA0, form.EditM0,
-                                       form.EditA1,       form.EditM1,  form.EditA2, form.EditM2,
-                                       form.EditBem,      form.NumberBoxH0};
+  // Tab order as the page reads: the file and the height on the first row,
+  // the results, the project.
+  const std::vector<QWidget*> order = {form.EditPunktDat, form.BitBtn1, form.NumberBoxH0, form.EditA0,
+                                       form.EditM0,       form.EditA1,  form.EditM1,      form.EditA2,
+                                       form.EditM2,       form.EditBem};
   form.EditPunktDat->setFocus();
   for (size_t i = 0; i + 1 < order.size(); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
