@@ -194,6 +194,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   // and the window is as wide as the tool bar, so that no button of it
   // stands hidden behind the overflow at the first size.
   resize(std::max(538, ToolBar1->sizeHint().width()), 343 + MenuBar1->sizeHint().height());
+  // The designed layout is the least the pages need; larger is the user's choice.
+  setMinimumSize(size());
 }
 
 TForm1::~TForm1() {
@@ -663,33 +665,21 @@ void TForm1::SetPlotButtonsEnabled(bool enabled) {
   }
 }
 
-void TForm1::SetOuterSize(int width, int height) {
-  const QSize frame_extra = frameGeometry().size() - geometry().size();
-  resize(width - frame_extra.width(), height - frame_extra.height());
-  // The pages take their new size now, so that a redraw sees it.
-  if (layout()) layout()->activate();
-  zelmaro::ui::CentreOnScreen(this);
-}
-
 void TForm1::PageControl1Change() {
+  // The window keeps the size the user gave it on every page; the plot
+  // takes whatever its page offers.
   SetPlotButtonsEnabled(false);
   switch (PageControl1->currentIndex()) {
-    case 0:
-      SetOuterSize(OldFormwidth, OldFormHeight);
-      break;
     case 1:
-      SetOuterSize(OldFormwidth, OldFormHeight);
       fillGrid();
       break;
-    case 2: {
-      QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-      const QRect area = s ? s->geometry() : QRect(0, 0, 800, 600);
-      SetOuterSize(area.width() - 100, area.height() - 100);
+    case 2:
+      // The page takes the window's size now, so that the redraw sees it.
+      if (layout()) layout()->activate();
       Display = 0;
       ZeigPPunkte();
       SetPlotButtonsEnabled(true);
       break;
-    }
     default:
       break;
   }

@@ -332,7 +332,6 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // the cell is what a command of the menu or the tool bar works on), or
   // dropped.
   void FinishGridEdit(bool take_text);
-  void SetOuterSize(int width, int height);
   // The status bar names what the last run's meshes leave of their hulls.
   void ShowOutlineLoss();
   void SetPlotButtonsEnabled(bool enabled);
