@@ -43,6 +43,10 @@ class TestForm : public TForm1 {
     return pdf_files_to_choose.isEmpty() ? QString() : pdf_files_to_choose.takeFirst();
   }
   void ShowCoincidenceMessage() override { ++coincidence_boxes; }
+  // Unsaved grid edits are dropped, an export with a foreign extension is
+  // cancelled, unless a test answers otherwise.
+  EditsAnswer AskSaveEdits() override { return EditsAnswer::Discard; }
+  QString AskExportFormat(const QString&) override { return QString(); }
   void RunPrinterSetup() override { ++printer_setups; }
 };
 
