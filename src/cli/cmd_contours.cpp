@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "cli/options.h"
+#include "mesh/contour_interval.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
 #include "volume/horizon.h"
@@ -52,10 +53,7 @@ int CmdContours(const Args& args) {
       [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   MeshHorizon(*mesh, complete_outline);
-  mesh->InitialiseContourLevels(mesh->zMin, mesh->zMax, interval);
-  mesh->InitialiseContourLevels(mesh->zMin, mesh->zMax, interval);
-  mesh->CalculateContours();
-  mesh->SortContourLines();
+  ComputeContours(*mesh, interval);
 
   const Delaunay::TContourSetup& c = mesh->Contour;
   std::string out;

@@ -11,6 +11,7 @@
 #include "text/format.h"
 #include "volume/cut_fill.h"
 #include "volume/horizon.h"
+#include "volume/number_field.h"
 
 namespace zelmaro::cli {
 
@@ -60,7 +61,7 @@ std::string CutFillTable(const CutFill& c) {
     return std::string(width > chars ? width - chars : 0, ' ');
   };
   auto pad = [&](const std::string& label, size_t width) { return label + fill(label, width); };
-  std::string out = "Auf- und Abtrag bei der Bezugshöhe " + Format("%.3f", c.H0) + " m\n\n";
+  std::string out = "Auf- und Abtrag bei der Bezugshöhe " + HeightText(c.H0) + " m\n\n";
   out += fill("", 42) + fill("Bezugshorizont", 16) + "Bezugshorizont " + fill("Gelände", 16) +
          "Gelände\n";
   for (const HorizonRow& row : kHorizonRows)

@@ -124,7 +124,7 @@ int CmdBalance(const Args& args) {
     SpeedButton1Click(ws, field, run);
   else
     SpeedButton2Click(ws, field, run);
-  const std::string h0 = Format("%.3f", field.Value());
+  const std::string h0 = HeightText(field.Value());
   Report(ws, host, ProtocolFileName(o.file), o.Has("--json"),
          "\"H0\":" + JsonString(h0) + ",\"runs\":" + std::to_string(runs),
          "Bezugshöhe " + h0 + " m nach " + std::to_string(runs) + " Berechnungen\n");

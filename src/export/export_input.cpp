@@ -33,15 +33,6 @@ void RecordingHost::SetResultField(ResultField field, const std::string& text) {
   inner_.SetResultField(field, text);
 }
 
-void ComputeContours(Delaunay::TDelaunay& mesh, double interval) {
-  // The plot sets the levels twice before it computes; the second call
-  // leaves what the first left, but the same calls give the same state.
-  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, interval);
-  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, interval);
-  mesh.CalculateContours();
-  mesh.SortContourLines();
-}
-
 namespace {
 void CheckIds(const Delaunay::TDelaunay* mesh, const PointTable& P) {
   if (!mesh) return;
@@ -56,20 +47,23 @@ void CheckIds(const Delaunay::TDelaunay* mesh, const PointTable& P) {
 }
 
 void FillHorizon(ExportHorizon& h, const char* name, Delaunay::TDelaunay* mesh, double area,
-                 double volume, double interval) {
+                 double volume, double interval, ContourSource* contours) {
   h.name = name;
   h.mesh = mesh;
   h.area = area;
   h.volume = volume;
   if (!mesh) return;
-  ComputeContours(*mesh, interval);
+  if (contours)
+    contours->Contours(*mesh, interval);
+  else
+    ComputeContours(*mesh, interval);
   h.contour = &mesh->Contour;
   h.polylines = Delaunay::ContourPolylines(mesh->Contour);
 }
 }  // namespace
 
 ExportInput MakeExportInput(RunState& ws, const RunRecord& run, double interval,
-                            const std::tm& created) {
+                            const std::tm& created, ContourSource* contours) {
   ExportInput in;
   CheckIds(ws.Mesh0.get(), run.P);
   CheckIds(ws.Mesh1.get(), run.P);
@@ -78,8 +72,8 @@ ExportInput MakeExportInput(RunState& ws, const RunRecord& run, double interval,
   in.run = &run;
   in.created = created;
   in.contour_interval = interval;
-  FillHorizon(in.reference, "Bezugshorizont", ws.Mesh0.get(), ws.sumA0, ws.m0, interval);
-  FillHorizon(in.terrain, "Gelände", ws.Mesh1.get(), ws.SumA1, ws.m1, interval);
+  FillHorizon(in.reference, "Bezugshorizont", ws.Mesh0.get(), ws.sumA0, ws.m0, interval, contours);
+  FillHorizon(in.terrain, "Gelände", ws.Mesh1.get(), ws.SumA1, ws.m1, interval, contours);
   if (ws.cutFill.valid) in.cut_fill = &ws.cutFill;
   return in;
 }

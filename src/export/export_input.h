@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "export/export_options.h"
+#include "mesh/contour_interval.h"
 #include "mesh/contour_polylines.h"
 #include "mesh/delaunay.h"
 #include "points/point_table.h"
@@ -49,6 +50,7 @@ class RecordingHost : public RunHost {
   // The record keeps the lines for the report, whether or not the host
   // shows them.
   bool ShowsProtocol() override { return true; }
+  bool RunsWithoutProtocolFile() override { return inner_.RunsWithoutProtocolFile(); }
   void SetResultField(ResultField field, const std::string& text) override;
   void Coincidence() override { inner_.Coincidence(); }
   void Progress(const std::string& text) override { inner_.Progress(text); }
@@ -87,16 +89,13 @@ struct ExportInput {
   ExportOptions options;
 };
 
-// Computes the mesh's contour lines at the interval exactly as the plot does
-// before drawing them, so that every export holds the plot's lines.
-void ComputeContours(Delaunay::TDelaunay& mesh, double interval);
-
-// The export of the last run: contours computed on both meshes at the
-// interval (the plot's), polylines joined, views set. ws and run must outlive
-// the result. Throws ERangeError when a mesh refers to points the run's
-// table does not have (the meshes are not that run's).
+// The export of the last run: contours of both meshes at the interval (the
+// plot's), taken from contours when given (the window's cache, so that the
+// plot and the export share them), polylines joined, views set. ws and run
+// must outlive the result. Throws ERangeError when a mesh refers to points
+// the run's table does not have (the meshes are not that run's).
 ExportInput MakeExportInput(RunState& ws, const RunRecord& run, double interval,
-                            const std::tm& created);
+                            const std::tm& created, ContourSource* contours = nullptr);
 
 // The local time now.
 std::tm LocalTimeNow();

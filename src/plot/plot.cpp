@@ -320,10 +320,11 @@ void Draw(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF
       auto contour_lines = [&](Delaunay::TDelaunay& mesh, TColor color) {
         c.SetPenColor(color);
         try {
+          const double interval = ContourInterval(s.HLIntervall);
           if (contours)
-            contours->Contours(mesh, s.HLIntervall);
+            contours->Contours(mesh, interval);
           else
-            ComputeContours(mesh, s.HLIntervall);
+            ComputeContours(mesh, interval);
         } catch (const ELimitError& e) {
           if (!limit) limit = e;
           return;
@@ -364,19 +365,6 @@ void Draw(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF
 }
 
 }  // namespace
-
-void ComputeContours(Delaunay::TDelaunay& mesh, const std::string& interval_text) {
-  // The levels are set twice, each time from the text read anew.
-  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
-  mesh.InitialiseContourLevels(mesh.zMin, mesh.zMax, ContourInterval(interval_text));
-  mesh.CalculateContours();
-  mesh.SortContourLines();
-}
-
-double ContourInterval(const std::string& text) {
-  double v = 0;
-  return TryStrToFloat(text, v) ? v : 1.0;
-}
 
 void ZeigPPunkte(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF,
                  const TPlotSettings& settings, TPlotTarget& target, ContourSource* contours) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "mesh/contour_interval.h"
 #include "plot/canvas.h"
 #include "plot/pixel.h"
 #include "plot/view.h"
@@ -23,24 +24,6 @@ struct TPlotSettings {
   bool ZeroLines = false;   // where the shown meshes meet the last run's H0
   std::string HLIntervall = "0.1";  // contour interval
   std::string Masstab = "1000";     // plot scale denominator
-};
-
-// The contour interval of the text: a number with "." as decimal separator,
-// 1.0 for anything else.
-double ContourInterval(const std::string& text);
-
-// The contour lines of the mesh at the interval of the text, computed afresh:
-// the levels (set twice, the text read anew each time), the segments and
-// their chaining, left in mesh.Contour.
-void ComputeContours(Delaunay::TDelaunay& mesh, const std::string& interval_text);
-
-// Where a redraw takes a mesh's contour lines from. Without one, every
-// redraw computes them afresh; the window keeps them per mesh and interval.
-class ContourSource {
- public:
-  virtual ~ContourSource() = default;
-  // Leaves mesh.Contour as ComputeContours leaves it.
-  virtual void Contours(Delaunay::TDelaunay& mesh, const std::string& interval_text) = 0;
 };
 
 // Redraws everything onto the target that Display selects: 0 the screen,

@@ -1,6 +1,7 @@
 #include "points/grid.h"
 
 #include "text/convert.h"
+#include "text/errors.h"
 #include "text/format.h"
 
 namespace zelmaro {
@@ -22,13 +23,25 @@ void UpdatePunkte(const GridRows& rows, PointTable& P) {
   PointTable fresh;
   fresh.reserve(rows.size() + 1);
   ResetToSlotZero(fresh);
+  size_t line = 0;
+  // A survey has thousands of rows: the report names the cell.
+  auto cell = [&](const GridRow& row, size_t j, auto convert) {
+    try {
+      return convert(Trim(row[j]));
+    } catch (const EConvertError& e) {
+      throw EConvertError(Format("Zeile %zu, Spalte %s: ", line, GridHeader()[j].c_str()) + e.what());
+    }
+  };
+  auto integer = [](std::string_view t) { return StrToInt(t); };
+  auto real = [](std::string_view t) { return StrToFloat(t); };
   for (const GridRow& row : rows) {
+    ++line;
     TPunkt& p = fresh.emplace_back();
-    p.NR = StrToInt(Trim(row[1]));
-    p.Y = StrToFloat(Trim(row[2]));
-    p.X = StrToFloat(Trim(row[3]));
-    p.Z = StrToFloat(Trim(row[4]));
-    p.Code = CodeFromInt(StrToInt(Trim(row[5])));
+    p.NR = cell(row, 1, integer);
+    p.Y = cell(row, 2, real);
+    p.X = cell(row, 3, real);
+    p.Z = cell(row, 4, real);
+    p.Code = CodeFromInt(cell(row, 5, integer));
   }
   P = std::move(fresh);
 }

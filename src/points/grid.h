@@ -22,8 +22,8 @@ GridRow GridCells(const PointTable& P, int i);
 // Reads the data rows back into P: NR, Y, X, Z and Code of each row in grid
 // order, each cell trimmed of blanks and control characters; Code keeps its
 // low 8 bits. The ID column is not read. A cell that is no number of its
-// kind, an empty one included, throws EConvertError naming the trimmed text
-// and leaves P as it was.
+// kind, an empty one included, throws EConvertError naming its row (counted
+// from 1), its column and the trimmed text, and leaves P as it was.
 void UpdatePunkte(const GridRows& rows, PointTable& P);
 
 constexpr int kGridDefaultColumnWidth = 50;

@@ -15,6 +15,9 @@ class EZelmaroError : public std::exception {
   // by reference and rethrown, the error keeps its type.
   void AddLine(const std::string& line) { message_ += "\n" + line; }
 
+ protected:
+  void SetMessage(std::string message) { message_ = std::move(message); }
+
  private:
   std::string message_;
 };

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "text/format.h"
+#include "volume/number_field.h"
 #include "ui/ui_common.h"
 
 namespace zelmaro::ui {
@@ -69,7 +70,7 @@ void FillCutFillTable(QTableWidget* table, const CutFill& c) {
 
 QString CutFillCaption(const CutFill& c) {
   if (!c.valid) return QStringLiteral("Noch keine Berechnung");
-  return QStringLiteral("Bezugshöhe %1 m").arg(QString::fromStdString(Format("%.3f", c.H0)));
+  return QStringLiteral("Bezugshöhe %1 m").arg(QString::fromStdString(zelmaro::HeightText(c.H0)));
 }
 
 }  // namespace zelmaro::ui

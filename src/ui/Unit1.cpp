@@ -1,6 +1,7 @@
 #include "ui/Unit1.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -115,15 +117,6 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int left, int top, int w
   return box;
 }
 
-// A cell of the grid's "ID" column: fixed, shown in the header's colour and
-// not editable.
-QTableWidgetItem* FixedCell(const QTableWidget* grid, const QString& text = QString()) {
-  auto* item = new QTableWidgetItem(text);
-  item->setFlags(Qt::ItemIsEnabled);
-  item->setBackground(grid->palette().button());
-  return item;
-}
-
 // The grid's cell editor is always open on the current cell, so a right
 // click there reaches the editor: it offers the grid's menu, not the line
 // editor's own.
@@ -160,6 +153,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setFont(TahomaFont());
 
   CreateToolBar();
+  CreateMenuBar();
+  setAcceptDrops(true);
 
   PageControl1 = new QTabWidget(this);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -197,7 +192,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   ws.mesh_source = &mesh_cache_;
   contour_cache_.on_compute = [this](const std::string& what) { Progress(what); };
 
-  resize(538, 343);
+  // The designed 538 x 343 for the pages; the menu bar comes on top of it,
+  // and the window is as wide as the tool bar, so that no button of it
+  // stands hidden behind the overflow at the first size.
+  resize(std::max(538, ToolBar1->sizeHint().width()), 343 + MenuBar1->sizeHint().height());
+  // The designed layout is the least the pages need; larger is the user's choice.
+  setMinimumSize(size());
 }
 
 TForm1::~TForm1() {
@@ -239,12 +239,16 @@ void TForm1::CreateToolBar() {
       "QToolButton:checked { background-color: #a9c4e8; border: 1px solid #3a6ea5;"
       " border-radius: 2px; }"));
 
+  // Each button shows a command that the menu bar shares: clicking the one
+  // or choosing the other triggers the same action, and both show its state.
   auto button = [this](const char* name, IconId icon, const QString& hint, bool toggle) {
+    auto* action = new QAction(MakeIcon(icon), hint, this);
+    action->setObjectName(QStringLiteral("Action") + QString::fromLatin1(name));
+    action->setToolTip(hint);
+    action->setCheckable(toggle);
     auto* b = new QToolButton(ToolBar1);
     b->setObjectName(QString::fromLatin1(name));
-    b->setIcon(MakeIcon(icon));
-    b->setToolTip(hint);
-    b->setCheckable(toggle);
+    b->setDefaultAction(action);
     b->setAutoRaise(false);
     b->setFocusPolicy(Qt::NoFocus);
     b->setFixedSize(30, 29);
@@ -261,12 +265,15 @@ void TForm1::CreateToolBar() {
   };
   // Pressing a toggle of a group releases the other; the one that is down can
   // be released too, so all may be up.
-  auto group = [](QToolButton* a, QToolButton* b) {
-    QObject::connect(a, &QToolButton::toggled, b, [b](bool down) { if (down) b->setChecked(false); });
-    QObject::connect(b, &QToolButton::toggled, a, [a](bool down) { if (down) a->setChecked(false); });
+  auto group = [](QToolButton* button_a, QToolButton* button_b) {
+    QAction* a = button_a->defaultAction();
+    QAction* b = button_b->defaultAction();
+    QObject::connect(a, &QAction::toggled, b, [b](bool down) { if (down) b->setChecked(false); });
+    QObject::connect(b, &QAction::toggled, a, [a](bool down) { if (down) a->setChecked(false); });
   };
   auto on_click = [this](QToolButton* b, void (TForm1::*handler)()) {
-    connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+    connect(b->defaultAction(), &QAction::triggered, this,
+            [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
   };
 
   ToolButton1 = button("ToolButton1", IconId::Compute, QStringLiteral("Massen berechnen"), false);
@@ -282,7 +289,7 @@ void TForm1::CreateToolBar() {
   ToolButtonIsoline = button("ToolButtonIsoline", IconId::Isolines, QStringLiteral("Höhenlinien"), true);
   ToolButtonRand = button("ToolButtonRand", IconId::Outline, QStringLiteral("Randdreiecke ergänzen"), true);
   ws.complete_outline = QSettings().value(kCompleteOutlineKey, false).toBool();
-  ToolButtonRand->setChecked(ws.complete_outline);
+  ToolButtonRand->defaultAction()->setChecked(ws.complete_outline);
   ToolButtonZeroLines = button("ToolButtonZeroLines", IconId::ZeroLines, QStringLiteral("Nulllinien anzeigen"), true);
   ToolButton11 = separator("ToolButton11");
   ToolButton12 = button("ToolButton12", IconId::OutputArea, QStringLiteral("Ausgabebereich anzeigen"), true);
@@ -306,6 +313,8 @@ void TForm1::CreateToolBar() {
   on_click(ToolButtonMesh1, &TForm1::ToolButtonMesh1Click);
   on_click(ToolButtonRand, &TForm1::ToolButtonRandClick);
   on_click(ToolButtonZeroLines, &TForm1::ToolButtonZeroLinesClick);
+  on_click(ToolButtonIsoline, &TForm1::RedrawShownPlot);
+  on_click(ToolButton12, &TForm1::RedrawShownPlot);
   on_click(ToolButton2, &TForm1::ToolButton2Click);
   on_click(ToolButtonDruck, &TForm1::ToolButtonDruckClick);
   on_click(ToolButton9, &TForm1::ToolButton9Click);
@@ -372,19 +381,24 @@ void TForm1::CreateInputPage() {
   NumberBoxH0->setGeometry(406, 29, 61, kEditHeight);
   NumberBoxH0->setFont(TahomaFont(true));
   NumberBoxH0->raise();
-  NumberBoxH0->OnChangeValue = [this] { RunCommand([this] { NumberBoxH0ChangeValue(); }); };
+  NumberBoxH0->OnChangeValue = [this] {
+    h0_changed_ = true;
+    RunCommand([this] { NumberBoxH0ChangeValue(); });
+  };
   connect(NumberBoxH0, &QLineEdit::textChanged, this, &TForm1::FitReferenceHeightField);
   FitReferenceHeightField();
 
+  // As the page reads: the file and the height on the first row, the
+  // results row by row, the project last.
   QWidget::setTabOrder(EditPunktDat, BitBtn1);
-  QWidget::setTabOrder(BitBtn1, EditA0);
+  QWidget::setTabOrder(BitBtn1, NumberBoxH0);
+  QWidget::setTabOrder(NumberBoxH0, EditA0);
   QWidget::setTabOrder(EditA0, EditM0);
   QWidget::setTabOrder(EditM0, EditA1);
   QWidget::setTabOrder(EditA1, EditM1);
   QWidget::setTabOrder(EditM1, EditA2);
   QWidget::setTabOrder(EditA2, EditM2);
   QWidget::setTabOrder(EditM2, EditBem);
-  QWidget::setTabOrder(EditBem, NumberBoxH0);
 }
 
 void TForm1::CreateListPage() {
@@ -406,7 +420,7 @@ void TForm1::CreateListPage() {
   StringGridPkte->setSelectionBehavior(QAbstractItemView::SelectItems);
   StringGridPkte->setEditTriggers(QAbstractItemView::AllEditTriggers);
   for (int row = 0; row < StringGridPkte->rowCount(); ++row)
-    StringGridPkte->setItem(row, 0, FixedCell(StringGridPkte));
+    StringGridPkte->setItem(row, 0, zelmaro::ui::FixedCell(StringGridPkte));
   auto* layout = new QVBoxLayout(TabSheet2);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(StringGridPkte);
@@ -425,6 +439,7 @@ void TForm1::CreateListPage() {
           [this] { RunCommand([this] { Punktespeichern1Click(); }); });
   StringGridPkte->setItemDelegate(new GridCellDelegate(StringGridPkte, PopupMenu1));
   StringGridPkte->setContextMenuPolicy(Qt::CustomContextMenu);
+  ConnectGridChecks();
   connect(StringGridPkte, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu1->popup(StringGridPkte->viewport()->mapToGlobal(pos));
   });
@@ -454,6 +469,9 @@ void TForm1::CreatePlotPage() {
     std::string text;
     IntervalText(text);
   });
+  // A new interval or scale shows at Enter, not only at the next zoom.
+  for (QLineEdit* edit : {EditHLIntervall, EditMasstab})
+    connect(edit, &QLineEdit::returnPressed, this, [this] { RunCommand([this] { RedrawShownPlot(); }); });
 
   Imagepp = new QLabel(page);
   Imagepp->setObjectName(QStringLiteral("Imagepp"));
@@ -583,8 +601,9 @@ void TForm1::RequireReadablePointFile(const QString& file_name) {
                                "' kann nicht gelesen werden.");
 }
 
-void TForm1::ChoosePointFile(bool set_limits) {
-  const QString name = ChooseOpenFile();
+void TForm1::ChoosePointFile(bool set_limits, const QString& given) {
+  if (!ConfirmEditsSaved()) return;
+  const QString name = given.isEmpty() ? ChooseOpenFile() : given;
   if (name.isEmpty()) return;
   if (!PrepareImport(name, import_asked_)) return;
   EditPunktDat->setText(name);
@@ -593,6 +612,7 @@ void TForm1::ChoosePointFile(bool set_limits) {
   ClearResults();
   RequireReadablePointFile(name);
   LiesPunkte(EditPunktDat->text());
+  RememberPointFile(name);
   // The grid would otherwise still hold the former file's points, and saving
   // from the tool bar would write them under the new file's name. It is
   // filled when its page is shown: for a large survey that takes a second
@@ -607,14 +627,18 @@ void TForm1::ChoosePointFile(bool set_limits) {
   // Its bounds would be the start values, a reference height of 1e12.
   if (zelmaro::High(ws.P) < 1)
     throw zelmaro::ELimitError("Die Punktdatei '" + name.toStdString() + "' enthält keine Punkte.");
-  // A different value runs a computation inside this assignment.
+  // A different value runs a computation inside this assignment; the same
+  // one (the file chosen again, or one with the same lowest height) runs it
+  // here, so that the fields cleared above never stay empty.
+  h0_changed_ = false;
   NumberBoxH0->SetValue(ws.bounds.MinZ);
   if (set_limits) {
     NumberBoxH0->SetMinValue(ws.bounds.MinZ);
     NumberBoxH0->SetMaxValue(ws.bounds.MaxZ);
   }
+  if (!h0_changed_) ToolButton1Click();
   if (!ws.P.empty()) {
-    ToolButton1->setEnabled(true);
+    ToolButton1->defaultAction()->setEnabled(true);
     SpeedButton1->setEnabled(true);
     SpeedButton2->setEnabled(true);
   }
@@ -646,37 +670,25 @@ void TForm1::FitReferenceHeightField() {
 void TForm1::SetPlotButtonsEnabled(bool enabled) {
   for (QToolButton* b : {ToolButtonZoom, ToolButtonPan, ToolButtonPNR, ToolButtonZ, ToolButtonMesh0,
                          ToolButtonMesh1, ToolButtonDruck}) {
-    b->setEnabled(enabled);
+    b->defaultAction()->setEnabled(enabled);
   }
 }
 
-void TForm1::SetOuterSize(int width, int height) {
-  const QSize frame_extra = frameGeometry().size() - geometry().size();
-  resize(width - frame_extra.width(), height - frame_extra.height());
-  // The pages take their new size now, so that a redraw sees it.
-  if (layout()) layout()->activate();
-  zelmaro::ui::CentreOnScreen(this);
-}
-
 void TForm1::PageControl1Change() {
+  // The window keeps the size the user gave it on every page; the plot
+  // takes whatever its page offers.
   SetPlotButtonsEnabled(false);
   switch (PageControl1->currentIndex()) {
-    case 0:
-      SetOuterSize(OldFormwidth, OldFormHeight);
-      break;
     case 1:
-      SetOuterSize(OldFormwidth, OldFormHeight);
       fillGrid();
       break;
-    case 2: {
-      QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-      const QRect area = s ? s->geometry() : QRect(0, 0, 800, 600);
-      SetOuterSize(area.width() - 100, area.height() - 100);
+    case 2:
+      // The page takes the window's size now, so that the redraw sees it.
+      if (layout()) layout()->activate();
       Display = 0;
       ZeigPPunkte();
       SetPlotButtonsEnabled(true);
       break;
-    }
     default:
       break;
   }
@@ -696,6 +708,12 @@ void TForm1::ToolButton1Click() {
     // A failed run has no figures any more; the page must not keep older ones.
     try {
       zelmaro::ToolButton1Click(ws, recorder);
+    } catch (const zelmaro::EProtocolNotWritten&) {
+      // The figures are all out and shown; only the file is missing.
+      last_run_ = std::make_unique<zelmaro::RunRecord>(std::move(recorder.Finish(ws.P)));
+      ShowCutFill();
+      ShowOutlineLoss();
+      throw;
     } catch (zelmaro::EInOutError& e) {
       // Writing the protocol is what a run does to files besides reading.
       if (e.FileName().empty())
@@ -742,6 +760,7 @@ void TForm1::ToolButton4Click() {
 }
 
 void TForm1::ToolButton5Click() {
+  if (!ConfirmEditsSaved()) return;
   ws.P.clear();
   ws.P.shrink_to_fit();
   ws.Mesh0.reset();
@@ -861,7 +880,9 @@ void TForm1::ToolButtonRandClick() {
   if (PageControl1->currentWidget() == TabSheet3) ZeigPPunkte();
 }
 
-void TForm1::ToolButtonZeroLinesClick() {
+void TForm1::ToolButtonZeroLinesClick() { RedrawShownPlot(); }
+
+void TForm1::RedrawShownPlot() {
   if (PageControl1->currentWidget() == TabSheet3) ZeigPPunkte();
 }
 
@@ -884,135 +905,6 @@ void TForm1::ShowOutlineLoss() {
     StatusBar1->clearMessage();
   outline_message_ = message;
 }
-
-// ---------------------------------------------------------------------------
-// Point grid and saving
-
-void TForm1::FinishGridEdit(bool take_text) {
-  QWidget* editor = StringGridPkte->indexWidget(StringGridPkte->currentIndex());
-  if (!editor) return;
-  if (take_text) {
-    QMetaObject::invokeMethod(StringGridPkte, "commitData", Qt::DirectConnection,
-                              Q_ARG(QWidget*, editor));
-  } else {
-    QMetaObject::invokeMethod(StringGridPkte, "closeEditor", Qt::DirectConnection,
-                              Q_ARG(QWidget*, editor),
-                              Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
-  }
-}
-
-void TForm1::fillGrid() {
-  grid_awaits_points_ = false;
-  QTableWidget* grid = StringGridPkte;
-  const zelmaro::PointTable& P = ws.P;
-  const int row = grid->currentRow();
-  const int column = grid->currentColumn();
-  // Unsaved edits go, an open editor with them: committed later it would
-  // write its old text over the new cell.
-  FinishGridEdit(false);
-  grid->setUpdatesEnabled(false);
-  // Shown again however the filling ends (a table too large for the memory).
-  const std::unique_ptr<QTableWidget, void (*)(QTableWidget*)> show_again(
-      grid, [](QTableWidget* g) { g->setUpdatesEnabled(true); });
-  QStringList header;
-  for (const std::string& text : zelmaro::GridHeader()) header << QString::fromStdString(text);
-  grid->setHorizontalHeaderLabels(header);
-  grid->clearContents();
-  grid->setRowCount(std::max(0, zelmaro::High(P)));
-
-  // Measuring every text is most of the time a large table takes. In a
-  // font of fixed pitch a text's width follows from its length, so one text
-  // of each length is measured.
-  const QFontMetrics metrics(grid->font());
-  const bool fixed_pitch = QFontInfo(grid->font()).fixedPitch();
-  std::array<int, 6> widest{};
-  std::array<QHash<qsizetype, QString>, 6> by_length;
-  auto measure = [&](int j, const QString& text) {
-    if (!fixed_pitch)
-      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
-    else if (!by_length[j].contains(text.size()))
-      by_length[j].insert(text.size(), text);
-  };
-  for (int j = 0; j < 6; ++j) measure(j, header[j]);
-  BusyScope busy(*this);
-  constexpr int kRowsPerReport = 25000;
-  const int rows = zelmaro::High(P);
-  for (int i = 1; i <= rows; ++i) {
-    if (i % kRowsPerReport == 0)
-      busy.Say(QStringLiteral("Punktliste wird gefüllt … %1 %").arg(100LL * i / rows));
-    const zelmaro::GridRow cells = zelmaro::GridCells(P, i);
-    for (int j = 0; j < 6; ++j) {
-      const QString text = QString::fromStdString(cells[static_cast<size_t>(j)]);
-      measure(j, text);
-      grid->setItem(i - 1, j, j == 0 ? FixedCell(grid, text) : new QTableWidgetItem(text));
-    }
-  }
-  for (int j = 0; j < 6; ++j)
-    for (const QString& text : std::as_const(by_length[j]))
-      widest[j] = std::max(widest[j], metrics.horizontalAdvance(text));
-  // A cell draws its text inside a margin on either side and gives a pixel
-  // to the grid line; a column as wide as the bare text cuts it.
-  const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
-  const int padding = 2 * margin + (grid->showGrid() ? 1 : 0);
-  for (int j = 0; j < 6; ++j) widest[j] += padding;
-  for (int j = 0; j < 6; ++j)
-    grid->setColumnWidth(j, zelmaro::GridColumnWidth(grid->columnWidth(j), widest[j]));
-  if (grid->rowCount() > 0)
-    grid->setCurrentCell(std::clamp(row, 0, grid->rowCount() - 1), column < 0 ? 1 : column);
-}
-
-void TForm1::UpdatePunkte() {
-  // Not filled since the file was chosen: the points are those read.
-  if (grid_awaits_points_) return;
-  FinishGridEdit(true);
-  const QTableWidget* grid = StringGridPkte;
-  zelmaro::GridRows rows(static_cast<size_t>(grid->rowCount()));
-  for (int r = 0; r < grid->rowCount(); ++r) {
-    for (int j = 1; j < 6; ++j) {
-      if (const QTableWidgetItem* item = grid->item(r, j))
-        rows[static_cast<size_t>(r)][static_cast<size_t>(j)] = item->text().toStdString();
-    }
-  }
-  zelmaro::UpdatePunkte(rows, ws.P);
-}
-
-void TForm1::Punkte1Click() {
-  QTableWidget* grid = StringGridPkte;
-  const int r = grid->currentRow();
-  if (r < 0) return;
-  const int column = grid->currentColumn();
-  grid->removeRow(r);
-  if (grid->rowCount() > 0) grid->setCurrentCell(std::min(r, grid->rowCount() - 1), column);
-}
-
-void TForm1::Sichern1Click() {
-  QTableWidget* grid = StringGridPkte;
-  FinishGridEdit(true);
-  // Without a current row (a grid of the header alone) the row is added at
-  // the end, so that points can be entered into an empty list too.
-  const int r = grid->currentRow() < 0 ? grid->rowCount() : grid->currentRow();
-  const int column = grid->currentColumn() < 0 ? 1 : grid->currentColumn();
-  grid->insertRow(r);
-  grid->setItem(r, 0, FixedCell(grid));
-  grid->setCurrentCell(r, column);
-}
-
-void TForm1::Punktespeichern1Click() {
-  const QString name = ChooseSaveFile();
-  if (name.isEmpty()) return;
-  UpdatePunkte();
-  try {
-    zelmaro::WritePointFile(QFile::encodeName(name).toStdString(), ws.P);
-  } catch (zelmaro::EInOutError& e) {
-    // The report names the file the user chose, not a temporary beside it.
-    e.SetFileName(QFile::encodeName(name).toStdString());
-    throw;
-  }
-  // Nothing is read now; the next run reads the saved file.
-  EditPunktDat->setText(name);
-}
-
-void TForm1::ToolButton9Click() { Punktespeichern1Click(); }
 
 // ---------------------------------------------------------------------------
 // Plot
@@ -1057,9 +949,8 @@ void TForm1::ZeigPPunkte() {
 bool TForm1::IntervalText(std::string& text) {
   text = EditHLIntervall->text().toStdString();
   double v = 0;
-  const bool number = zelmaro::TryFieldToFloat(text, v);
+  const bool number = zelmaro::TryContourInterval(text, v);
   zelmaro::ui::ShowNumberState(EditHLIntervall, number, false);
-  if (const size_t comma = text.find(','); number && comma != std::string::npos) text[comma] = '.';
   return number;
 }
 
@@ -1120,11 +1011,16 @@ QString TForm1::ChooseOpenFile() {
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters({QStringLiteral("ASC Datei (*.asc)"), QStringLiteral("Kor Datei (*.Kor)"),
-                         QStringLiteral("TXT Datei (*.TXT)"), QStringLiteral("PKT Datei (*.PKT)")});
+                         QStringLiteral("TXT Datei (*.TXT)"), QStringLiteral("PKT Datei (*.PKT)"),
+                         QStringLiteral("Alle Dateien (*)")});
   // The extensions match in any letter case, as users of these files expect.
   dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  // Beside the current file, else where the last one was chosen.
   const QFileInfo current(EditPunktDat->text());
-  if (!EditPunktDat->text().isEmpty() && current.dir().exists()) dialog.setDirectory(current.dir());
+  if (!EditPunktDat->text().isEmpty() && current.dir().exists())
+    dialog.setDirectory(current.dir());
+  else if (const QString last = LastPointFolder(); !last.isEmpty())
+    dialog.setDirectory(last);
   if (dialog.exec() != QDialog::Accepted) return QString();
   return dialog.selectedFiles().value(0);
 }
@@ -1307,6 +1203,16 @@ bool TForm1::event(QEvent* event) {
     if (run) RunCommand([this] { FormActivate(); });
   }
   return QMainWindow::event(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  bool may_close = false;
+  RunCommand([this, &may_close] { may_close = ConfirmEditsSaved(); });
+  if (!may_close) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -29,6 +29,11 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTableWidget;
+class QTableWidgetItem;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QMenuBar;
 class QToolBar;
 class QToolButton;
 class QWindow;
@@ -80,6 +85,18 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   QToolButton* ToolButton4 = nullptr;
   QToolButton* ToolButton5 = nullptr;
   QToolButton* ToolButtonExport = nullptr;  // "Exportieren …"
+
+  // Menu bar: the tool bar's actions (each button's defaultAction()) and
+  // the commands without a button.
+  QMenuBar* MenuBar1 = nullptr;
+  QMenu* MenuDatei = nullptr;
+  QMenu* MenuBerechnung = nullptr;
+  QMenu* MenuAnsicht = nullptr;
+  QMenu* MenuHilfe = nullptr;
+  QMenu* MenuRecent = nullptr;  // "Zuletzt geöffnet"
+  QAction* ActionOpen = nullptr;
+  QAction* ActionBalance0 = nullptr;
+  QAction* ActionBalance1 = nullptr;
 
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
@@ -234,6 +251,12 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The export's choices for that format, starting from the remembered
   // ones; false when cancelled.
   virtual bool ChooseExportOptions(const QString& format, zelmaro::ExportOptions& options);
+  // The format for an export file whose extension names none of ours: "xml",
+  // "dxf" or "pdf", empty when cancelled.
+  virtual QString AskExportFormat(const QString& file);
+  // "Änderungen an den Punkten speichern?" with Ja / Nein / Abbrechen.
+  enum class EditsAnswer { Save, Discard, Cancel };
+  virtual EditsAnswer AskSaveEdits();
   virtual void ShowInformation(const QString& text);
   // The import dialog for a file not laid out as the program's own point
   // file: sets the layout to read it with, false when cancelled.
@@ -242,6 +265,9 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
                                   zelmaro::ImportLayout& layout);
 
   bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
@@ -257,6 +283,7 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void SetResultField(zelmaro::ResultField field, const std::string& text) override;
   void Coincidence() override;
   void Progress(const std::string& text) override;
+  bool RunsWithoutProtocolFile() override { return true; }
 
   // The meshes and contour lines kept between runs and redraws.
   const zelmaro::MeshCache& Meshes() const { return mesh_cache_; }
@@ -293,7 +320,25 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   void CreateCutFillPage();
   // The page "Auf- und Abtrag" from the workspace's figures.
   void ShowCutFill();
-  void ChoosePointFile(bool set_limits);
+  // Reads the point file the open dialog gives, or the one given (a recent
+  // file, a dropped one).
+  void ChoosePointFile(bool set_limits, const QString& given = QString());
+  // The menu bar over the tool bar's actions, and the recent files.
+  void CreateMenuBar();
+  void RememberPointFile(const QString& file);
+  void FillRecentMenu();
+  QString LastPointFolder() const;
+  // The grid's edits are saved, or may go: asks when there are any. False
+  // when the user cancels (the command that asked stops).
+  bool ConfirmEditsSaved();
+  // Saves the grid's points to a file the user chooses; false when cancelled.
+  bool SavePoints();
+  void ConnectGridChecks();
+  // Marks a cell whose text the save would refuse; a decimal comma becomes
+  // a point.
+  void CheckGridCell(QTableWidgetItem* item);
+  // Redraws the plot when its page is shown; a hidden one is drawn when shown.
+  void RedrawShownPlot();
   // Before a chosen file is read: refuses a file that is no point file
   // (message box) and, for a file in another layout, or for every file when
   // the user asked for the import, lets the user choose the layout. False:
@@ -306,7 +351,6 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // the cell is what a command of the menu or the tool bar works on), or
   // dropped.
   void FinishGridEdit(bool take_text);
-  void SetOuterSize(int width, int height);
   // The status bar names what the last run's meshes leave of their hulls.
   void ShowOutlineLoss();
   void SetPlotButtonsEnabled(bool enabled);
@@ -323,8 +367,8 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // A QPrinter whose job failed to start stays active and refuses every
   // later job and setting; a new one with the same settings takes its place.
   void RenewPrinter();
-  // The interval as the plot converts it ("," read as "."); false while the
-  // text is no number, which the field then shows.
+  // The interval's text; false while it is no number, which the field then
+  // shows.
   bool IntervalText(std::string& text);
   void FitReferenceHeightField();
 
@@ -341,6 +385,11 @@ class TForm1 : public QMainWindow, public zelmaro::RunHost {
   // The grid was emptied for a newly chosen point file and is filled when its
   // page is shown; until then a save writes the points as read.
   bool grid_awaits_points_ = false;
+  // The grid holds edits not yet saved (cells, inserted or deleted rows).
+  bool grid_edited_ = false;
+  bool filling_grid_ = false;
+  // The reference height's value changed (and so ran) since last cleared.
+  bool h0_changed_ = false;
   BusyScope* busy_ = nullptr;   // the innermost scope
   QString progress_text_;       // the last progress text shown
   TForm2* Form2 = nullptr;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include "export/dxf.h"
@@ -49,19 +50,35 @@ void TForm1::ToolButtonExportClick() {
         "„Massen berechnen“ rechnen."));
     return;
   }
-  const ExportTarget target = ChooseExportFile();
+  ExportTarget target = ChooseExportFile();
   if (target.file.isEmpty()) return;
+  // A name typed with one of our extensions means that format, whatever
+  // filter the dialog stood on: "halde.dxf" holds a drawing. Any other
+  // extension names none of them, so the format is asked for.
+  const QString suffix = QFileInfo(target.file).suffix().toLower();
+  bool known = false;
+  for (const Format& f : kFormats) {
+    if (suffix == QLatin1String(f.suffix)) {
+      target.format = QString::fromLatin1(f.id);
+      known = true;
+    }
+  }
+  if (!known) {
+    target.format = AskExportFormat(target.file);
+    if (target.format.isEmpty()) return;
+  }
   const std::string file = QFile::encodeName(target.file).toStdString();
   zelmaro::ExportOptions options = zelmaro::ui::LoadExportOptions();
   if (!ChooseExportOptions(target.format, options)) return;
   zelmaro::ui::SaveExportOptions(options);
 
   WaitCursor wait;
-  // The contour lines of the plot: the page's interval, computed as the
-  // plot computes them.
+  // The contour lines of the plot: the page's interval, read as the plot
+  // reads it, and taken from the plot's cache, which thus knows what the
+  // meshes hold afterwards.
   const double interval = zelmaro::ContourInterval(EditHLIntervall->text().toStdString());
-  zelmaro::ExportInput in =
-      zelmaro::MakeExportInput(ws, *last_run_, interval, zelmaro::LocalTimeNow());
+  zelmaro::ExportInput in = zelmaro::MakeExportInput(ws, *last_run_, interval,
+                                                      zelmaro::LocalTimeNow(), &contour_cache_);
   in.options = options;
   if (target.format == QLatin1String("xml"))
     zelmaro::WriteLandXml(in, file);
@@ -112,6 +129,22 @@ bool TForm1::ChooseExportOptions(const QString& format, zelmaro::ExportOptions& 
   if (dialog.exec() != QDialog::Accepted) return false;
   QString why;
   return dialog.Options(options, why);
+}
+
+QString TForm1::AskExportFormat(const QString& file) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Exportieren"),
+                  QStringLiteral("In welchem Format soll '%1' geschrieben werden?")
+                      .arg(QFileInfo(file).fileName()),
+                  QMessageBox::NoButton, this);
+  QList<QPair<QAbstractButton*, QString>> buttons;
+  for (const Format& f : kFormats)
+    buttons.append({box.addButton(QString::fromUtf8(f.filter), QMessageBox::AcceptRole),
+                    QString::fromLatin1(f.id)});
+  box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+  box.exec();
+  for (const auto& [button, id] : buttons)
+    if (box.clickedButton() == button) return id;
+  return QString();
 }
 
 void TForm1::ShowInformation(const QString& text) {

@@ -1,9 +1,13 @@
 #include "ui/Unit2.h"
 
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextEdit>
+#include <algorithm>
 
 #include "ui/ui_common.h"
 
@@ -13,7 +17,9 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   setFont(zelmaro::ui::TahomaFont());
   // The main window alone ends the program; this one only hides.
   setAttribute(Qt::WA_QuitOnClose, false);
-  resize(438, 275);
+  // The text keeps the designed 438 x 275; a row with the close button
+  // stands below it.
+  resize(438, 275 + kButtonRow);
 
   RichEdit1 = new QTextEdit(this);
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -26,7 +32,24 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   pal.setColor(QPalette::Base, QColor(0, 255, 255));
   RichEdit1->setPalette(pal);
   RichEdit1->setPlainText(InfoLines().join(QLatin1Char('\n')));
-  RichEdit1->setGeometry(rect());
+  RichEdit1->setGeometry(TextRect());
+
+  ButtonClose = new QPushButton(QStringLiteral("Schließen"), this);
+  ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
+  ButtonClose->setFont(zelmaro::ui::TahomaFont());
+  connect(ButtonClose, &QPushButton::clicked, this, &QWidget::close);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
+  PlaceButton();
+}
+
+QRect TForm2::TextRect() const { return QRect(0, 0, width(), std::max(0, height() - kButtonRow)); }
+
+void TForm2::PlaceButton() {
+  constexpr int kWidth = 80, kHeight = 24, kMargin = 6;
+  ButtonClose->setGeometry(width() - kWidth - kMargin, height() - kButtonRow + (kButtonRow - kHeight) / 2,
+                           kWidth, kHeight);
 }
 
 QStringList TForm2::InfoLines() {
@@ -64,5 +87,6 @@ void TForm2::ShowInfo() {
 
 void TForm2::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  RichEdit1->setGeometry(rect());
+  RichEdit1->setGeometry(TextRect());
+  PlaceButton();
 }

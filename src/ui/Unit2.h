@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QPushButton;
 class QTextEdit;
 
 class TForm2 : public QWidget {
@@ -21,7 +22,14 @@ class TForm2 : public QWidget {
   void ShowInfo();
 
   QTextEdit* RichEdit1 = nullptr;
+  // "Schließen" below the text; Escape does the same.
+  QPushButton* ButtonClose = nullptr;
+  static constexpr int kButtonRow = 36;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QRect TextRect() const;
+  void PlaceButton();
 };

@@ -5,6 +5,8 @@
 #include <QString>
 #include <exception>
 
+class QTableWidget;
+class QTableWidgetItem;
 class QWidget;
 
 namespace zelmaro::ui {
@@ -28,6 +30,10 @@ QString ErrorDetail(const std::exception& e);
 // negative number, and red on a tinted ground for a text that is no number
 // (nothing is computed for it).
 void ShowNumberState(QWidget* field, bool is_number, bool negative);
+
+// A cell of the point grid's "ID" column: fixed, shown in the header's
+// colour and not editable.
+QTableWidgetItem* FixedCell(const QTableWidget* grid, const QString& text = QString());
 
 // Qt's own German texts for the standard dialogs and message boxes, whatever
 // the user's language settings. Returns false when they are not installed

@@ -54,12 +54,16 @@ void Balance(RunState& ws, NumberFieldModel& field, const std::function<void()>&
     if (b.correct_before_test) field.SetValue(H0);
     const double residual = ws.*b.volume;
     if (std::fabs(residual) < kThreshold) return;
+    // The field holds six decimals, so that the height it shows is the one
+    // computed with; a correction that would not move them leaves the
+    // residual the closest one a written height can give (area x 0.5e-6 m).
+    if (RoundHeight(H0) == field.Value()) return;
     const bool stuck = field.Value() == last_value && H0 == last_next;
     if (pass == kMaxPasses || stuck)
       throw ELimitError(Format(
           "Massenausgleich nach %d Durchgängen abgebrochen: Restmasse %.3f m3 bei "
-          "Bezugshöhe %.3f m.",
-          pass, residual, field.Value()));
+          "Bezugshöhe %s m.",
+          pass, residual, HeightText(field.Value()).c_str()));
     last_value = field.Value();
     last_next = H0;
   }

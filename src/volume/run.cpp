@@ -1,6 +1,9 @@
 #include "volume/run.h"
 
+#include <fcntl.h>
+
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "points/reader.h"
@@ -112,11 +115,24 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
   // protocol whole, two runs at once leave the one or the other, never a mix,
   // and a link under the protocol's name is replaced, never written through.
   AtomicFile f1;
-  f1.Create(ProtocolFileName(point_file));  // a failure here changes nothing
+  const std::string protocol_file = ProtocolFileName(point_file);
+  // Where the lines go when the protocol cannot be created but the host
+  // wants the figures all the same.
+  TextFileWriter nowhere;
+  std::optional<EProtocolNotWritten> not_written;
+  try {
+    f1.Create(protocol_file);  // a failure here changes nothing
+  } catch (const EInOutError& e) {
+    if (!host.RunsWithoutProtocolFile()) throw;
+    not_written.emplace(e, protocol_file);
+    const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (fd < 0) throw;
+    nowhere.Attach(fd);
+  }
   ws.cutFill = CutFill{};  // the meshes it belonged to are replaced from here on
 
   std::vector<std::string> pane;  // the cleared pane, shown in one step
-  ProtocolOutput out(f1.Out(), pane, host.ShowsProtocol());
+  ProtocolOutput out(not_written ? nowhere : f1.Out(), pane, host.ShowsProtocol());
   HorizonResult reference, terrain;
   host.ProtocolBegins();
   try {
@@ -145,7 +161,7 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
       out.Line("");
       out.Line(Format("Differenz Gelände - Bezugshorizont:   %10.2Lf %10.2Lf",
                       ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
-      f1.Commit();
+      if (!not_written) f1.Commit();
     } catch (const std::bad_alloc&) {
       throw EOutOfMemory();
     }
@@ -170,6 +186,13 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
 
   // From the finished meshes, after every result of the run is out.
   if (host.ShowsCutFill()) ws.cutFill = RunCutFill(ws, host.ReferenceHeight());
+  if (not_written) throw *not_written;
+}
+
+EProtocolNotWritten::EProtocolNotWritten(const EInOutError& cause, const std::string& protocol_file)
+    : EInOutError(cause.ErrorCode(), protocol_file) {
+  SetMessage("Die Protokolldatei '" + protocol_file + "' konnte nicht geschrieben werden: " +
+             cause.what());
 }
 
 }  // namespace zelmaro

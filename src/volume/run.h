@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "text/errors.h"
+
 #include "volume/number_field.h"
 #include "volume/run_state.h"
 
@@ -46,6 +48,11 @@ class RunHost {
   // table, which leaves the terrain's triangulation the reference mesh's
   // memory. The workspace's meshes are empty after such a run.
   virtual bool KeepsMeshes() { return true; }
+  // True where the figures are worth having without their protocol file
+  // (the window shows them in its fields and pane): a protocol that cannot
+  // be created then ends the run with EProtocolNotWritten after every
+  // result is out, instead of before anything is computed.
+  virtual bool RunsWithoutProtocolFile() { return false; }
   virtual void SetResultField(ResultField field, const std::string& text) = 0;
   // "INCIRCUM - F - Points are coincident !!" during a triangulation.
   virtual void Coincidence() = 0;
@@ -69,6 +76,13 @@ std::string OwnProtocolRefusal(const std::string& point_file);
 // The line a failed run adds to its report: the protocol file on disk is the
 // former one, whole, or none.
 inline constexpr const char* kNoProtocolWritten = "Es wurde keine Protokolldatei geschrieben.";
+
+// A run whose results are all out but whose protocol file could not be
+// created; names that file and the reason.
+class EProtocolNotWritten : public EInOutError {
+ public:
+  EProtocolNotWritten(const EInOutError& cause, const std::string& protocol_file);
+};
 
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.

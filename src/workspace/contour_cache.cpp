@@ -4,9 +4,9 @@
 
 namespace zelmaro {
 
-void ContourCache::Contours(Delaunay::TDelaunay& mesh, const std::string& interval_text) {
+void ContourCache::Contours(Delaunay::TDelaunay& mesh, double interval) {
   const uint64_t generation = meshes_.Generation(&mesh);
-  const uint64_t bits = std::bit_cast<uint64_t>(ContourInterval(interval_text));
+  const uint64_t bits = std::bit_cast<uint64_t>(interval);
   Kept* slot = nullptr;
   for (Kept& k : kept_) {
     if (k.mesh != &mesh) continue;
@@ -24,7 +24,7 @@ void ContourCache::Contours(Delaunay::TDelaunay& mesh, const std::string& interv
     const Horizon* horizon = meshes_.HorizonOf(&mesh);
     on_compute(horizon ? std::string("Höhenlinien ") + horizon->heading + " …" : "Höhenlinien …");
   }
-  ComputeContours(mesh, interval_text);
+  ComputeContours(mesh, interval);
   ++computations_;
   if (generation != 0) *slot = Kept{&mesh, generation, bits};
 }

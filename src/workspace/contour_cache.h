@@ -19,7 +19,7 @@ class ContourCache : public ContourSource {
   // Computes the contour lines unless the mesh already holds those of this
   // interval. Only meshes the mesh cache made are known; the contours of
   // any other mesh are computed at every call.
-  void Contours(Delaunay::TDelaunay& mesh, const std::string& interval_text) override;
+  void Contours(Delaunay::TDelaunay& mesh, double interval) override;
 
   // Told before contour lines are computed (not when kept ones are used).
   std::function<void(const std::string& what)> on_compute;

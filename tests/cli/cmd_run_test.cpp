@@ -87,6 +87,28 @@ TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   EXPECT_EQ(r.out.rfind("Bezugshöhe 287.000 m nach 4 Berechnungen\n", 0), 0u) << r.out;
 }
 
+// The printed balance height once had three decimals: a run at it gave
+// other figures than the balance printed. It has all its decimals (up to
+// six) now, and a run at the printed height prints the balance's figures.
+TEST(CliBalance, APrintedHeightReproducesThePrintedFigures) {
+  ScratchDir dir;
+  const std::string file = dir / "halde.asc";
+  WriteBytes(file, ReadBytes(DataFile("../../../examples/halde.asc")));
+  for (const char* horizon : {"reference", "terrain"}) {
+    Result b = Cli("balance " + file + " --horizon " + horizon + " --json");
+    ASSERT_EQ(b.code, 0) << b.out;
+    const size_t at = b.out.find("{\"H0\":\"");
+    ASSERT_NE(at, std::string::npos) << b.out;
+    const std::string h0 = b.out.substr(at + 7, b.out.find('"', at + 7) - at - 7);
+    EXPECT_GT(h0.size() - h0.find('.'), 4u) << h0;  // more than three decimals
+    Result r = Cli("run " + file + " --h0 " + h0 + " --json");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string fields = b.out.substr(b.out.find("\"EditA0\""), b.out.find("\"protocol\"") -
+                                                                         b.out.find("\"EditA0\""));
+    EXPECT_NE(r.out.find(fields), std::string::npos) << horizon << ": " << fields << "\n" << r.out;
+  }
+}
+
 TEST(CliCutFill, TableAtAGivenHeightWithoutAProtocol) {
   ScratchDir dir;
   const std::string file = CopyData(dir, "triangle.asc");

@@ -235,7 +235,7 @@ TEST(ZeigPPunkte, ContoursFollowTheMeshesAfterTheTrianglesInLevelOrder) {
 }
 
 TEST(ZeigPPunkte, IntervalTextThatIsNoNumberMeansOne) {
-  for (const char* text : {"abc", "", "1,5", " 2"}) {
+  for (const char* text : {"abc", "", "1,5,0", "1.5,0", " 2"}) {
     Plot p;
     p.ws.Mesh1 = Mesh({{0, 0, 281.3}, {0, 8, 288.9}, {8, 0, 284}});
     p.s.Mesh1 = p.s.Isoline = true;
@@ -247,6 +247,8 @@ TEST(ZeigPPunkte, IntervalTextThatIsNoNumberMeansOne) {
     EXPECT_EQ(p.ws.Mesh1->Contour.Levels, ref->Contour.Levels) << text;
   }
   EXPECT_EQ(ContourInterval("0.25"), 0.25);
+  // The window's field and the export read a decimal comma alike.
+  EXPECT_EQ(ContourInterval("0,5"), 0.5);
   EXPECT_EQ(ContourInterval("0"), 0);  // the levels turn 0 into 0.2 themselves
 }
 

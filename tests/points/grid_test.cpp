@@ -71,23 +71,23 @@ TEST(UpdatePunkte, ReadsTheRowsInGridOrderAndIgnoresTheIdColumn) {
   EXPECT_EQ(P.size(), 1u);  // a grid without rows leaves slot 0 alone
 }
 
-TEST(UpdatePunkte, ACellThatIsNoNumberNamesItsTrimmedText) {
+TEST(UpdatePunkte, ACellThatIsNoNumberNamesItsRowColumnAndTrimmedText) {
   PointTable P;
-  EXPECT_EQ(Failure({Row("1", "2", "3", "12,5", "0")}, P), "'12,5' ist kein gültiger Gleitkommawert");
-  EXPECT_EQ(Failure({Row("", "2", "3", "4", "0")}, P), "'' ist kein gültiger Integerwert");
-  EXPECT_EQ(Failure({Row("  \t ", "2", "3", "4", "0")}, P), "'' ist kein gültiger Integerwert");
-  EXPECT_EQ(Failure({Row("1", "2", "3", "4", " 1.0\t")}, P), "'1.0' ist kein gültiger Integerwert");
+  EXPECT_EQ(Failure({Row("1", "2", "3", "12,5", "0")}, P), "Zeile 1, Spalte Z: '12,5' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(Failure({Row("", "2", "3", "4", "0")}, P), "Zeile 1, Spalte NR: '' ist kein gültiger Integerwert");
+  EXPECT_EQ(Failure({Row("  \t ", "2", "3", "4", "0")}, P), "Zeile 1, Spalte NR: '' ist kein gültiger Integerwert");
+  EXPECT_EQ(Failure({Row("1", "2", "3", "4", " 1.0\t")}, P), "Zeile 1, Spalte Code: '1.0' ist kein gültiger Integerwert");
   EXPECT_EQ(Failure({Row("2147483648", "2", "3", "4", "0")}, P),
-            "'2147483648' ist kein gültiger Integerwert");
+            "Zeile 1, Spalte NR: '2147483648' ist kein gültiger Integerwert");
   EXPECT_EQ(Failure({Row("1", " 1 000 ", "3", "4", "0")}, P),
-            "'1 000' ist kein gültiger Gleitkommawert");
-  EXPECT_EQ(Failure({Row("1", "inf", "3", "4", "0")}, P), "'inf' ist kein gültiger Gleitkommawert");
-  EXPECT_EQ(Failure({Row("1", "2", "1e999", "4", "0")}, P), "'1e999' ist kein gültiger Gleitkommawert");
-  EXPECT_EQ(Failure({Row("1", "2", "3", "4", "ä")}, P), "'ä' ist kein gültiger Integerwert");
+            "Zeile 1, Spalte Y: '1 000' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(Failure({Row("1", "inf", "3", "4", "0")}, P), "Zeile 1, Spalte Y: 'inf' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(Failure({Row("1", "2", "1e999", "4", "0")}, P), "Zeile 1, Spalte X: '1e999' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(Failure({Row("1", "2", "3", "4", "ä")}, P), "Zeile 1, Spalte Code: 'ä' ist kein gültiger Integerwert");
   // NR, Y, X, Z, Code: the first faulty cell in that order is the one reported.
-  EXPECT_EQ(Failure({Row("1", "y", "x", "z", "c")}, P), "'y' ist kein gültiger Gleitkommawert");
-  EXPECT_EQ(Failure({Row("1", "2", "3", "z", "c")}, P), "'z' ist kein gültiger Gleitkommawert");
-  EXPECT_EQ(Failure({Row("1", "2", "3", "4", "c")}, P), "'c' ist kein gültiger Integerwert");
+  EXPECT_EQ(Failure({Row("1", "y", "x", "z", "c")}, P), "Zeile 1, Spalte Y: 'y' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(Failure({Row("1", "2", "3", "z", "c")}, P), "Zeile 1, Spalte Z: 'z' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(Failure({Row("1", "2", "3", "4", "c")}, P), "Zeile 1, Spalte Code: 'c' ist kein gültiger Integerwert");
   EXPECT_TRUE(P.empty());
 }
 
@@ -99,7 +99,7 @@ TEST(UpdatePunkte, AFailureLeavesTheTableAsItWas) {
   EXPECT_EQ(Failure({Row("1", "2", "3", "4", "0"), Row("5", "6", "7", "8", "0"),
                      Row("9", "10", "11", "12,5", "0"), Row("", "", "", "", "")},
                     P),
-            "'12,5' ist kein gültiger Gleitkommawert");
+            "Zeile 3, Spalte Z: '12,5' ist kein gültiger Gleitkommawert");
   ASSERT_EQ(P.size(), before.size());
   for (size_t i = 0; i < P.size(); ++i) {
     EXPECT_EQ(P[i].NR, before[i].NR);
@@ -107,7 +107,7 @@ TEST(UpdatePunkte, AFailureLeavesTheTableAsItWas) {
   }
   // A grid that was never filled: its first empty row fails, the table stays.
   P.clear();
-  EXPECT_EQ(Failure(GridRows(4), P), "'' ist kein gültiger Integerwert");
+  EXPECT_EQ(Failure(GridRows(4), P), "Zeile 1, Spalte NR: '' ist kein gültiger Integerwert");
   EXPECT_TRUE(P.empty());
 }
 

@@ -25,6 +25,9 @@ TEST(Screenshots, CutFillPageAndZeroLines) {
 
   TestForm form;
   ShowActive(form);
+  // The window keeps the size it is given; a user looking at a plot makes
+  // it larger.
+  form.resize(1180, 900);
   form.files_to_choose = {example};
   form.BitBtn1->click();
   // A height through the base and the pile's foot: both meshes cross it.

@@ -24,6 +24,8 @@ class ExportForm : public TestForm {
   QStringList option_formats;
   zelmaro::ExportOptions shown;
   std::function<bool(zelmaro::ExportOptions&)> answer = [](zelmaro::ExportOptions&) { return true; };
+  QStringList format_answers;  // answers of the format question; empty = cancel
+  QStringList format_questions;
 
  protected:
   ExportTarget ChooseExportFile() override {
@@ -36,6 +38,10 @@ class ExportForm : public TestForm {
     return answer(options);
   }
   void ShowInformation(const QString& text) override { informations << text; }
+  QString AskExportFormat(const QString& file) override {
+    format_questions << file;
+    return format_answers.isEmpty() ? QString() : format_answers.takeFirst();
+  }
 };
 
 QByteArray Head(const QString& path, int n) {
@@ -87,14 +93,14 @@ TEST(ExportWindow, ExportsTheLastRunInTheChosenFormat) {
   EXPECT_GT(ws.Mesh1->tPoints - 1, 1);
   EXPECT_TRUE(form.StatusBar1->currentMessage().contains(pdf));
 
-  // Another point file chosen without a run since: its results are cleared,
-  // so there is nothing of it to export (and nothing of the former run).
+  // Another point file chosen with the same lowest height: computed all the
+  // same, so the export offers its run.
   form.files_to_choose = {WritePointFile(dir, "klein.asc", {{1, 0, 0, 0, 280}})};
-  form.BitBtn1->click();  // the same lowest height: no run
-  ASSERT_EQ(form.runs, 1);
+  form.BitBtn1->click();
+  ASSERT_EQ(form.runs, 2);
   form.ToolButtonExport->click();
-  EXPECT_EQ(form.export_dialogs, 4);
-  EXPECT_EQ(form.informations.size(), 1);
+  EXPECT_EQ(form.export_dialogs, 5);
+  EXPECT_EQ(form.informations.size(), 0);
 }
 
 TEST(ExportWindow, TheChoicesReachTheFileAndAreRemembered) {
@@ -160,6 +166,45 @@ TEST(ExportWindow, AFailedExportIsReportedAndAFailedRunLeavesNothingToExport) {
   EXPECT_EQ(form.errors.size(), 2);
   form.ToolButtonExport->click();
   EXPECT_EQ(form.informations.size(), 1);
+}
+
+// The export once took its own contour lines at the raw field text ("0,5"
+// read as 1 m) and left them in the mesh behind the plot's cache; and it
+// wrote the format of the dialog's filter whatever extension was typed.
+TEST(ExportWindow, SharesThePlotsContoursAndTakesTheFormatFromTheName) {
+  QTemporaryDir dir;
+  ExportForm form;
+  ASSERT_TRUE(ShowActive(form));
+  form.files_to_choose = {WritePointFile(dir, "halde.asc", SquareSurvey(280, 300))};
+  form.BitBtn1->click();
+  form.PageControl1->setCurrentIndex(2);
+  form.EditHLIntervall->setText(QStringLiteral("0,5"));
+  form.ToolButtonIsoline->click();
+  form.ToolButtonMesh1->click();
+  ASSERT_EQ(form.Work().Mesh1->Contour.Step, 0.5);
+  const int computed = form.ContourLines().Computations();
+
+  const QString dxf = dir.filePath("halde.dxf");
+  form.targets = {{dxf, QStringLiteral("xml")}};
+  form.ToolButtonExport->click();
+  EXPECT_TRUE(form.errors.isEmpty()) << form.errors.join('\n').toStdString();
+  EXPECT_TRUE(Head(dxf, 200).contains("AC1015"));
+  EXPECT_EQ(form.Work().Mesh1->Contour.Step, 0.5);
+  form.ToolButtonMesh1->click();
+  form.ToolButtonMesh1->click();
+  EXPECT_EQ(form.Work().Mesh1->Contour.Step, 0.5);
+  // The terrain's lines were the plot's; only the reference's were new.
+  EXPECT_EQ(form.ContourLines().Computations(), computed + 1);
+
+  // An extension of none of ours: asked, and nothing written when cancelled.
+  const QString txt = dir.filePath("halde.txt");
+  form.targets = {{txt, QStringLiteral("pdf")}, {txt, QStringLiteral("pdf")}};
+  form.ToolButtonExport->click();
+  EXPECT_EQ(form.format_questions, QStringList{txt});
+  EXPECT_FALSE(QFile::exists(txt));
+  form.format_answers = {QStringLiteral("xml")};
+  form.ToolButtonExport->click();
+  EXPECT_EQ(Head(txt, 5), QByteArray("<?xml"));
 }
 
 }  // namespace

@@ -24,10 +24,17 @@ namespace {
 // Answers the save dialog too: the queued names, an empty queue cancels.
 class GridForm : public TestForm {
  public:
+  using TForm1::EditsAnswer;
   QStringList save_answers;
   QStringList primed;  // the point file name each save dialog started from
+  QList<EditsAnswer> edit_answers;  // answers of the unsaved-edits question
+  int edit_questions = 0;
 
  protected:
+  EditsAnswer AskSaveEdits() override {
+    ++edit_questions;
+    return edit_answers.isEmpty() ? EditsAnswer::Cancel : edit_answers.takeFirst();
+  }
   QString ChooseSaveFile() override {
     primed << EditPunktDat->text();
     return save_answers.isEmpty() ? QString() : save_answers.takeFirst();
@@ -180,7 +187,7 @@ TEST(PointGrid, InsertedRowIsEmptyAndStopsTheSave) {
   const QString target = l.dir.filePath("neu.asc");
   l.form.save_answers = {target};
   l.form.Punktespeichern1->trigger();
-  EXPECT_EQ(l.form.errors, QStringList({"'' ist kein gültiger Integerwert"}));
+  EXPECT_EQ(l.form.errors, QStringList({"Zeile 2, Spalte NR: '' ist kein gültiger Integerwert"}));
   EXPECT_FALSE(QFile::exists(target));
   EXPECT_EQ(l.form.EditPunktDat->text(), l.file);
   EXPECT_EQ(grid->rowCount(), 4);  // the user can fill the row and save again
@@ -270,20 +277,32 @@ TEST(PointGrid, TextInAnOpenEditorIsSavedAndARefillDropsIt) {
   EXPECT_EQ(Column(grid, 1), QStringList({"777", "65", "66"}));
 }
 
+// A bad cell is marked when it is left, and the save names its row and
+// column; a decimal comma is taken and shown as the file will have it.
 TEST(PointGrid, AFaultyCellStopsTheSaveWithItsReport) {
   Listed l;
   QTableWidget* grid = l.grid;
-  SetCell(grid, 2, 4, QStringLiteral(" 12,5 "));
+  SetCell(grid, 0, 4, QStringLiteral(" 285,123 "));
+  EXPECT_EQ(Cell(grid, 0, 4), QStringLiteral(" 285.123 "));
+  EXPECT_FALSE(grid->item(0, 4)->data(Qt::BackgroundRole).isValid());
+  SetCell(grid, 2, 4, QStringLiteral(" 12,5x "));
+  EXPECT_TRUE(grid->item(2, 4)->data(Qt::BackgroundRole).isValid());
+  SetCell(grid, 1, 1, QStringLiteral("6,5"));  // a number, but no point number
+  EXPECT_EQ(Cell(grid, 1, 1), QStringLiteral("6,5"));
+  EXPECT_TRUE(grid->item(1, 1)->data(Qt::BackgroundRole).isValid());
+  SetCell(grid, 1, 1, QStringLiteral("65"));
+  EXPECT_FALSE(grid->item(1, 1)->data(Qt::BackgroundRole).isValid());
   const QString target = l.dir.filePath("fehler.asc");
   l.form.save_answers = {target};
   l.form.ToolButton9->click();
-  EXPECT_EQ(l.form.errors, QStringList({"'12,5' ist kein gültiger Gleitkommawert"}));
+  EXPECT_EQ(l.form.errors,
+            QStringList({"Zeile 3, Spalte Z: '12,5x' ist kein gültiger Gleitkommawert"}));
   EXPECT_FALSE(QFile::exists(target));
   EXPECT_EQ(l.form.EditPunktDat->text(), l.file);
   // The table stays whole, so the plot and the next filling still show it.
   ASSERT_EQ(l.form.Work().P.size(), 4u);
   EXPECT_EQ(l.form.Work().P[3].Z, 288.0);
-  EXPECT_EQ(Cell(grid, 2, 4), QStringLiteral(" 12,5 "));
+  EXPECT_EQ(Cell(grid, 2, 4), QStringLiteral(" 12,5x "));
 
   // Cancelled: nothing is read from the grid, nothing reported or written.
   l.form.ToolButton9->click();
@@ -316,7 +335,7 @@ TEST(PointGrid, SavingBeforeThePageWasShownFailsOnTheEmptyGrid) {
   const QString target = dir.filePath("nie.asc");
   form.save_answers = {target};
   form.ToolButton9->click();
-  EXPECT_EQ(form.errors, QStringList({"'' ist kein gültiger Integerwert"}));
+  EXPECT_EQ(form.errors, QStringList({"Zeile 1, Spalte NR: '' ist kein gültiger Integerwert"}));
   EXPECT_FALSE(QFile::exists(target));
   EXPECT_TRUE(form.Work().P.empty());
 }
@@ -363,13 +382,63 @@ TEST(PointGrid, TheNextRunReadsTheSavedFile) {
   ClickTab(form, 1);
   ASSERT_EQ(form.StringGridPkte->rowCount(), 9);
   SetCell(form.StringGridPkte, 8, 4, QStringLiteral("400"));
+  const QString terrain_volume = form.EditM1->text();
   form.save_answers = {file};  // the current name, overwriting confirmed
   form.Punktespeichern1->trigger();
   ASSERT_TRUE(form.errors.isEmpty());
+  // The results on "Eingabedaten" are those of the saved points at once.
+  EXPECT_EQ(form.runs, 2);
+  EXPECT_NE(form.EditM1->text(), terrain_volume);
   form.Work().P.clear();
   form.ToolButton1->click();
   ASSERT_EQ(form.Work().P.size(), 10u);
   EXPECT_EQ(form.Work().P[9].Z, 400.0);
   EXPECT_EQ(form.Work().P[9].NR, 15);
   EXPECT_TRUE(QFileInfo::exists(dir.filePath("halde.LST")));
+}
+
+// Edits in the grid went without a word when the program ended, the window
+// closed or another file was chosen.
+TEST(PointGrid, UnsavedEditsAreAskedForBeforeTheyGo) {
+  Listed l;
+  SetCell(l.grid, 0, 4, QStringLiteral("290.5"));
+  const QString other = WritePointFile(l.dir, "andere.asc", {{1, 0, 10, 20, 30}});
+
+  // Cancelled: no file dialog, nothing read, the edit stays.
+  l.form.files_to_choose = {other};
+  l.form.BitBtn1->click();
+  EXPECT_EQ(l.form.edit_questions, 1);
+  EXPECT_EQ(l.form.files_to_choose.size(), 1);
+  EXPECT_EQ(Cell(l.grid, 0, 4), QStringLiteral("290.5"));
+  l.form.ToolButton5->click();
+  l.form.close();
+  EXPECT_EQ(l.form.edit_questions, 3);
+  EXPECT_TRUE(l.form.isVisible());
+  EXPECT_EQ(l.form.Work().P.size(), 4u);
+
+  // "Ja" saves (and asks for the file); closing goes on once saved.
+  const QString saved = l.dir.filePath("gesichert.asc");
+  l.form.edit_answers = {GridForm::EditsAnswer::Save};
+  l.form.save_answers = {saved};
+  l.form.close();
+  EXPECT_FALSE(l.form.isVisible());
+  zelmaro::PointTable P;
+  ASSERT_EQ(zelmaro::ReadPointFile(saved.toStdString(), P), zelmaro::ReadResult::Ok);
+  EXPECT_EQ(P[1].Z, 290.5);
+
+  // "Nein" drops the edits and chooses the other file; without edits
+  // nothing is asked.
+  ASSERT_TRUE(ShowActive(l.form));
+  ClickTab(l.form, 1);
+  l.grid->setCurrentCell(0, 1);
+  l.form.Punkte1->trigger();  // a deleted row is an edit too
+  l.form.edit_answers = {GridForm::EditsAnswer::Discard};
+  l.form.files_to_choose = {other};
+  l.form.BitBtn1->click();
+  EXPECT_EQ(l.form.edit_questions, 5);
+  EXPECT_EQ(l.form.EditPunktDat->text(), other);
+  l.form.ToolButton5->click();
+  EXPECT_EQ(l.form.edit_questions, 5);
+  EXPECT_FALSE(l.form.isVisible());
+  EXPECT_TRUE(l.form.errors.isEmpty()) << l.form.errors.join('\n').toStdString();
 }

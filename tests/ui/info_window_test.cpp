@@ -2,6 +2,7 @@
 // the program does.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -18,7 +19,7 @@ TEST(InfoWindow, ShowsTheSeventeenLinesWithTheirBlanks) {
   TForm2 info;
   EXPECT_FALSE(info.isVisible());
   EXPECT_EQ(info.windowTitle(), QStringLiteral("Programminfo"));
-  EXPECT_EQ(info.size(), QSize(438, 275));
+  EXPECT_EQ(info.RichEdit1->size(), QSize(438, 275));
   QTextDocument* doc = info.RichEdit1->document();
   ASSERT_EQ(doc->blockCount(), 17);
   const QStringList lines = TForm2::InfoLines();
@@ -34,7 +35,8 @@ TEST(InfoWindow, ShowsTheSeventeenLinesWithTheirBlanks) {
   EXPECT_FALSE(lines[1].isEmpty());
   EXPECT_FALSE(lines[2].isEmpty());
 
-  EXPECT_EQ(info.RichEdit1->geometry(), info.rect());
+  EXPECT_EQ(info.RichEdit1->geometry().topLeft(), QPoint(0, 0));
+  EXPECT_EQ(info.ButtonClose->text(), QStringLiteral("Schließen"));
   EXPECT_EQ(info.RichEdit1->palette().color(QPalette::Base), QColor(0, 255, 255));
   EXPECT_EQ(info.RichEdit1->lineWrapMode(), QTextEdit::WidgetWidth);
   EXPECT_EQ(info.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -54,7 +56,7 @@ TEST(InfoWindow, EditsSurviveClosingAndReopening) {
 
   info.RichEdit1->moveCursor(QTextCursor::Start);
   QTest::keyClicks(info.RichEdit1, "Notiz ");
-  info.close();
+  QTest::keyClick(info.RichEdit1, Qt::Key_Escape);  // Escape closes, as the button does
   EXPECT_FALSE(info.isVisible());
   EXPECT_TRUE(form.isVisible());
 
@@ -65,6 +67,8 @@ TEST(InfoWindow, EditsSurviveClosingAndReopening) {
   form.ToolButton4->click();
   EXPECT_TRUE(info.isVisible());
   EXPECT_TRUE(info.RichEdit1->toPlainText().startsWith(QStringLiteral("Notiz ")));
+  info.ButtonClose->click();
+  EXPECT_FALSE(info.isVisible());
 
   // A new window (the next program start) has the text as it was.
   TForm2 fresh;

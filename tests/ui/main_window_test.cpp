@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -73,7 +74,14 @@ TEST(MainWindow, StartsWithCaptionFirstPageAndEverythingUp) {
   EXPECT_EQ(form.ActivationCount(), 1);
   EXPECT_EQ(form.windowTitle(),
             QStringLiteral("Zelmaro Ver. 1.1 Massenberechnung nach der Prismenmethode"));
-  EXPECT_EQ(form.size(), QSize(538, 343));
+  // The designed size below the menu bar, widened to show every tool button.
+  EXPECT_EQ(form.height(), 343 + form.MenuBar1->height());
+  EXPECT_GE(form.width(), 538);
+  for (QToolButton* b : form.ToolBar1->findChildren<QToolButton*>()) {
+    // Qt's own overflow button "»" is hidden: nothing stands behind it.
+    EXPECT_EQ(b->isVisible(), !b->objectName().startsWith(QStringLiteral("qt_")))
+        << b->objectName().toStdString();
+  }
   EXPECT_EQ(form.PageControl1->currentIndex(), 0);
   EXPECT_EQ(form.PageControl1->count(), 5);
   const QStringList pages = {"Eingabedaten", "Punktliste", "Punktgrafik", "Protokoll",
@@ -188,7 +196,10 @@ TEST(MainWindow, ToggleGroupsAreExclusiveButMayAllBeUp) {
   EXPECT_EQ(form.printer_setups, 1);
 }
 
-TEST(MainWindow, ChoosingWithDotsRunsOnlyWhenTheLowestHeightDiffers) {
+// Choosing a file computes it once, also when the reference height stays
+// (the same file again, or one with the same lowest height): its results
+// were cleared and must not stay empty.
+TEST(MainWindow, ChoosingWithDotsComputesOnceWhateverTheLowestHeight) {
   QTemporaryDir dir;
   const QString high = WritePointFile(dir, "hoch.asc", SquareSurvey(280, 300));
   const QString low = WritePointFile(dir, "tief.asc", SquareSurvey(250, 260));
@@ -211,12 +222,12 @@ TEST(MainWindow, ChoosingWithDotsRunsOnlyWhenTheLowestHeightDiffers) {
 
   form.files_to_choose = {high};
   form.BitBtn1->click();
-  EXPECT_EQ(form.runs, 1);
+  EXPECT_EQ(form.runs, 2);
 
   form.files_to_choose = {low};
   form.BitBtn1->click();
   EXPECT_EQ(form.NumberBoxH0->Value(), 250.0);
-  EXPECT_EQ(form.runs, 2);
+  EXPECT_EQ(form.runs, 3);
   // "..." never sets limits.
   EXPECT_EQ(form.NumberBoxH0->Model().MinValue(), 0.0);
   EXPECT_EQ(form.NumberBoxH0->Model().MaxValue(), 0.0);
@@ -227,7 +238,7 @@ TEST(MainWindow, ChoosingWithDotsRunsOnlyWhenTheLowestHeightDiffers) {
   EXPECT_EQ(form.EditPunktDat->text(), dir.filePath("fehlt.asc"));
   EXPECT_EQ(form.Work().P.size(), 10u);
   EXPECT_EQ(form.NumberBoxH0->Value(), 250.0);
-  EXPECT_EQ(form.runs, 2);
+  EXPECT_EQ(form.runs, 3);
   EXPECT_EQ(form.errors, QStringList{"Die Punktdatei '" + dir.filePath("fehlt.asc") +
                                      "' kann nicht gelesen werden."});
 }
@@ -252,31 +263,33 @@ TEST(MainWindow, DoubleClickSetsLimitsThatClampTheNextFile) {
   EXPECT_EQ(form.EditPunktDat->text(), low);
   EXPECT_EQ(form.Work().bounds.MinZ, 250.0);
   EXPECT_EQ(form.NumberBoxH0->Value(), 280.0);
-  EXPECT_EQ(form.runs, 1);
+  EXPECT_EQ(form.runs, 2);  // the height stays, the new file is computed all the same
 
-  // The user's entries are confined to the range too.
+  // The user's entries are confined to the range too, and shown so.
   form.NumberBoxH0->setFocus();
   form.NumberBoxH0->selectAll();
   QTest::keyClicks(form.NumberBoxH0, "310");
   EXPECT_EQ(form.NumberBoxH0->Value(), 300.0);
-  EXPECT_EQ(form.NumberBoxH0->text(), QStringLiteral("310"));
+  EXPECT_EQ(form.NumberBoxH0->text(), QStringLiteral("300.000"));
   QTest::keyClick(form.NumberBoxH0, Qt::Key_Up);
   EXPECT_EQ(form.NumberBoxH0->Value(), 300.0);
   EXPECT_EQ(form.NumberBoxH0->text(), QStringLiteral("300.000"));
 }
 
-TEST(MainWindow, PageChangesSetEnablingAndWindowSize) {
+// The window once jumped between the designed size and nearly the screen's
+// as pages changed; it keeps one size now, the user's, never below the
+// designed one.
+TEST(MainWindow, PageChangesSetEnablingAndKeepTheWindowSize) {
   CountingForm form;
   ASSERT_TRUE(ShowActive(form));
-  const QSize start = form.frameGeometry().size();
-  const QRect screen = form.screen()->geometry();
+  const QSize start = form.size();
+  EXPECT_EQ(form.minimumSize(), start);
   // Until the first page change the plot buttons are enabled.
   EXPECT_TRUE(AllEnabled(PlotButtons(form), true));
 
   ClickTab(form, 2);
   EXPECT_EQ(form.PageControl1->currentIndex(), 2);
-  EXPECT_EQ(form.frameGeometry().size(), QSize(screen.width() - 100, screen.height() - 100));
-  EXPECT_TRUE(Centred(form));
+  EXPECT_EQ(form.size(), start);
   EXPECT_TRUE(AllEnabled(PlotButtons(form), true));
   EXPECT_EQ(form.redraws, 1);
   EXPECT_EQ(form.Display, 0);
@@ -285,8 +298,9 @@ TEST(MainWindow, PageChangesSetEnablingAndWindowSize) {
             QRect(0, 32, form.TabSheet3->width(), form.TabSheet3->height() - 32));
 
   form.ToolButtonZ->click();  // a toggle that is down stays down while disabled
+  form.resize(start + QSize(200, 100));
   ClickTab(form, 3);
-  EXPECT_EQ(form.frameGeometry().size(), QSize(screen.width() - 100, screen.height() - 100));
+  EXPECT_EQ(form.size(), start + QSize(200, 100));
   EXPECT_TRUE(AllEnabled(PlotButtons(form), false));
   EXPECT_TRUE(form.ToolButtonZ->isChecked());
   for (QToolButton* b : {form.ToolButton1, form.ToolButtonIsoline, form.ToolButton12, form.ToolButton2,
@@ -295,13 +309,14 @@ TEST(MainWindow, PageChangesSetEnablingAndWindowSize) {
   }
 
   ClickTab(form, 0);
-  EXPECT_EQ(form.frameGeometry().size(), start);
-  EXPECT_TRUE(Centred(form));
+  EXPECT_EQ(form.size(), start + QSize(200, 100));
   EXPECT_TRUE(AllEnabled(PlotButtons(form), false));
+  form.resize(start - QSize(100, 100));
+  EXPECT_EQ(form.size(), start);
 
   ClickTab(form, 1);
   EXPECT_EQ(form.fillings, 1);
-  EXPECT_EQ(form.frameGeometry().size(), start);
+  EXPECT_EQ(form.size(), start);
   EXPECT_EQ(form.redraws, 2);  // only the one page change and the toggle
 }
 
@@ -389,10 +404,11 @@ TEST(MainWindow, PageContents) {
   EXPECT_EQ(form.GroupBox6->title(), QStringLiteral("Projektbezeichnung"));
   EXPECT_EQ(form.SpeedButton1->toolTip(), QStringLiteral("Massenausgleich"));
   EXPECT_EQ(form.EditA2->toolTip(), QStringLiteral("Differenzfläche "));
-  // Tab order: the group boxes in turn, the reference height last.
-  const std::vector<QWidget*> order = {form.EditPunktDat, form.BitBtn1, form.EditA0, form.EditM0,
-                                       form.EditA1,       form.EditM1,  form.EditA2, form.EditM2,
-                                       form.EditBem,      form.NumberBoxH0};
+  // Tab order as the page reads: the file and the height on the first row,
+  // the results, the project.
+  const std::vector<QWidget*> order = {form.EditPunktDat, form.BitBtn1, form.NumberBoxH0, form.EditA0,
+                                       form.EditM0,       form.EditA1,  form.EditM1,      form.EditA2,
+                                       form.EditM2,       form.EditBem};
   form.EditPunktDat->setFocus();
   for (size_t i = 0; i + 1 < order.size(); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -27,6 +27,9 @@ TEST(Screenshots, PlotWithMeshesAndContours) {
 
   TestForm form;
   ShowActive(form);
+  // The window keeps the size it is given; a user looking at a plot makes
+  // it larger.
+  form.resize(1180, 900);
   form.files_to_choose = {example};
   form.BitBtn1->click();
   QTabBar* bar = form.PageControl1->tabBar();

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -111,7 +113,11 @@ TEST(Run, BalanceButtonsEndAtTheBalanceHeight) {
     const double h = l.form.NumberBoxH0->Value();
     EXPECT_GT(h, 280.0);
     EXPECT_LT(h, 282.0);
-    EXPECT_EQ(l.form.NumberBoxH0->text().toStdString(), zelmaro::Format("%.3f", h));
+    // The field shows the height computed with, not a rounding of it: the
+    // text reads back as the very value.
+    EXPECT_EQ(l.form.NumberBoxH0->text().toDouble(), h);
+    EXPECT_GT(l.form.NumberBoxH0->text().size(), QStringLiteral("280.000").size());
+    EXPECT_EQ(l.form.LabelCutFillH0->text(), "Bezugshöhe " + l.form.NumberBoxH0->text() + " m");
     EXPECT_EQ(ProtocolLines(l.Protocol())[2], QStringLiteral("Höhenbezug") + l.form.NumberBoxH0->text() +
                                                   QStringLiteral(" m"));
     EXPECT_EQ(PaneLines(l.form.ProtocolPane()), ProtocolLines(l.Protocol()));
@@ -137,34 +143,32 @@ TEST(Run, BalanceWithoutAPointFileDoesNothing) {
   EXPECT_EQ(form.NumberBoxH0->text(), QStringLiteral("0.000"));
 }
 
-TEST(Run, UnwritableProtocolReportsAndKeepsThePreviousResults) {
+// A protocol that cannot be written once left nothing but "Dateizugriff
+// verweigert": the figures are shown all the same, and one report names the
+// file and the reason.
+TEST(Run, UnwritableProtocolStillShowsTheResultsAndSaysSoOnce) {
   Loaded l;
   ASSERT_TRUE(l.form.errors.isEmpty());
-  const QStringList pane = PaneLines(l.form.ProtocolPane());
   const QStringList fields = ResultFields(l.form);
-  const size_t points = l.form.Work().P.size();
   // A folder where the protocol file should be: it cannot be created.
   QFile::remove(l.Protocol());
   ASSERT_TRUE(QDir(l.dir.path()).mkdir(QStringLiteral("halde.LST")));
 
-  l.form.ToolButton1->click();
-  ASSERT_EQ(l.form.errors.size(), 1);
-  EXPECT_EQ(l.form.errors[0], QStringLiteral("Dateizugriff verweigert"));
-  EXPECT_EQ(PaneLines(l.form.ProtocolPane()), pane);
-  EXPECT_EQ(ResultFields(l.form), fields);
-  EXPECT_EQ(l.form.Work().P.size(), points);
-
-  // Through the field: each changed value is its own command with its own report.
   l.form.NumberBoxH0->setFocus();
   QTest::keyClick(l.form.NumberBoxH0, Qt::Key_Up);
-  EXPECT_EQ(l.form.errors.size(), 2);
+  ASSERT_EQ(l.form.errors.size(), 1);
+  EXPECT_EQ(l.form.errors[0], "Die Protokolldatei '" + l.Protocol() +
+                                  "' konnte nicht geschrieben werden: Dateizugriff verweigert");
   EXPECT_EQ(l.form.NumberBoxH0->text(), QStringLiteral("280.010"));
-  EXPECT_EQ(ResultFields(l.form), fields);
+  EXPECT_NE(ResultFields(l.form), fields);
+  for (const QString& field : ResultFields(l.form)) EXPECT_FALSE(field.trimmed().isEmpty());
+  EXPECT_EQ(PaneLines(l.form.ProtocolPane()).value(2), QStringLiteral("Höhenbezug280.010 m"));
+  EXPECT_TRUE(QFileInfo(l.Protocol()).isDir());
+  EXPECT_TRUE(l.form.LabelCutFillH0->text().contains(QStringLiteral("280.010")));
 
   // The balance ends with the failing run's report, once.
   l.form.SpeedButton1->click();
-  EXPECT_EQ(l.form.errors.size(), 3);
-  EXPECT_EQ(l.form.errors[2], QStringLiteral("Dateizugriff verweigert"));
+  EXPECT_EQ(l.form.errors.size(), 2);
 }
 
 // The pane is filled when its page is shown, with the last protocol made:

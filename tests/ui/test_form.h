@@ -60,6 +60,10 @@ class TestForm : public TForm1 {
     layout.separator = separator;
     return !columns.empty() && zelmaro::ParseColumns(columns, layout.columns, reason);
   }
+  // Unsaved grid edits are dropped, an export with a foreign extension is
+  // cancelled, unless a test answers otherwise.
+  EditsAnswer AskSaveEdits() override { return EditsAnswer::Discard; }
+  QString AskExportFormat(const QString&) override { return QString(); }
   void RunPrinterSetup() override { ++printer_setups; }
 };
 

@@ -95,10 +95,24 @@ TEST(NumberField, ProtocolTextIsTheHeightHeld) {
   EXPECT_EQ(c.field.ProtocolText(), "292.057");
   c.field.UserEdited("2");
   EXPECT_EQ(c.field.ProtocolText(), "283.773");
-  // A value with more than three decimals (the mass balance sets such).
+  // A value with more than three decimals (the mass balance sets such) is
+  // shown with all of them, up to six: the printed height reproduces the
+  // printed figures. Beyond six the value itself is rounded, so that text
+  // and value never part.
   NumberFieldModel f;
   f.SetValue(1.23456);
-  EXPECT_EQ(f.ProtocolText(), "1.235");
+  EXPECT_EQ(f.ProtocolText(), "1.23456");
+  EXPECT_EQ(f.Text(), "1.23456");
+  f.SetValue(284.268934512);
+  EXPECT_EQ(f.Text(), "284.268935");
+  EXPECT_EQ(f.Value(), 284.268935);
+  f.UserEdited("284.26893");
+  f.EditingFinished();
+  EXPECT_EQ(f.Text(), "284.26893");
+  EXPECT_EQ(f.Value(), 284.26893);
+  for (const auto& [v, text] : {std::pair{280.0, "280.000"}, {-1.5, "-1.500"}, {0.1 + 0.2, "0.300"},
+                                {1e12, "1000000000000.000"}, {284.1234, "284.1234"}})
+    EXPECT_EQ(HeightText(v), text) << text;
 }
 
 TEST(NumberField, LimitsClampOnlyWhileTheyDiffer) {
@@ -156,9 +170,16 @@ TEST(NumberField, FinishingAnEditShowsTheHeightHeld) {
   Counted c;
   c.field.SetMinValue(280);
   c.field.SetMaxValue(300);
+  // Above the upper limit no further digit brings the text back: the
+  // clamped height shows at once. Below the lower one the user may be
+  // typing the first digits of a valid height: the text waits for the end.
   c.field.UserEdited("310");
   EXPECT_EQ(c.field.Value(), 300);
-  EXPECT_EQ(c.field.Text(), "310");  // while typing, the text is the user's
+  EXPECT_EQ(c.field.Text(), "300.000");
+  c.field.UserEdited("29");
+  EXPECT_EQ(c.field.Value(), 280);
+  EXPECT_EQ(c.field.Text(), "29");
+  c.field.UserEdited("310");
   const int events = c.events;
   c.field.EditingFinished();
   EXPECT_EQ(c.field.Text(), "300.000");

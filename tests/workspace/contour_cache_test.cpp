@@ -131,8 +131,8 @@ TEST(ContourCache, MeshesItDoesNotKnowAreComputedEachTime) {
   ws.P = Hills(2, 0);
   FakeHost host;
   ProvideHorizonMesh(ws, kTerrain, host);
-  cache.Contours(*ws.Mesh1, "1");
-  cache.Contours(*ws.Mesh1, "1");
+  cache.Contours(*ws.Mesh1, 1.0);
+  cache.Contours(*ws.Mesh1, 1.0);
   EXPECT_EQ(cache.Computations(), 2);
   EXPECT_GT(ws.Mesh1->Contour.NoLevels, 0);
 }
