@@ -12,6 +12,9 @@
 #include "text/errors.h"
 #include "text/format.h"
 #include "volume/balance.h"
+#include "volume/boundary.h"
+#include "volume/breaklines.h"
+#include "volume/horizon.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
 #include "workspace/workspace.h"
@@ -31,6 +34,9 @@ struct Options {
   bool has_h0 = false;
   double h0 = 0;
   std::string horizon;
+  // run only: the boundary (a file or a chain of point numbers) and the
+  // breaklines.
+  std::string boundary, boundary_points, breaklines;
 };
 
 // Returns 0 when the options are complete, else the usage exit code.
@@ -53,6 +59,11 @@ int Parse(const Args& args, bool balance, Options& o) {
       if (!value(text)) return Usage("--h0 ohne Wert");
       if (!TryStrToFloat(Trim(text), o.h0)) return Usage("'" + text + "' ist keine Höhe");
       o.has_h0 = true;
+    } else if ((a == "--boundary" || a == "--boundary-points" || a == "--breaklines") &&
+               !balance) {
+      std::string& to = a == "--boundary" ? o.boundary
+                        : a == "--breaklines" ? o.breaklines : o.boundary_points;
+      if (!value(to) || to.empty()) return Usage(a + " ohne Wert");
     } else if (a == "--horizon" && balance) {
       if (!value(o.horizon)) return Usage("--horizon ohne Wert");
       if (o.horizon != "reference" && o.horizon != "terrain")
@@ -66,6 +77,8 @@ int Parse(const Args& args, bool balance, Options& o) {
     }
   }
   if (o.file.empty()) return Usage("keine Punktdatei angegeben");
+  if (!o.boundary.empty() && !o.boundary_points.empty())
+    return Usage("--boundary und --boundary-points schließen einander aus");
   if (balance && o.horizon.empty()) return Usage("--horizon reference|terrain fehlt");
   return 0;
 }
@@ -123,14 +136,37 @@ int CmdRun(const Args& args) {
   ws.complete_outline = o.complete_outline;
   // As choosing the file in the program: read it, the field at MinZ.
   if (!ReadPointFile(ws, o.file)) return 1;
+  if (!o.boundary.empty())
+    ws.boundary = std::make_shared<const BoundaryClip>(ReadBoundaryFile(o.boundary));
+  if (!o.boundary_points.empty())
+    ws.boundary = std::make_shared<const BoundaryClip>(
+        BoundaryFromPoints(ws.P, ParsePointNumbers(o.boundary_points)));
+  if (!o.breaklines.empty())
+    ws.breaklines = std::make_shared<const Breaklines>(ReadBreaklinesFile(o.breaklines));
   NumberFieldModel field;
   field.SetValue(o.has_h0 ? o.h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.bem, field);
   host.shows_cut_fill = o.json;  // only run --json reports it
   host.keeps_meshes = o.json;    // for its cut and fill
   ToolButton1Click(ws, host);
-  Report(ws, host, ProtocolFileName(o.file), o.json, "", "",
-         ",\"cutFill\":" + CutFillJson(ws.cutFill));
+  std::string tail = ",\"cutFill\":" + CutFillJson(ws.cutFill);
+  if (ws.boundary)
+    tail += ",\"boundary\":{\"area\":" + JsonNumber(ws.boundary->Area()) +
+            ",\"uncovered\":{\"reference\":" + JsonNumber(UncoveredArea(ws, kReferenceHorizon)) +
+            ",\"terrain\":" + JsonNumber(UncoveredArea(ws, kTerrain)) + "}}";
+  if (ws.breaklines)
+    tail += ",\"breaklines\":{\"segments\":" +
+            JsonNumber(static_cast<int64_t>(ws.preparedBreaklines.segments.size())) +
+            ",\"crossings\":" +
+            JsonNumber(static_cast<int64_t>(ws.preparedBreaklines.crossings.size())) + "}";
+  Report(ws, host, ProtocolFileName(o.file), o.json, "", "", tail);
+  if (!o.json && ws.boundary)
+    std::printf("Begrenzung Fläche m2  %.2f, nicht überdeckt: Bezugshorizont %.2f, Gelände %.2f\n",
+                ws.boundary->Area(), UncoveredArea(ws, kReferenceHorizon),
+                UncoveredArea(ws, kTerrain));
+  if (!o.json && ws.breaklines)
+    std::printf("Bruchkanten: %zu Segmente, %zu Kreuzungen\n",
+                ws.preparedBreaklines.segments.size(), ws.preparedBreaklines.crossings.size());
   return 0;
 }
 

@@ -68,6 +68,11 @@ std::string OwnProtocolRefusal(const std::string& point_file);
 // former one, whole, or none.
 inline constexpr const char* kNoProtocolWritten = "Es wurde keine Protokolldatei geschrieben.";
 
+struct Horizon;
+// The part of the boundary the horizon's mesh does not cover after the last
+// run (0 without a boundary).
+double UncoveredArea(const RunState& ws, const Horizon& horizon);
+
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.
 void ToolButton1Click(RunState& ws, RunHost& host);
