@@ -140,7 +140,9 @@ class Forcer {
       const ext ou = Orient(a, b, u), ow = Orient(a, b, w);
       if (ou == 0 && Ahead(a, b, u)) return depth < 64 && Force(a, u, depth + 1) && Force(u, b, depth + 1);
       if (ow == 0 && Ahead(a, b, w)) return depth < 64 && Force(a, w, depth + 1) && Force(w, b, depth + 1);
-      if ((ou > 0 && ow < 0) || (ou < 0 && ow > 0)) {
+      // u and w on either side of the line, and b beyond u-w: the line
+      // could also pass through the angle at a backwards.
+      if (((ou > 0 && ow < 0) || (ou < 0 && ow > 0)) && Opposite(Orient(u, w, a), Orient(u, w, b))) {
         e = He::Next(h);
         break;
       }
@@ -157,9 +159,11 @@ class Forcer {
       if (p == b) break;
       const ext op = Orient(a, b, p);
       if (op == 0) return depth < 64 && Force(a, p, depth + 1) && Force(p, b, depth + 1);
-      // g runs y -> x; the segment leaves through y-p or p-x.
+      // g runs y -> x in (y, x, p); the segment leaves through x-p when p
+      // lies on y's side, else through p-y.
       const ext oy = Orient(a, b, y);
-      e = (op > 0) == (oy > 0) ? He::Prev(g) : He::Next(g);
+      e = (op > 0) == (oy > 0) ? He::Next(g) : He::Prev(g);
+      if (crossed.size() > static_cast<size_t>(mesh_.HowMany)) return false;
     }
     // Flip what crosses until nothing does; a quadrilateral that is not
     // convex waits until its neighbours have changed.
@@ -228,6 +232,7 @@ class Forcer {
                   &pu = mesh_.Vertex[static_cast<size_t>(u)];
     return (ext(pb.x) - pa.x) * (ext(pu.x) - pa.x) + (ext(pb.y) - pa.y) * (ext(pu.y) - pa.y) > 0;
   }
+  static bool Opposite(ext x, ext y) { return (x > 0 && y < 0) || (x < 0 && y > 0); }
   bool ProperCross(int32_t a, int32_t b, int32_t c, int32_t d) const {
     if (c == a || c == b || d == a || d == b) return false;
     const ext o1 = Orient(a, b, c), o2 = Orient(a, b, d), o3 = Orient(c, d, a), o4 = Orient(c, d, b);
