@@ -31,7 +31,10 @@ std::vector<BandRow> HeightBands(const PointTable& P, const Delaunay::TDelaunay&
       zhi = std::max(zhi, corner(v).Z);
     }
   }
-  const ext kmin = std::floor((ext(zlo) - H0) / step), kmax = std::ceil((ext(zhi) - H0) / step);
+  // H0 is a level too, so that no band straddles it and the bands reach
+  // from H0 to the surface where the surface lies wholly on one side.
+  const ext kmin = std::min(std::floor((ext(zlo) - H0) / step), ext(0));
+  const ext kmax = std::max(std::ceil((ext(zhi) - H0) / step), ext(0));
   if (kmax - kmin + 1 > kMaxLevels)
     throw ELimitError("Zu viele Höhenstufen: bitte eine größere Stufenhöhe wählen.");
   const long k0 = static_cast<long>(kmin);

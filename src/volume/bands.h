@@ -17,8 +17,8 @@ struct BandRow {
   double cumulative = 0;  // from the lowest level up to this one
 };
 
-// The levels run in steps from H0 down to the first at or below the lowest
-// corner and up to the first at or above the highest. A band above H0 holds
+// The levels run in steps from H0 down to the first at or below both H0 and
+// the lowest corner, and up to the first at or above both H0 and the highest. A band above H0 holds
 // the material between its two levels (positive), a band below H0 the room
 // between the surface and its upper level (negative), so that the
 // cumulative volume at the top is the horizon's volume against H0. Heights
