@@ -336,7 +336,7 @@ BoundaryClip::BoundaryClip(Boundary b) : boundary_(std::move(b)) {
   }
 }
 
-Moments BoundaryClip::Inside(const PlanPoint t[3]) const {
+Moments BoundaryClip::Inside(const PlanPoint t[3], const long double* half) const {
   Moments m;
   PlanPoint a = t[0], b = t[1], c = t[2];
   if (Cross(a, b, c) < 0) std::swap(b, c);
@@ -348,7 +348,13 @@ Moments BoundaryClip::Inside(const PlanPoint t[3]) const {
   const int c0 = cw_ > 0 ? col(emin) : 0, c1 = cw_ > 0 ? col(emax) : 0;
   const int r0 = ch_ > 0 ? row(nmin) : 0, r1 = ch_ > 0 ? row(nmax) : 0;
   const Ring tri{a, b, c};
-  Ring out, tmp;
+  Ring out, tmp, cut;
+  auto add = [&](const Ring& r) {
+    if (!half) return AddMoments(m, r);
+    ClipBy(r, cut, [half](const PlanPoint& p) { return half[0] + half[1] * p.E + half[2] * p.N; },
+           Between);
+    AddMoments(m, cut);
+  };
   for (int y = r0; y <= r1; ++y)
     for (int x = c0; x <= c1; ++x) {
       const size_t k = static_cast<size_t>(y) * nx_ + x;
@@ -357,10 +363,10 @@ Moments BoundaryClip::Inside(const PlanPoint t[3]) const {
         const double l = x * cw_, h = x + 1 == nx_ ? width_ : (x + 1) * cw_;
         const double lo = y * ch_, hi = y + 1 == ny_ ? height_ : (y + 1) * ch_;
         if (emin >= l && emax <= h && nmin >= lo && nmax <= hi) {
-          AddMoments(m, tri);
+          add(tri);
         } else {
           ClipRect(tri, out, l, h, lo, hi);
-          AddMoments(m, out);
+          add(out);
         }
         continue;
       }
@@ -368,7 +374,7 @@ Moments BoundaryClip::Inside(const PlanPoint t[3]) const {
         ClipLeft(piece, out, a, b);
         ClipLeft(out, tmp, b, c);
         ClipLeft(tmp, out, c, a);
-        AddMoments(m, out);
+        add(out);
       }
     }
   return m;
@@ -413,6 +419,42 @@ void BoundaryClip::Prism(const double X[3], const double Y[3], const double Z[3]
   const ext l0 = Cross(g, t[1], t[2]) / D, l1 = Cross(t[0], g, t[2]) / D, l2 = 1 - l0 - l1;
   A = static_cast<double>(m.A);
   Ma = static_cast<double>((l0 * Z[0] + l1 * Z[1] + l2 * Z[2] - H0) * ext(A));
+}
+
+void BoundaryClip::AddCutFill(const double X[3], const double Y[3], const double Z[3], double H0,
+                              ext& above, ext& below, ext& areaAbove, ext& areaBelow) const {
+  double A, Ma;
+  Prism(X, Y, Z, H0, A, Ma);
+  if (A == 0) return;
+  const ext h[3] = {ext(Z[0]) - H0, ext(Z[1]) - H0, ext(Z[2]) - H0};
+  const int pos = (h[0] > 0) + (h[1] > 0) + (h[2] > 0), neg = (h[0] < 0) + (h[1] < 0) + (h[2] < 0);
+  if (neg == 0) {
+    above += Ma;
+    if (pos > 0) areaAbove += A;
+    return;
+  }
+  if (pos == 0) {
+    below -= Ma;
+    areaBelow += A;
+    return;
+  }
+  // The top's height over H0 as a linear function of the plan position:
+  // the part above is the inside part on one side of a line.
+  const PlanPoint t[3] = {{Y[0] - e0_, X[0] - n0_}, {Y[1] - e0_, X[1] - n0_}, {Y[2] - e0_, X[2] - n0_}};
+  const ext dE1 = ext(t[1].E) - t[0].E, dN1 = ext(t[1].N) - t[0].N;
+  const ext dE2 = ext(t[2].E) - t[0].E, dN2 = ext(t[2].N) - t[0].N;
+  const ext D = dE1 * dN2 - dE2 * dN1;
+  if (D == 0) return;
+  const ext gE = ((h[1] - h[0]) * dN2 - (h[2] - h[0]) * dN1) / D;
+  const ext gN = (dE1 * (h[2] - h[0]) - dE2 * (h[1] - h[0])) / D;
+  const ext half[3] = {h[0] - gE * t[0].E - gN * t[0].N, gE, gN};
+  const Moments up = Inside(t, half);
+  ext up_volume = 0;
+  if (up.A > 0) up_volume = half[0] * up.A + gE * up.SE + gN * up.SN;
+  above += up_volume;
+  below += up_volume - Ma;
+  areaAbove += up.A;
+  areaBelow += A - up.A;
 }
 
 }  // namespace zelmaro

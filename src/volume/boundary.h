@@ -67,8 +67,15 @@ class BoundaryClip {
   // exactly the figures of the uncut prism.
   void Prism(const double X[3], const double Y[3], const double Z[3], double H0, double& A,
              double& Ma) const;
-  // The part of a triangle (corners E, N relative to the origin) inside.
-  Moments Inside(const PlanPoint t[3]) const;
+  // The same prism split by the plane z = H0: the volumes above and below
+  // it and the plan areas where the top is above and below (a top lying on
+  // the plane counts to neither area), added to the sums.
+  void AddCutFill(const double X[3], const double Y[3], const double Z[3], double H0,
+                  long double& above, long double& below, long double& areaAbove,
+                  long double& areaBelow) const;
+  // The part of a triangle (corners E, N relative to the origin) inside;
+  // with a half-plane g0 + gE E + gN N >= 0 only the part inside that too.
+  Moments Inside(const PlanPoint t[3], const long double* half = nullptr) const;
 
   double OriginE() const { return e0_; }
   double OriginN() const { return n0_; }

@@ -53,8 +53,14 @@ CutFill RunCutFill(RunState& ws, double H0) {
   CutFill r;
   r.H0 = H0;
   const Delaunay::OutlineCoverage &c0 = ws.outline0.coverage, &c1 = ws.outline1.coverage;
-  r.reference = CutAndFill(ws.P, ref, H0, c0.meshArea, c0.hullArea);
-  r.terrain = CutAndFill(ws.P, ter, H0, c1.meshArea, c1.hullArea);
+  if (ws.boundary) {
+    // The area inside, as the run's sums.
+    r.reference = CutAndFill(ws.P, ref, H0, ws.sumA0, c0.hullArea, *ws.boundary);
+    r.terrain = CutAndFill(ws.P, ter, H0, ws.SumA1, c1.hullArea, *ws.boundary);
+  } else {
+    r.reference = CutAndFill(ws.P, ref, H0, c0.meshArea, c0.hullArea);
+    r.terrain = CutAndFill(ws.P, ter, H0, c1.meshArea, c1.hullArea);
+  }
   r.between = kept.figures;
   r.valid = true;
   return r;

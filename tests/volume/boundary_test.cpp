@@ -10,6 +10,7 @@
 #include "text/errors.h"
 #include "text/format.h"
 #include "volume/boundary.h"
+#include "volume/cut_fill.h"
 #include "volume/horizon.h"
 #include "volume_support.h"
 
@@ -116,6 +117,29 @@ TEST(BoundaryRun, TiltedPlaneVolumeIsAreaTimesCentroidHeightForAnyPolygon) {
     for (const std::string& line : pane) all += line + "\r\n";
     EXPECT_EQ(Utf8ToCp1252(all), ReadBytes(ProtocolFileName(r.host.point_file)));
   }
+
+  // A boundary around the whole survey: the cut prisms give the cut and fill
+  // of the uncut ones, split by H0 through the middle of the heights.
+  BoundedRun around("-10 -10\n110 -10\n110 110\n-10 110\n", 251.5);
+  EXPECT_NEAR(UncoveredArea(around.ws, kTerrain), 120.0 * 120 - 100 * 100, 1e-6);
+  for (const auto* mesh : {around.ws.Mesh0.get(), around.ws.Mesh1.get()}) {
+    const HorizonCutFill whole = CutAndFill(around.ws.P, *mesh, 251.5);
+    const HorizonCutFill& cut = mesh == around.ws.Mesh0.get() ? around.ws.cutFill.reference
+                                                               : around.ws.cutFill.terrain;
+    ASSERT_GT(whole.above, 100);
+    ASSERT_GT(whole.below, 100);
+    EXPECT_NEAR(cut.above, whole.above, 1e-9 * whole.above);
+    EXPECT_NEAR(cut.below, whole.below, 1e-9 * whole.below);
+    EXPECT_NEAR(cut.areaAbove, whole.areaAbove, 1e-9 * whole.area);
+    EXPECT_NEAR(cut.areaBelow, whole.areaBelow, 1e-9 * whole.area);
+  }
+  // Cut to the concave polygon: above - below is the run's volume.
+  BoundedRun concave(Text(polygons[1]), 251.5);
+  EXPECT_NEAR(concave.ws.cutFill.terrain.above - concave.ws.cutFill.terrain.below, concave.ws.m1,
+              1e-9 * concave.ws.SumA1);
+  EXPECT_NEAR(concave.ws.cutFill.terrain.areaAbove + concave.ws.cutFill.terrain.areaBelow,
+              concave.ws.SumA1, 1e-9 * concave.ws.SumA1);
+  EXPECT_EQ(concave.ws.cutFill.terrain.area, concave.ws.SumA1);
 
   // Half the boundary beyond the survey: reported, not a silent zero.
   BoundedRun out("50 50\n150 50\n150 150\n50 150\n");
