@@ -193,8 +193,12 @@ class Forcer {
         made.emplace_back(c, d);
     }
     fixed_.insert(Key(a, b));
-    // Back towards Delaunay, the forced segments kept.
-    for (bool again = true; again;) {
+    // Back towards Delaunay, the forced segments kept. Each flip makes the
+    // mesh more Delaunay, so this ends; the bound only guards against
+    // rounding that could make two near-cocircular flips undo each other.
+    size_t flips = 0;
+    const size_t max_flips = 1000 + 64 * made.size() * made.size();
+    for (bool again = true; again && flips < max_flips;) {
       again = false;
       for (auto& [u, w] : made) {
         if (fixed_.count(Key(u, w))) continue;
@@ -209,6 +213,7 @@ class Forcer {
         he_.Flip(h);
         u = c, w = d;
         again = true;
+        ++flips;
       }
     }
     return true;

@@ -134,7 +134,8 @@ size_t Boundary::Corners() const {
 Boundary ParseBoundaryText(const std::string& text) {
   Boundary b;
   b.rings.emplace_back();
-  size_t pos = 0;
+  // A byte order mark some editors write says nothing.
+  size_t pos = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   int line_no = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);

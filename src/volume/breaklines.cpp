@@ -24,7 +24,8 @@ bool Opposite(ext a, ext b) { return (a > 0 && b < 0) || (a < 0 && b > 0); }
 
 Breaklines ParseBreaklinesText(const std::string& text) {
   Breaklines b;
-  size_t pos = 0;
+  // A byte order mark some editors write says nothing.
+  size_t pos = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   int line_no = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
@@ -178,12 +179,17 @@ PreparedBreaklines PrepareBreaklines(PointTable& P, const Breaklines& b) {
 
 std::vector<std::pair<int32_t, int32_t>> MeshSegments(
     const Delaunay::TDelaunay& mesh, const std::vector<std::pair<int32_t, int32_t>>& segments) {
-  std::unordered_map<int32_t, int32_t> vertex;  // slot in the table -> vertex slot
-  for (int32_t v = 1; v < mesh.tPoints; ++v) vertex.emplace(mesh.Vertex[static_cast<size_t>(v)].ID, v);
+  int32_t highest = 0;
+  for (const auto& [a, b] : segments) highest = std::max({highest, a, b});
+  std::vector<int32_t> vertex(static_cast<size_t>(highest) + 1, 0);  // table slot -> vertex slot
+  for (int32_t v = 1; v < mesh.tPoints; ++v) {
+    const int32_t id = mesh.Vertex[static_cast<size_t>(v)].ID;
+    if (id >= 0 && id <= highest) vertex[static_cast<size_t>(id)] = v;
+  }
   std::vector<std::pair<int32_t, int32_t>> out;
   for (const auto& [a, b] : segments) {
-    auto ia = vertex.find(a), ib = vertex.find(b);
-    if (ia != vertex.end() && ib != vertex.end()) out.emplace_back(ia->second, ib->second);
+    const int32_t va = vertex[static_cast<size_t>(a)], vb = vertex[static_cast<size_t>(b)];
+    if (va != 0 && vb != 0) out.emplace_back(va, vb);
   }
   return out;
 }
