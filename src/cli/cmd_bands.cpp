@@ -5,10 +5,10 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "mesh/constrained.h"
 #include "mesh/delaunay.h"
 #include "points/reader.h"
-#include "text/convert.h"
 #include "text/format.h"
 #include "volume/bands.h"
 #include "volume/breaklines.h"
@@ -17,43 +17,31 @@
 namespace zelmaro::cli {
 
 int CmdBands(const Args& args) {
-  std::string file, horizon, step_text, h0_text, breaklines;
-  bool json = false, complete_outline = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--json") {
-      json = true;
-    } else if (a == "--complete-outline") {
-      complete_outline = true;
-    } else if (a == "--horizon" || a == "--step" || a == "--h0" || a == "--breaklines") {
-      if (i + 1 >= args.size()) return Usage("'" + a + "' ohne Wert");
-      std::string& to = a == "--horizon" ? horizon
-                        : a == "--step"  ? step_text
-                        : a == "--h0"    ? h0_text
-                                         : breaklines;
-      to = args[++i];
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unbekannte Option '" + a + "'");
-    } else if (file.empty()) {
-      file = a;
-    } else {
-      return Usage("zu viele Argumente");
-    }
-  }
-  if (file.empty()) return Usage("keine Punktdatei angegeben");
+  ParsedOptions o;
+  if (int rc = ParseOptions(args,
+                            {{"--json", false},
+                             {"--complete-outline", false},
+                             {"--horizon", true},
+                             {"--step", true},
+                             {"--h0", true},
+                             {"--breaklines", true}},
+                            o))
+    return rc;
+  const std::string file = o.file, horizon = o.Value("--horizon");
+  const std::string breaklines = o.Value("--breaklines");
+  const bool json = o.Has("--json"), complete_outline = o.Has("--complete-outline");
   if (horizon != "reference" && horizon != "terrain")
     return Usage("--horizon muss 'reference' oder 'terrain' sein");
-  double step = 0;
-  if (step_text.empty()) return Usage("keine Stufenhöhe angegeben (--step)");
-  if (!TryStrToFloat(Trim(step_text), step) || !(step > 0))
-    return Usage("'" + step_text + "' ist keine Stufenhöhe größer als 0");
+  double step = 0, h0 = 0;
+  bool has_step = false, has_h0 = false;
+  if (int rc = NumberOption(o, "--step", "keine Stufenhöhe", step, has_step)) return rc;
+  if (!has_step) return Usage("keine Stufenhöhe angegeben (--step)");
+  if (!(step > 0)) return Usage("die Stufenhöhe muss größer als 0 sein");
+  if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
 
   PointTable P;
   if (Reported(ReadPointFile(file, P), file)) return 1;
-  double h0 = 0;
-  if (!h0_text.empty()) {
-    if (!TryStrToFloat(Trim(h0_text), h0)) return Usage("'" + h0_text + "' ist keine Höhe");
-  } else {
+  if (!has_h0) {
     // As a run: the reference height at the lowest point.
     double x0, y0, x1, y1, z1;
     GetMinMax(P, x0, y0, h0, x1, y1, z1);
