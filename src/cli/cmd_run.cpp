@@ -13,6 +13,9 @@
 #include "text/errors.h"
 #include "text/format.h"
 #include "volume/balance.h"
+#include "volume/boundary.h"
+#include "volume/breaklines.h"
+#include "volume/horizon.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
 #include "workspace/workspace.h"
@@ -26,11 +29,19 @@ constexpr const char* kFieldNames[] = {"EditA0", "EditM0", "EditA1", "EditM1", "
 
 // Returns 0 when the options are complete, else the usage exit code.
 int Parse(const Args& args, bool balance, ParsedOptions& o) {
+  // run only: the boundary (a file or a chain of point numbers) and the
+  // breaklines.
   const std::initializer_list<OptionRule> run = {
-      {"--json", false}, {"--complete-outline", false}, {"--bem", true}, {"--h0", true}};
+      {"--json", false},     {"--complete-outline", false}, {"--bem", true},
+      {"--h0", true},        {"--boundary", true},          {"--boundary-points", true},
+      {"--breaklines", true}};
   const std::initializer_list<OptionRule> mass_balance = {
       {"--json", false}, {"--complete-outline", false}, {"--bem", true}, {"--horizon", true}};
   if (int rc = ParseOptions(args, balance ? mass_balance : run, o)) return rc;
+  for (const char* name : {"--boundary", "--boundary-points", "--breaklines"})
+    if (o.Has(name) && o.Value(name).empty()) return Usage(std::string(name) + " ohne Wert");
+  if (o.Has("--boundary") && o.Has("--boundary-points"))
+    return Usage("--boundary und --boundary-points schließen einander aus");
   if (!balance) return 0;
   std::string horizon;
   return HorizonOption(o, horizon);
@@ -88,14 +99,38 @@ int CmdRun(const Args& args) {
   ws.complete_outline = o.Has("--complete-outline");
   // As choosing the file in the program: read it, the field at MinZ.
   if (!ReadPointsOrReport(o, ws)) return 1;
+  if (o.Has("--boundary"))
+    ws.boundary = std::make_shared<const BoundaryClip>(ReadBoundaryFile(o.Value("--boundary")));
+  if (o.Has("--boundary-points"))
+    ws.boundary = std::make_shared<const BoundaryClip>(
+        BoundaryFromPoints(ws.P, ParsePointNumbers(o.Value("--boundary-points"))));
+  if (o.Has("--breaklines"))
+    ws.breaklines =
+        std::make_shared<const Breaklines>(ReadBreaklinesFile(o.Value("--breaklines")));
   NumberFieldModel field;
   field.SetValue(has_h0 ? h0 : ws.bounds.MinZ);
   CliHost host(o.file, o.Value("--bem"), field);
   host.shows_cut_fill = json;  // only run --json reports it
   host.keeps_meshes = json;    // for its cut and fill
   ToolButton1Click(ws, host);
-  Report(ws, host, ProtocolFileName(o.file), json, "", "",
-         ",\"cutFill\":" + CutFillJson(ws.cutFill));
+  std::string tail = ",\"cutFill\":" + CutFillJson(ws.cutFill);
+  if (ws.boundary)
+    tail += ",\"boundary\":{\"area\":" + JsonNumber(ws.boundary->Area()) +
+            ",\"uncovered\":{\"reference\":" + JsonNumber(UncoveredArea(ws, kReferenceHorizon)) +
+            ",\"terrain\":" + JsonNumber(UncoveredArea(ws, kTerrain)) + "}}";
+  if (ws.breaklines)
+    tail += ",\"breaklines\":{\"segments\":" +
+            JsonNumber(static_cast<int64_t>(ws.preparedBreaklines.segments.size())) +
+            ",\"crossings\":" +
+            JsonNumber(static_cast<int64_t>(ws.preparedBreaklines.crossings.size())) + "}";
+  Report(ws, host, ProtocolFileName(o.file), json, "", "", tail);
+  if (!json && ws.boundary)
+    std::printf("Begrenzung Fläche m2  %.2f, nicht überdeckt: Bezugshorizont %.2f, Gelände %.2f\n",
+                ws.boundary->Area(), UncoveredArea(ws, kReferenceHorizon),
+                UncoveredArea(ws, kTerrain));
+  if (!json && ws.breaklines)
+    std::printf("Bruchkanten: %zu Segmente, %zu Kreuzungen\n",
+                ws.preparedBreaklines.segments.size(), ws.preparedBreaklines.crossings.size());
   return 0;
 }
 

@@ -18,6 +18,7 @@ int CmdRun(const Args& args);
 int CmdBalance(const Args& args);
 int CmdContours(const Args& args);
 int CmdCutFill(const Args& args);
+int CmdBands(const Args& args);
 
 // The figures of run --json's "cutFill", and the readable table of cutfill.
 std::string CutFillJson(const CutFill& c);

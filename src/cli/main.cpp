@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     if (command == "balance") return CmdBalance(args);
     if (command == "contours") return CmdContours(args);
     if (command == "cutfill") return CmdCutFill(args);
+    if (command == "bands") return CmdBands(args);
     if (command == "export") return CmdExport(args);
     if (command == "--help" || command == "-h") {
       Usage("");

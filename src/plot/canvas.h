@@ -25,6 +25,8 @@ constexpr TColor clWhite{255, 255, 255};
 constexpr TColor clBlue{0, 0, 255};
 constexpr TColor clRed{255, 0, 0};
 constexpr TColor clMaroon{128, 0, 0};
+constexpr TColor clFuchsia{255, 0, 255};  // the boundary
+constexpr TColor clGreen{0, 128, 0};      // breaklines
 
 enum class TPenStyle { psSolid, psDash };
 enum class TBrushStyle { bsSolid, bsClear };

@@ -84,6 +84,37 @@ void DrawZeroLines(TCanvas& canvas, const Delaunay::TDelaunay& mesh, double H0,
   }
 }
 
+// The boundary's rings and the breaklines' segments of the last run, each
+// in a colour of its own, a line of a width of two over everything the
+// meshes draw.
+void DrawBoundaryAndBreaklines(TCanvas& canvas, const RunState& ws, const ViewValues& view,
+                               int32_t YDir) {
+  canvas.SetPenWidth(2);
+  auto line = [&](double x1, double y1, double x2, double y2) {
+    TPoint a, b;
+    if (!PlanPixel(x1, y1, view, YDir, a) || !PlanPixel(x2, y2, view, YDir, b)) return;
+    canvas.MoveTo(a.x, a.y);
+    canvas.LineTo(b.x, b.y);
+  };
+  if (ws.breaklines) {
+    canvas.SetPenColor(clGreen);
+    for (const auto& [a, b] : ws.preparedBreaklines.segments) {
+      if (a < 1 || b < 1 || a > High(ws.P) || b > High(ws.P)) continue;
+      const TPunkt &p = ws.P[static_cast<size_t>(a)], &q = ws.P[static_cast<size_t>(b)];
+      line(p.X, p.Y, q.X, q.Y);
+    }
+  }
+  if (ws.boundary) {
+    canvas.SetPenColor(clFuchsia);
+    for (const auto& ring : ws.boundary->Polygon().rings)
+      for (size_t i = 0; i < ring.size(); ++i) {
+        const PlanPoint &p = ring[i], &q = ring[(i + 1) % ring.size()];
+        line(p.N, p.E, q.N, q.E);
+      }
+  }
+  canvas.SetPenWidth(1);
+}
+
 bool ValidVertex(const Delaunay::TDelaunay& mesh, int32_t v) {
   return v >= 0 && static_cast<size_t>(v) < mesh.Vertex.size();
 }
@@ -351,6 +382,8 @@ void Draw(const RunState& ws, ViewValues& view, uint8_t& Display, double& PlotMF
       c.SetPenStyle(TPenStyle::psSolid);
     }
   }
+
+  if (ws.boundary || ws.breaklines) DrawBoundaryAndBreaklines(c, ws, view, YDir);
 
   if (s.OutputArea && Display == 0) DrawFrame(c, PlotMF, s.Masstab, view, target);
 

@@ -44,6 +44,28 @@ HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, 
   return r;
 }
 
+HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0,
+                          double area, double hullArea, const BoundaryClip& clip) {
+  HorizonCutFill r;
+  r.area = area;
+  r.hullArea = hullArea;
+  ext above = 0, below = 0, areaAbove = 0, areaBelow = 0;
+  for (int32_t t = 1; t <= mesh.HowMany; ++t) {
+    const Delaunay::dTriangle& tr = mesh.Triangle[t];
+    const TPunkt* p[3] = {&P[static_cast<size_t>(mesh.Vertex[tr.vv0].ID)],
+                          &P[static_cast<size_t>(mesh.Vertex[tr.vv1].ID)],
+                          &P[static_cast<size_t>(mesh.Vertex[tr.vv2].ID)]};
+    const double X[3] = {p[0]->X, p[1]->X, p[2]->X}, Y[3] = {p[0]->Y, p[1]->Y, p[2]->Y},
+                 Z[3] = {p[0]->Z, p[1]->Z, p[2]->Z};
+    clip.AddCutFill(X, Y, Z, H0, above, below, areaAbove, areaBelow);
+  }
+  r.above = Finite(above);
+  r.below = Finite(below);
+  r.areaAbove = Finite(areaAbove);
+  r.areaBelow = Finite(areaBelow);
+  return r;
+}
+
 CutFill ComputeCutFill(const PointTable& P, const Delaunay::TDelaunay* reference,
                        const Delaunay::TDelaunay* terrain, double H0, int threads) {
   const Delaunay::TDelaunay none;

@@ -7,6 +7,7 @@
 
 #include "mesh/delaunay.h"
 #include "points/point_table.h"
+#include "volume/boundary.h"
 
 namespace zelmaro {
 
@@ -50,6 +51,10 @@ HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, 
 HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0,
                           double area, double hullArea);
 
+// The same for the prisms cut to a boundary: the areas and volumes of the
+// part inside it; area is then the horizon's area inside.
+HorizonCutFill CutAndFill(const PointTable& P, const Delaunay::TDelaunay& mesh, double H0,
+                          double area, double hullArea, const BoundaryClip& clip);
 // Overlay of the two triangulations: every overlapping pair of triangles
 // gives a convex piece on which both surfaces are planes; the piece is split
 // where they meet. With threads >= 2 it runs on that many threads, with

@@ -85,7 +85,8 @@ struct Corner {
 // straight into the file's buffer, with the area and volume sums, in
 // triangle order.
 void TableLines(const Horizon& horizon, const PointTable& P, const Delaunay::TDelaunay& mesh,
-                double H0, double& sumA, double& V, ProtocolOutput& out) {
+                double H0, double& sumA, double& V, ProtocolOutput& out,
+                const BoundaryClip* clip) {
   out.Lines({horizon.heading, kColumnHeader, kRule});
   const int32_t n = mesh.HowMany;
   if (n <= 0) return;
@@ -100,12 +101,21 @@ void TableLines(const Horizon& horizon, const PointTable& P, const Delaunay::TDe
     const Corner& p0 = corner[static_cast<size_t>(tr.vv0)];
     const Corner& p1 = corner[static_cast<size_t>(tr.vv1)];
     const Corner& p2 = corner[static_cast<size_t>(tr.vv2)];
-    const double A = static_cast<double>(
-        std::fabs((ext(p1.Y) - p2.Y) * p0.X + (ext(p2.Y) - p0.Y) * p1.X +
-                  (ext(p0.Y) - p1.Y) * p2.X) /
-        2);
+    double A, Ma;
+    if (clip) {
+      // The prism over the triangle's part inside the boundary; a triangle
+      // with no part inside has no line.
+      const double X[3] = {p0.X, p1.X, p2.X}, Y[3] = {p0.Y, p1.Y, p2.Y}, Z[3] = {p0.Z, p1.Z, p2.Z};
+      clip->Prism(X, Y, Z, H0, A, Ma);
+      if (A == 0) continue;
+    } else {
+      A = static_cast<double>(
+          std::fabs((ext(p1.Y) - p2.Y) * p0.X + (ext(p2.Y) - p0.Y) * p1.X +
+                    (ext(p0.Y) - p1.Y) * p2.X) /
+          2);
+      Ma = static_cast<double>(((ext(p0.Z) + p1.Z + p2.Z) / 3 - H0) * A);
+    }
     sumA = static_cast<double>(ext(sumA) + A);
-    const double Ma = static_cast<double>(((ext(p0.Z) + p1.Z + p2.Z) / 3 - H0) * A);
     V = static_cast<double>(ext(V) + Ma);
     // Only coordinates near the double range get here; an overflow is an
     // error, never an "inf" in the protocol.
@@ -120,6 +130,7 @@ void TableLines(const Horizon& horizon, const PointTable& P, const Delaunay::TDe
 // leaves it as far as it got; outline_reset tells whether the outline
 // result was reset before the failure.
 void BuildMesh(const PointTable& P, const Horizon& horizon, bool complete_outline,
+               const std::vector<std::pair<int32_t, int32_t>>* breaklines,
                std::unique_ptr<Delaunay::TDelaunay>& mesh, RunState::OutlineResult& outline,
                bool& outline_reset, const Delaunay::TDelaunay::CoincidenceHandler& on_coincidence) {
   mesh.reset();
@@ -134,6 +145,12 @@ void BuildMesh(const PointTable& P, const Horizon& horizon, bool complete_outlin
   outline = {};
   outline_reset = true;
   outline.added = MeshHorizon(*mesh, complete_outline);
+  if (breaklines) {
+    outline.constraints = Delaunay::ForceEdges(*mesh, MeshSegments(*mesh, *breaklines));
+    // Reported by the points' slots in the table, which outlive the mesh.
+    for (auto& [a, b] : outline.constraints.failed)
+      a = mesh->Vertex[static_cast<size_t>(a)].ID, b = mesh->Vertex[static_cast<size_t>(b)].ID;
+  }
   outline.coverage = Delaunay::MeasureOutline(*mesh);
 }
 
@@ -158,7 +175,8 @@ HorizonResult WriteTable(RunState& ws, const Horizon& horizon, RunHost& host, Pr
     V = pre->V;
     if (pre->error) std::rethrow_exception(pre->error);
   } else {
-    TableLines(horizon, ws.P, *(ws.*horizon.mesh), host.ReferenceHeight(), sumA, V, out);
+    TableLines(horizon, ws.P, *(ws.*horizon.mesh), host.ReferenceHeight(), sumA, V, out,
+               ws.boundary.get());
   }
 
   HorizonResult r;
@@ -254,6 +272,10 @@ void ReplayCoincidences(const Delaunay::TDelaunay& mesh, RunHost& host) {
 }
 }  // namespace
 
+const std::vector<std::pair<int32_t, int32_t>>* BreaklineSegments(const RunState& ws) {
+  return ws.breaklines ? &ws.preparedBreaklines.segments : nullptr;
+}
+
 void ProvideHorizonMesh(RunState& ws, const Horizon& horizon, RunHost& host) {
   if (ws.mesh_source && ws.mesh_source->Reusable(ws, horizon)) {
     ReplayCoincidences(*(ws.*horizon.mesh), host);
@@ -261,8 +283,8 @@ void ProvideHorizonMesh(RunState& ws, const Horizon& horizon, RunHost& host) {
   }
   host.Progress(std::string("Dreiecksvermaschung ") + horizon.heading + " …");
   bool outline_reset = false;
-  BuildMesh(ws.P, horizon, ws.complete_outline, ws.*horizon.mesh, ws.*horizon.outline,
-            outline_reset, [&host] { host.Coincidence(); });
+  BuildMesh(ws.P, horizon, ws.complete_outline, BreaklineSegments(ws), ws.*horizon.mesh,
+            ws.*horizon.outline, outline_reset, [&host] { host.Coincidence(); });
   if (ws.mesh_source) ws.mesh_source->Made(ws, horizon);
 }
 
@@ -312,10 +334,11 @@ struct TwoHorizons::Work {
   int32_t coincidences = 0;  // of the triangulation, kept when the mesh goes
   std::thread thread;
 
-  void Mesh(const PointTable& P, const Horizon& horizon, bool complete_outline) {
+  void Mesh(const PointTable& P, const Horizon& horizon, bool complete_outline,
+            const std::vector<std::pair<int32_t, int32_t>>* breaklines) {
     if (kept) return;
     try {
-      BuildMesh(P, horizon, complete_outline, mesh, outline, outline_reset, nullptr);
+      BuildMesh(P, horizon, complete_outline, breaklines, mesh, outline, outline_reset, nullptr);
       meshed = true;
     } catch (...) {
       error = std::current_exception();
@@ -326,11 +349,11 @@ struct TwoHorizons::Work {
   // failure, of the writing too, leaves the file's buffer, the pane lines and
   // the sums where writing straight from the run's thread would.
   void Table(const PointTable& P, const Horizon& horizon, double H0, bool keep_pane,
-             TextFileWriter& file) {
+             TextFileWriter& file, const BoundaryClip* clip) {
     if (!meshed) return;
     try {
       ProtocolOutput out(file, block.pane, keep_pane);
-      TableLines(horizon, P, kept ? *kept : *mesh, H0, sumA, V, out);
+      TableLines(horizon, P, kept ? *kept : *mesh, H0, sumA, V, out, clip);
     } catch (...) {
       error = std::current_exception();
     }
@@ -374,9 +397,11 @@ TwoHorizons::TwoHorizons(RunState& ws, RunHost& host, ProtocolOutput& out)
   const bool outline = ws.complete_outline;
   TextFileWriter& file = out.File();
   const bool drop = DropsMeshes(ws, host);
-  auto job = [&w, &P, H0, keep_pane, outline, &file, drop] {
-    w.Mesh(P, kReferenceHorizon, outline);
-    w.Table(P, kReferenceHorizon, H0, keep_pane, file);
+  const auto* breaklines = BreaklineSegments(ws);
+  const BoundaryClip* clip = ws.boundary.get();
+  auto job = [&w, &P, H0, keep_pane, outline, &file, drop, breaklines, clip] {
+    w.Mesh(P, kReferenceHorizon, outline, breaklines);
+    w.Table(P, kReferenceHorizon, H0, keep_pane, file, clip);
     if (drop) w.mesh.reset();
 #ifdef __GLIBC__
     // What the triangulation freed stays with this thread's heap, where the
@@ -399,7 +424,7 @@ TwoHorizons::~TwoHorizons() {
 }
 
 HorizonResult TwoHorizons::Reference(ProtocolOutput& out) {
-  terrain_->Mesh(ws_.P, kTerrain, ws_.complete_outline);
+  terrain_->Mesh(ws_.P, kTerrain, ws_.complete_outline, BreaklineSegments(ws_));
 #ifdef __GLIBC__
   // The same for the terrain's triangulation: its working store, freed in
   // pieces, would otherwise stay with the heap beside the volume loop's

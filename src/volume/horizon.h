@@ -89,6 +89,9 @@ int32_t MeshHorizon(Delaunay::TDelaunay& mesh, bool complete_outline);
 // horizon, its coincidences reported to the host.
 void ProvideHorizonMesh(RunState& ws, const Horizon& horizon, RunHost& host);
 
+// The breakline segments a run forces into its meshes, none without breaklines.
+const std::vector<std::pair<int32_t, int32_t>>* BreaklineSegments(const RunState& ws);
+
 struct HorizonResult {
   double volume = 0;
   std::string area_text;    // as shown in the area field

@@ -18,6 +18,7 @@ struct RunState;
 // mesh is found by.
 struct MeshOptions {
   bool complete_outline = false;  // RunState::complete_outline
+  uint64_t breaklines = 0;        // RunState::preparedBreaklines.digest
   friend bool operator==(const MeshOptions&, const MeshOptions&) = default;
 };
 

@@ -57,11 +57,70 @@ CutFill RunCutFill(RunState& ws, double H0) {
   CutFill r;
   r.H0 = H0;
   const Delaunay::OutlineCoverage &c0 = ws.outline0.coverage, &c1 = ws.outline1.coverage;
-  r.reference = CutAndFill(ws.P, ref, H0, c0.meshArea, c0.hullArea);
-  r.terrain = CutAndFill(ws.P, ter, H0, c1.meshArea, c1.hullArea);
+  if (ws.boundary) {
+    // The area inside, as the run's sums.
+    r.reference = CutAndFill(ws.P, ref, H0, ws.sumA0, c0.hullArea, *ws.boundary);
+    r.terrain = CutAndFill(ws.P, ter, H0, ws.SumA1, c1.hullArea, *ws.boundary);
+  } else {
+    r.reference = CutAndFill(ws.P, ref, H0, c0.meshArea, c0.hullArea);
+    r.terrain = CutAndFill(ws.P, ter, H0, c1.meshArea, c1.hullArea);
+  }
   r.between = kept.figures;
   r.valid = true;
   return r;
+}
+
+// The crossing points the last run appended to P, where P still ends in
+// them (it was not read anew), come off; then this run's breaklines are
+// prepared, appending their crossing points.
+void PrepareRunBreaklines(RunState& ws) {
+  const PreparedBreaklines& last = ws.preparedBreaklines;
+  if (ws.crossingPoints > 0 && ws.P.size() == ws.tableWithCrossings) {
+    size_t slot = ws.P.size() - ws.crossingPoints;
+    bool same = true;
+    for (const BreaklineCrossing& x : last.crossings) {
+      if (!x.added) continue;
+      const TPunkt& p = ws.P[slot++];
+      same = same && p.NR == x.NR && p.X == x.X && p.Y == x.Y && p.Z == x.Z;
+    }
+    if (same) ws.P.resize(ws.P.size() - ws.crossingPoints);
+  }
+  ws.preparedBreaklines = PreparedBreaklines{};
+  ws.crossingPoints = ws.tableWithCrossings = 0;
+  if (!ws.breaklines) return;
+  const size_t before = ws.P.size();
+  ws.preparedBreaklines = PrepareBreaklines(ws.P, *ws.breaklines);
+  ws.crossingPoints = ws.P.size() - before;
+  ws.tableWithCrossings = ws.P.size();
+}
+
+// The block a run with a boundary or breaklines adds after the difference
+// line, so that a stored protocol says what it was computed for.
+void ExtraBlock(const RunState& ws, ProtocolOutput& out) {
+  out.Line("");
+  if (ws.boundary) {
+    const Boundary& b = ws.boundary->Polygon();
+    out.Line(Format("Begrenzung: %zu Eckpunkte, %zu Löcher, Fläche %.2f m2", b.Corners(),
+                    b.rings.size() - 1, ws.boundary->Area()));
+    out.Line(Format("Nicht überdeckt Bezugshorizont: %.2f m2", UncoveredArea(ws, kReferenceHorizon)));
+    out.Line(Format("Nicht überdeckt Gelände: %.2f m2", UncoveredArea(ws, kTerrain)));
+  }
+  if (ws.breaklines) {
+    const PreparedBreaklines& p = ws.preparedBreaklines;
+    out.Line(Format("Bruchkanten: %zu Linien, %zu Segmente, %zu Kreuzungen",
+                    ws.breaklines->lines.size(), p.segments.size(), p.crossings.size()));
+    for (const BreaklineCrossing& x : p.crossings)
+      out.Line(Format("Kreuzung Punkt %d: Y %.3f X %.3f Z %.3f (Bruchkanten %d und %d)%s", x.NR,
+                      x.Y, x.X, x.Z, x.line1, x.line2, x.added ? "" : ", kein gemeinsamer Horizont"));
+    for (const Horizon* h : {&kReferenceHorizon, &kTerrain}) {
+      const Delaunay::ConstraintResult& c = (ws.*h->outline).constraints;
+      out.Line(Format("Dreiecksvermaschung %s mit Bruchkanten: %d Segmente erzwungen, %zu nicht",
+                      h->heading, c.forced, c.failed.size()));
+      for (const auto& [a, b] : c.failed)
+        out.Line(Format("Nicht erzwungen: Punkt %d - Punkt %d", ws.P[static_cast<size_t>(a)].NR,
+                        ws.P[static_cast<size_t>(b)].NR));
+    }
+  }
 }
 
 void HandOverProtocol(RunHost& host, std::vector<std::string>& pane) {
@@ -77,6 +136,13 @@ void HandOverProtocol(RunHost& host, std::vector<std::string>& pane) {
   host.KeepProtocol(kept);
 }
 }  // namespace
+
+double UncoveredArea(const RunState& ws, const Horizon& horizon) {
+  if (!ws.boundary) return 0;
+  const double rest = ws.boundary->Area() - ws.*horizon.area_sum;
+  // What rounding leaves of a covered boundary is no gap.
+  return rest > ws.boundary->Area() * 1e-12 ? rest : 0.0;
+}
 
 std::string ProtocolFileName(const std::string& point_file) {
   // The rule takes letters of the file's own name only, never of its folder.
@@ -145,6 +211,7 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
       // What the reading passed over belongs beside the figures it gave.
       if (ws.read_result == ReadResult::Ok && !ws.read_report.Note().empty())
         out.Line(ws.read_report.Note());
+      if (ws.breaklines || ws.crossingPoints > 0) PrepareRunBreaklines(ws);
       out.Line("Höhenbezug" + host.ReferenceHeightText() + " m");
       if (ws.horizon_threads >= 2) {
         TwoHorizons both(ws, host, out);
@@ -161,6 +228,7 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
       out.Line("");
       out.Line(Format("Differenz Gelände - Bezugshorizont:   %10.2Lf %10.2Lf",
                       ext(ws.SumA1) - ws.sumA0, ext(ws.m1) - ws.m0));
+      if (ws.boundary || ws.breaklines) ExtraBlock(ws, out);
       if (!not_written) f1.Commit();
     } catch (const std::bad_alloc&) {
       throw EOutOfMemory();

@@ -84,6 +84,11 @@ class EProtocolNotWritten : public EInOutError {
   EProtocolNotWritten(const EInOutError& cause, const std::string& protocol_file);
 };
 
+struct Horizon;
+// The part of the boundary the horizon's mesh does not cover after the last
+// run (0 without a boundary).
+double UncoveredArea(const RunState& ws, const Horizon& horizon);
+
 // One computation run (ToolButton1Click). Throws the German error of a
 // failure after leaving what the failure leaves.
 void ToolButton1Click(RunState& ws, RunHost& host);

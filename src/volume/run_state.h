@@ -6,8 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "mesh/constrained.h"
 #include "mesh/delaunay.h"
 #include "mesh/outline.h"
+#include "volume/boundary.h"
+#include "volume/breaklines.h"
 #include "volume/cut_fill.h"
 #include "points/layout.h"
 #include "points/point_table.h"
@@ -51,9 +54,25 @@ struct RunState {
   struct OutlineResult {
     Delaunay::OutlineCoverage coverage;
     int32_t added = 0;
+    // The breakline segments this horizon holds both ends of, as forced.
+    Delaunay::ConstraintResult constraints;
   };
   OutlineResult outline0;  // reference horizon
   OutlineResult outline1;  // terrain
+
+  // The boundary: with one, every prism is cut to it, and the sums, the
+  // fields and the cut and fill refer to the area inside. None: the whole
+  // meshes, every result as without.
+  std::shared_ptr<const BoundaryClip> boundary;
+  // Breaklines: with them, each horizon is triangulated with those of their
+  // segments it holds both ends of forced in as edges.
+  std::shared_ptr<const Breaklines> breaklines;
+  // What the last run made of them: the segments in table slots, the
+  // crossings, and how many crossing points it appended to P (taken off
+  // again before the next run prepares them, where P was not read anew).
+  PreparedBreaklines preparedBreaklines;
+  size_t crossingPoints = 0;
+  size_t tableWithCrossings = 0;
 
   // 2: a run meshes the reference horizon on a thread of its own beside the
   // terrain; 1: one after the other. The results are the same.

@@ -57,6 +57,7 @@ size_t MeshCache::Slot(const Horizon& horizon) { return horizon.mesh == &RunStat
 bool MeshCache::Reusable(RunState& ws, const Horizon& horizon) {
   MeshOptions options;
   options.complete_outline = ws.complete_outline;
+  options.breaklines = ws.breaklines ? ws.preparedBreaklines.digest : 0;
   const size_t slot = Slot(horizon);
   const MeshKey key = MeshKeyOf(ws.P, horizon, options);
   asked_[slot] = key;

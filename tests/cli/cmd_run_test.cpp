@@ -353,5 +353,38 @@ TEST(CliRun, FailuresAndUsage) {
       << r.out;
 }
 
+TEST(CliRun, BoundaryBreaklinesAndBands) {
+  // A 10 x 10 square of reference points on z = 1 + E / 10, a boundary
+  // over its left half and beyond it, a breakline along its diagonal.
+  ScratchDir dir;
+  const std::string file = dir / "feld.asc";
+  WriteBytes(file, "1 1 0 0 1\r\n2 1 10 0 2\r\n3 1 10 10 2\r\n4 1 0 10 1\r\n5 1 5 5 1.5\r\n");
+  WriteBytes(dir / "grenze.txt", "# links\n-5 0\n5 0\n5 10\n-5 10\n");
+  WriteBytes(dir / "kanten.txt", "1 5 3\n");
+  Result r = Cli("run " + file + " --h0 0 --boundary " + dir / "grenze.txt" + " --breaklines " +
+                 dir / "kanten.txt" + " --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  // Inside: 5 x 10 at the mean height 1.25.
+  EXPECT_NE(r.out.find("\"EditA0\":\"     50.00\",\"EditM0\":\"     62.50\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(",\"boundary\":{\"area\":100,\"uncovered\":{\"reference\":50,\"terrain\":50}}"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(",\"breaklines\":{\"segments\":2,\"crossings\":0}}"), std::string::npos) << r.out;
+  EXPECT_NE(ReadBytes(ProtocolFileName(file)).find("Nicht \xFC" "berdeckt Gel\xE4" "nde: 50.00 m2\r\n"),
+            std::string::npos);
+
+  r = Cli("run " + file + " --h0 0 --boundary-points 1,2,5 --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_NE(r.out.find("\"EditA1\":\"     25.00\""), std::string::npos) << r.out;
+  EXPECT_EQ(Cli("run " + file + " --boundary-points 1,2,99").code, 1);
+  EXPECT_EQ(Cli("run " + file + " --boundary").code, 2);
+
+  r = Cli("bands " + file + " --horizon reference --step 0.5 --h0 0 --json");
+  ASSERT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("{\"horizon\":\"reference\",\"H0\":0,\"step\":0.5,\"bands\":[", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("{\"height\":2,\"area\":0,\"volume\":"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"cumulative\":150}]}"), std::string::npos) << r.out;
+  EXPECT_EQ(Cli("bands " + file + " --horizon reference --step 0").code, 2);
+}
+
 }  // namespace
 }  // namespace zelmaro::testing

@@ -57,6 +57,28 @@ TEST(ZeigPPunkte, EmptyPlotIsWhiteAndStillShowsTheFrame) {
   EXPECT_EQ(p.target.screen.pen_style, TPenStyle::psSolid);  // solid again after the frame
 }
 
+TEST(ZeigPPunkte, BoundaryAndBreaklinesInTheirOwnColours) {
+  Plot p;
+  p.Add(1, 920, 600);
+  p.Add(2, 900, 620);
+  p.Draw();
+  const size_t plain = p.target.screen.log.size();
+  p.target.screen.log.clear();
+  // Easting 510 .. 530, northing 970 .. 990: columns and rows 10 .. 30.
+  p.ws.boundary = std::make_shared<const BoundaryClip>(
+      ParseBoundaryText("510 990\n530 990\n530 970\n510 970\n"));
+  p.ws.breaklines = std::make_shared<const Breaklines>();
+  p.ws.preparedBreaklines.segments = {{1, 2}};
+  p.Draw();
+  EXPECT_EQ(p.target.screen.log.size(), plain + 2 * 5);
+  EXPECT_THAT(p.target.screen.Lines("LineTo"),
+              // The ring as the boundary keeps it, turned counter-clockwise.
+              ElementsAre("LineTo 120 100 pen=0,128,0", "LineTo 30 30 pen=255,0,255",
+                          "LineTo 30 10 pen=255,0,255", "LineTo 10 10 pen=255,0,255",
+                          "LineTo 10 30 pen=255,0,255"));
+  EXPECT_EQ(p.target.screen.pen_width, 1);
+}
+
 TEST(ZeigPPunkte, PointCircleAndLabelOnTheScreen) {
   Plot p;
   p.Add(64, 920, 600, 286.684, 9);  // column 100, row 80
