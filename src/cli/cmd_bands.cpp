@@ -27,11 +27,10 @@ int CmdBands(const Args& args) {
                              {"--breaklines", true}},
                             o))
     return rc;
-  const std::string file = o.file, horizon = o.Value("--horizon");
+  std::string horizon;
+  if (int rc = HorizonOption(o, horizon)) return rc;
   const std::string breaklines = o.Value("--breaklines");
   const bool json = o.Has("--json"), complete_outline = o.Has("--complete-outline");
-  if (horizon != "reference" && horizon != "terrain")
-    return Usage("--horizon muss 'reference' oder 'terrain' sein");
   double step = 0, h0 = 0;
   bool has_step = false, has_h0 = false;
   if (int rc = NumberOption(o, "--step", "keine Stufenhöhe", step, has_step)) return rc;
@@ -40,7 +39,7 @@ int CmdBands(const Args& args) {
   if (int rc = NumberOption(o, "--h0", "keine Höhe", h0, has_h0)) return rc;
 
   PointTable P;
-  if (Reported(ReadPointFile(file, P), file)) return 1;
+  if (!ReadPointsOrReport(o, P)) return 1;
   if (!has_h0) {
     // As a run: the reference height at the lowest point.
     double x0, y0, x1, y1, z1;
