@@ -258,7 +258,8 @@ void ToolButton1Click(RunState& ws, RunHost& host) {
 }
 
 EProtocolNotWritten::EProtocolNotWritten(const EInOutError& cause, const std::string& protocol_file)
-    : EInOutError(cause.ErrorCode(), protocol_file) {
+    : EInOutError(cause) {  // with the cause's reason, which the report names
+  SetFileName(protocol_file);
   SetMessage("Die Protokolldatei '" + protocol_file + "' konnte nicht geschrieben werden: " +
              cause.what());
 }
