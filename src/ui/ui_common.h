@@ -11,6 +11,10 @@ class QWidget;
 
 namespace zelmaro::ui {
 
+// The one setting of the main window remembered between runs besides the
+// point files: "Randdreiecke ergänzen".
+inline const QString kCompleteOutlineKey = QStringLiteral("Vermaschung/RanddreieckeErgaenzen");
+
 // "Tahoma" at 8 points with the pixel height 11 of the designed layout, so
 // the fixed positions fit whatever the screen's resolution.
 QFont TahomaFont(bool bold = false);
