@@ -25,6 +25,7 @@
 #include "text/errors.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
+#include "volume/run_record.h"
 #include "workspace/workspace.h"
 
 namespace zelmaro::cli {
