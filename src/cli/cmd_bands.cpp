@@ -74,8 +74,7 @@ int CmdBands(const Args& args) {
       out += Format("%10.3f %10.2f %10.2f %10.2f\n", r.height, r.area, r.volume, r.cumulative);
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", coincidences);
+  ReportCoincidences(coincidences);
   return 0;
 }
 

@@ -49,8 +49,7 @@ int CmdContours(const Args& args) {
   PointTable P;
   if (!ReadPointsOrReport(o, P)) return 1;
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
-  mesh->SetCoincidenceHandler(
-      [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });
+  mesh->SetCoincidenceHandler(ReportCoincidence);
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   MeshHorizon(*mesh, complete_outline);
   ComputeContours(*mesh, interval);

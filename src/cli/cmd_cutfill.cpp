@@ -102,8 +102,7 @@ int CmdCutFill(const Args& args) {
   const auto terrain = build(kTerrain);
   const std::string out = CutFillTable(ComputeCutFill(P, reference.get(), terrain.get(), h0));
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", coincidences);
+  ReportCoincidences(coincidences);
   return 0;
 }
 

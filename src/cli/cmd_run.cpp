@@ -77,8 +77,7 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
     out += "Protokoll: " + protocol + "\n";
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (host.coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
+  ReportCoincidences(host.coincidences);
   for (const std::string& loss : {Delaunay::OutlineLossText("Bezugshorizont", ws.outline0.coverage),
                                   Delaunay::OutlineLossText("Gelände", ws.outline1.coverage)})
     if (!loss.empty()) std::fprintf(stderr, "%s\n", loss.c_str());

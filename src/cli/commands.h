@@ -36,6 +36,12 @@ int Usage(const std::string& problem);
 // quietly, when it was read.
 bool Reported(ReadResult result, const std::string& file);
 
+// The line a triangulation's coincident points give: once as it happens
+// (ReportCoincidence), or counted at the end of a run (ReportCoincidences,
+// silent for none).
+void ReportCoincidence();
+void ReportCoincidences(long count);
+
 // Runs a command and returns its exit code; an error it throws is printed
 // as its German message and gives 1.
 int Guarded(const std::function<int()>& command);
