@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/json.h"
 #include "text/textfile.h"
 #include "volume/cut_fill.h"
 
@@ -21,7 +22,7 @@ int CmdCutFill(const Args& args);
 int CmdBands(const Args& args);
 
 // The figures of run --json's "cutFill", and the readable table of cutfill.
-std::string CutFillJson(const CutFill& c);
+void CutFillJson(JsonWriter& w, const CutFill& c);
 std::string CutFillTable(const CutFill& c);
 // Loads the export module beside the program and runs the command there;
 // exit code 1 with the reason when the module cannot be loaded.
