@@ -57,15 +57,15 @@ int CmdBands(const Args& args) {
 
   std::string out;
   if (json) {
-    out = "{\"horizon\":" + JsonString(horizon) + ",\"H0\":" + JsonNumber(h0) +
-          ",\"step\":" + JsonNumber(step) + ",\"bands\":[";
-    for (size_t i = 0; i < rows.size(); ++i) {
-      if (i) out += ',';
-      out += "{\"height\":" + JsonNumber(rows[i].height) + ",\"area\":" + JsonNumber(rows[i].area) +
-             ",\"volume\":" + JsonNumber(rows[i].volume) +
-             ",\"cumulative\":" + JsonNumber(rows[i].cumulative) + "}";
+    JsonWriter w;
+    w.Object().Key("horizon").String(horizon).Key("H0").Number(h0);
+    w.Key("step").Number(step).Key("bands").Array();
+    for (const BandRow& row : rows) {
+      w.Object().Key("height").Number(row.height).Key("area").Number(row.area);
+      w.Key("volume").Number(row.volume).Key("cumulative").Number(row.cumulative).End();
     }
-    out += "]}\n";
+    w.End().End();
+    out = w.Text() + "\n";
   } else {
     out = Format("Höhenstufen %s, Höhenbezug %.3f m, Stufe %g m\n",
                  horizon == "reference" ? "Bezugshorizont" : "Gelände", h0, step);
@@ -74,8 +74,7 @@ int CmdBands(const Args& args) {
       out += Format("%10.3f %10.2f %10.2f %10.2f\n", r.height, r.area, r.volume, r.cumulative);
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", coincidences);
+  ReportCoincidences(coincidences);
   return 0;
 }
 

@@ -49,8 +49,7 @@ int CmdContours(const Args& args) {
   PointTable P;
   if (!ReadPointsOrReport(o, P)) return 1;
   auto mesh = std::make_unique<Delaunay::TDelaunay>();
-  mesh->SetCoincidenceHandler(
-      [] { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); });
+  mesh->SetCoincidenceHandler(ReportCoincidence);
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   MeshHorizon(*mesh, complete_outline);
   ComputeContours(*mesh, interval);
@@ -58,33 +57,24 @@ int CmdContours(const Args& args) {
   const Delaunay::TContourSetup& c = mesh->Contour;
   std::string out;
   if (json) {
-    out.reserve(64 + c.Levels.size() * 24 + c.Points.size() * 48);
-    out += "{\"MinValue\":" + JsonNumber(c.MinValue) + ",\"MaxValue\":" + JsonNumber(c.MaxValue) +
-           ",\"Range\":" + JsonNumber(c.Range) + ",\"Step\":" + JsonNumber(c.Step) +
-           ",\"NoLevels\":" + JsonNumber(c.NoLevels) + ",\"Levels\":[";
-    for (size_t i = 0; i < c.Levels.size(); ++i) {
-      if (i) out += ',';
-      out += JsonNumber(c.Levels[i]);
+    JsonWriter w;
+    w.Reserve(64 + c.Levels.size() * 24 + c.Points.size() * 48);
+    w.Object().Key("MinValue").Number(c.MinValue).Key("MaxValue").Number(c.MaxValue);
+    w.Key("Range").Number(c.Range).Key("Step").Number(c.Step);
+    w.Key("NoLevels").Number(c.NoLevels).Key("Levels").Array();
+    for (double level : c.Levels) w.Number(level);
+    w.End().Key("Points").Array();
+    for (const Delaunay::TPunkt& p : c.Points)
+      w.Array().Number(p.X).Number(p.Y).Number(int32_t{p.ln}).End();
+    w.End().Key("Contours").Array();
+    for (const auto& contour : c.Contours) {
+      w.Array();
+      for (const Delaunay::TLine& s : contour)
+        w.Array().Number(s.sp).Number(s.ep).String(Mark(s.AE)).End();
+      w.End();
     }
-    out += "],\"Points\":[";
-    for (size_t i = 0; i < c.Points.size(); ++i) {
-      const Delaunay::TPunkt& p = c.Points[i];
-      if (i) out += ',';
-      out += '[' + JsonNumber(p.X) + ',' + JsonNumber(p.Y) + ',' + JsonNumber(int32_t{p.ln}) + ']';
-    }
-    out += "],\"Contours\":[";
-    for (size_t i = 0; i < c.Contours.size(); ++i) {
-      if (i) out += ',';
-      out += '[';
-      for (size_t k = 0; k < c.Contours[i].size(); ++k) {
-        const Delaunay::TLine& s = c.Contours[i][k];
-        if (k) out += ',';
-        out += '[' + JsonNumber(s.sp) + ',' + JsonNumber(s.ep) + ',' + JsonString(Mark(s.AE)) +
-               ']';
-      }
-      out += ']';
-    }
-    out += "]}\n";
+    w.End().End();
+    out = w.Text() + "\n";
   } else {
     out = Format("%d Höhenlinien im Abstand %g von %g bis %g, %zu Punkte\n", c.NoLevels, c.Step,
                  c.MinValue, c.MaxValue, c.Points.size());

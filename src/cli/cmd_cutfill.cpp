@@ -17,40 +17,24 @@ namespace zelmaro::cli {
 
 namespace {
 
-void Member(std::string& out, const char* name, double v) {
-  if (out.back() != '{') out += ',';
-  out += '"';
-  out += name;
-  out += "\":";
-  out += JsonNumber(v);
-}
-
-std::string HorizonJson(const HorizonCutFill& h) {
-  std::string out = "{";
-  Member(out, "area", h.area);
-  Member(out, "hullArea", h.hullArea);
-  Member(out, "above", h.above);
-  Member(out, "below", h.below);
-  Member(out, "areaAbove", h.areaAbove);
-  Member(out, "areaBelow", h.areaBelow);
-  return out + "}";
+void HorizonJson(JsonWriter& w, const HorizonCutFill& h) {
+  w.Object().Key("area").Number(h.area).Key("hullArea").Number(h.hullArea);
+  w.Key("above").Number(h.above).Key("below").Number(h.below);
+  w.Key("areaAbove").Number(h.areaAbove).Key("areaBelow").Number(h.areaBelow).End();
 }
 
 }  // namespace
 
-std::string CutFillJson(const CutFill& c) {
-  std::string out = "{\"reference\":" + HorizonJson(c.reference);
-  out += ",\"terrain\":" + HorizonJson(c.terrain);
-  std::string b = "{";
-  Member(b, "fill", c.between.fill);
-  Member(b, "cut", c.between.cut);
-  Member(b, "areaFill", c.between.areaFill);
-  Member(b, "areaCut", c.between.areaCut);
-  Member(b, "commonArea", c.between.commonArea);
-  Member(b, "onlyReference", c.between.onlyReference);
-  Member(b, "onlyTerrain", c.between.onlyTerrain);
-  out += ",\"between\":" + b + "}}";
-  return out;
+void CutFillJson(JsonWriter& w, const CutFill& c) {
+  w.Object().Key("reference");
+  HorizonJson(w, c.reference);
+  w.Key("terrain");
+  HorizonJson(w, c.terrain);
+  const auto& b = c.between;
+  w.Key("between").Object().Key("fill").Number(b.fill).Key("cut").Number(b.cut);
+  w.Key("areaFill").Number(b.areaFill).Key("areaCut").Number(b.areaCut);
+  w.Key("commonArea").Number(b.commonArea).Key("onlyReference").Number(b.onlyReference);
+  w.Key("onlyTerrain").Number(b.onlyTerrain).End().End();
 }
 
 std::string CutFillTable(const CutFill& c) {
@@ -102,8 +86,7 @@ int CmdCutFill(const Args& args) {
   const auto terrain = build(kTerrain);
   const std::string out = CutFillTable(ComputeCutFill(P, reference.get(), terrain.get(), h0));
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", coincidences);
+  ReportCoincidences(coincidences);
   return 0;
 }
 

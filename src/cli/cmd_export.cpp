@@ -25,6 +25,7 @@
 #include "text/errors.h"
 #include "volume/number_field.h"
 #include "volume/run.h"
+#include "volume/run_record.h"
 #include "workspace/workspace.h"
 
 namespace zelmaro::cli {
@@ -148,8 +149,7 @@ int Export(const Args& args) {
   CliHost host(o.file, o.Value("--bem"), field);
   RecordingHost recorder(host);
   ToolButton1Click(ws, recorder);
-  if (host.coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
+  ReportCoincidences(host.coincidences);
 
   // The report is drawn with Qt, which wants an application; there is no
   // window, so no display is needed either.

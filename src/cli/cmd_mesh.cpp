@@ -30,50 +30,25 @@ int CmdMesh(const Args& args) {
   OfferHorizonPoints(P, horizon == "reference" ? kReferenceHorizon : kTerrain, *mesh);
   MeshHorizon(*mesh, complete_outline);
 
-  // Appended piece by piece: long chains of string + trip a false warning of
-  // the compiler.
-  std::string out;
-  auto field = [&out](const char* name, const std::string& value) {
-    out += '"';
-    out += name;
-    out += "\":";
-    out += value;
-  };
-  out += '{';
-  field("HowMany", JsonNumber(mesh->HowMany));
-  out += ',';
-  field("zMin", JsonNumber(mesh->zMin));
-  out += ',';
-  field("zMax", JsonNumber(mesh->zMax));
-  out += ',';
-  field("coincidences", JsonNumber(mesh->Coincidences()));
-  out += ",\"vertices\":[";
+  JsonWriter w;
+  w.Object()
+      .Key("HowMany").Number(mesh->HowMany)
+      .Key("zMin").Number(mesh->zMin)
+      .Key("zMax").Number(mesh->zMax)
+      .Key("coincidences").Number(mesh->Coincidences())
+      .Key("vertices").Array();
   for (int32_t v = 1; v < mesh->tPoints; ++v) {
     const Delaunay::dVertex& d = mesh->Vertex[v];
-    if (v > 1) out += ',';
-    out += '{';
-    field("x", JsonNumber(d.x));
-    out += ',';
-    field("y", JsonNumber(d.y));
-    out += ',';
-    field("z", JsonNumber(d.z));
-    out += ',';
-    field("ID", JsonNumber(d.ID));
-    out += '}';
+    w.Object().Key("x").Number(d.x).Key("y").Number(d.y).Key("z").Number(d.z);
+    w.Key("ID").Number(d.ID).End();
   }
-  out += "],\"triangles\":[";
+  w.End().Key("triangles").Array();
   for (int32_t t = 1; t <= mesh->HowMany; ++t) {
     const Delaunay::dTriangle& d = mesh->Triangle[t];
-    if (t > 1) out += ',';
-    out += '[';
-    out += JsonNumber(d.vv0);
-    out += ',';
-    out += JsonNumber(d.vv1);
-    out += ',';
-    out += JsonNumber(d.vv2);
-    out += ']';
+    w.Array().Number(d.vv0).Number(d.vv1).Number(d.vv2).End();
   }
-  out += "]}\n";
+  w.End().End();
+  const std::string out = w.Text() + "\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

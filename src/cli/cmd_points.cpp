@@ -18,17 +18,18 @@ int CmdPoints(const Args& args) {
   const TableBounds& b = ws.bounds;
   std::string out;
   if (json) {
-    out = "{\"points\":[";
+    JsonWriter w;
+    w.Object().Key("points").Array();
     for (int i = 1; i <= High(ws.P); ++i) {
       const TPunkt& p = ws.P[static_cast<size_t>(i)];
-      if (i > 1) out += ',';
-      out += "{\"NR\":" + JsonNumber(p.NR) + ",\"Code\":" + JsonNumber(int32_t{p.Code}) +
-             ",\"Y\":" + JsonNumber(p.Y) + ",\"X\":" + JsonNumber(p.X) +
-             ",\"Z\":" + JsonNumber(p.Z) + "}";
+      w.Object().Key("NR").Number(p.NR).Key("Code").Number(int32_t{p.Code});
+      w.Key("Y").Number(p.Y).Key("X").Number(p.X).Key("Z").Number(p.Z).End();
     }
-    out += "],\"bounds\":{\"MinX\":" + JsonNumber(b.MinX) + ",\"MinY\":" + JsonNumber(b.MinY) +
-           ",\"MinZ\":" + JsonNumber(b.MinZ) + ",\"MaxX\":" + JsonNumber(b.MaxX) +
-           ",\"MaxY\":" + JsonNumber(b.MaxY) + ",\"MaxZ\":" + JsonNumber(b.MaxZ) + "}}\n";
+    w.End().Key("bounds").Object();
+    w.Key("MinX").Number(b.MinX).Key("MinY").Number(b.MinY).Key("MinZ").Number(b.MinZ);
+    w.Key("MaxX").Number(b.MaxX).Key("MaxY").Number(b.MaxY).Key("MaxZ").Number(b.MaxZ);
+    w.End().End();
+    out = w.Text() + "\n";
   } else {
     out = Format("%6s %10s %5s %14s %14s %10s\n", "ID", "NR", "Code", "Y", "X", "Z");
     for (int i = 1; i <= High(ws.P); ++i) {

@@ -1,6 +1,7 @@
 // run and balance: the computation run and the mass balance of the desktop
 // program on one point file, with the protocol file written beside it.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,26 +48,34 @@ int Parse(const Args& args, bool balance, ParsedOptions& o) {
   return HorizonOption(o, horizon);
 }
 
-std::string OutlineJson(const Workspace::OutlineResult& r) {
-  return "{\"hullArea\":" + JsonNumber(r.coverage.hullArea) +
-         ",\"meshArea\":" + JsonNumber(r.coverage.meshArea) +
-         ",\"missingTriangles\":" + JsonNumber(r.coverage.missingTriangles) +
-         ",\"addedTriangles\":" + JsonNumber(r.added) + "}";
+void OutlineJson(JsonWriter& w, const Workspace::OutlineResult& r) {
+  w.Object().Key("hullArea").Number(r.coverage.hullArea);
+  w.Key("meshArea").Number(r.coverage.meshArea);
+  w.Key("missingTriangles").Number(r.coverage.missingTriangles);
+  w.Key("addedTriangles").Number(r.added).End();
 }
 
+// Members a command puts before or after the common ones of its JSON.
+using JsonMembers = std::function<void(JsonWriter&)>;
+
 void Report(const Workspace& ws, const CliHost& host, const std::string& protocol, bool json,
-            const std::string& head_json, const std::string& head_text,
-            const std::string& tail_json = "") {
+            const JsonMembers& head_json, const std::string& head_text,
+            const JsonMembers& tail_json = {}) {
   std::string out;
   if (json) {
-    out = "{" + head_json;
-    for (size_t i = 0; i < 6; ++i) {
-      if (i > 0 || !head_json.empty()) out += ',';
-      out += JsonString(kFieldNames[i]) + ":" + JsonString(host.fields[i]);
-    }
-    out += ",\"protocol\":" + JsonString(protocol);
-    out += ",\"outline\":{\"reference\":" + OutlineJson(ws.outline0) +
-           ",\"terrain\":" + OutlineJson(ws.outline1) + "}" + tail_json + "}\n";
+    JsonWriter w;
+    w.Object();
+    if (head_json) head_json(w);
+    for (size_t i = 0; i < 6; ++i) w.Key(kFieldNames[i]).String(host.fields[i]);
+    w.Key("protocol").String(protocol);
+    w.Key("outline").Object().Key("reference");
+    OutlineJson(w, ws.outline0);
+    w.Key("terrain");
+    OutlineJson(w, ws.outline1);
+    w.End();
+    if (tail_json) tail_json(w);
+    w.End();
+    out = w.Text() + "\n";
   } else {
     out = head_text;
     const char* labels[] = {"Bezugshorizont Fläche m2", "Bezugshorizont Masse m3",
@@ -77,8 +86,7 @@ void Report(const Workspace& ws, const CliHost& host, const std::string& protoco
     out += "Protokoll: " + protocol + "\n";
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (host.coincidences > 0)
-    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", host.coincidences);
+  ReportCoincidences(host.coincidences);
   for (const std::string& loss : {Delaunay::OutlineLossText("Bezugshorizont", ws.outline0.coverage),
                                   Delaunay::OutlineLossText("Gelände", ws.outline1.coverage)})
     if (!loss.empty()) std::fprintf(stderr, "%s\n", loss.c_str());
@@ -113,17 +121,22 @@ int CmdRun(const Args& args) {
   host.shows_cut_fill = json;  // only run --json reports it
   host.keeps_meshes = json;    // for its cut and fill
   ToolButton1Click(ws, host);
-  std::string tail = ",\"cutFill\":" + CutFillJson(ws.cutFill);
-  if (ws.boundary)
-    tail += ",\"boundary\":{\"area\":" + JsonNumber(ws.boundary->Area()) +
-            ",\"uncovered\":{\"reference\":" + JsonNumber(UncoveredArea(ws, kReferenceHorizon)) +
-            ",\"terrain\":" + JsonNumber(UncoveredArea(ws, kTerrain)) + "}}";
-  if (ws.breaklines)
-    tail += ",\"breaklines\":{\"segments\":" +
-            JsonNumber(static_cast<int64_t>(ws.preparedBreaklines.segments.size())) +
-            ",\"crossings\":" +
-            JsonNumber(static_cast<int64_t>(ws.preparedBreaklines.crossings.size())) + "}";
-  Report(ws, host, ProtocolFileName(o.file), json, "", "", tail);
+  const auto tail = [&ws](JsonWriter& w) {
+    w.Key("cutFill");
+    CutFillJson(w, ws.cutFill);
+    if (ws.boundary) {
+      w.Key("boundary").Object().Key("area").Number(ws.boundary->Area());
+      w.Key("uncovered").Object().Key("reference").Number(UncoveredArea(ws, kReferenceHorizon));
+      w.Key("terrain").Number(UncoveredArea(ws, kTerrain)).End().End();
+    }
+    if (ws.breaklines) {
+      w.Key("breaklines").Object();
+      w.Key("segments").Number(static_cast<int64_t>(ws.preparedBreaklines.segments.size()));
+      w.Key("crossings").Number(static_cast<int64_t>(ws.preparedBreaklines.crossings.size()));
+      w.End();
+    }
+  };
+  Report(ws, host, ProtocolFileName(o.file), json, {}, "", tail);
   if (!json && ws.boundary)
     std::printf("Begrenzung Fläche m2  %.2f, nicht überdeckt: Bezugshorizont %.2f, Gelände %.2f\n",
                 ws.boundary->Area(), UncoveredArea(ws, kReferenceHorizon),
@@ -161,7 +174,7 @@ int CmdBalance(const Args& args) {
     SpeedButton2Click(ws, field, run);
   const std::string h0 = HeightText(field.Value());
   Report(ws, host, ProtocolFileName(o.file), o.Has("--json"),
-         "\"H0\":" + JsonString(h0) + ",\"runs\":" + std::to_string(runs),
+         [&](JsonWriter& w) { w.Key("H0").String(h0).Key("runs").Number(int32_t{runs}); },
          "Bezugshöhe " + h0 + " m nach " + std::to_string(runs) + " Berechnungen\n");
   return 0;
 }

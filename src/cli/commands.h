@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/json.h"
 #include "text/textfile.h"
 #include "volume/cut_fill.h"
 
@@ -21,7 +22,7 @@ int CmdCutFill(const Args& args);
 int CmdBands(const Args& args);
 
 // The figures of run --json's "cutFill", and the readable table of cutfill.
-std::string CutFillJson(const CutFill& c);
+void CutFillJson(JsonWriter& w, const CutFill& c);
 std::string CutFillTable(const CutFill& c);
 // Loads the export module beside the program and runs the command there;
 // exit code 1 with the reason when the module cannot be loaded.
@@ -35,6 +36,12 @@ int Usage(const std::string& problem);
 // Prints why a point file was not read to stderr and returns true; false,
 // quietly, when it was read.
 bool Reported(ReadResult result, const std::string& file);
+
+// The line a triangulation's coincident points give: once as it happens
+// (ReportCoincidence), or counted at the end of a run (ReportCoincidences,
+// silent for none).
+void ReportCoincidence();
+void ReportCoincidences(long count);
 
 // Runs a command and returns its exit code; an error it throws is printed
 // as its German message and gives 1.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelmaro::cli {
 
@@ -84,5 +85,59 @@ inline std::string JsonString(std::string_view s) {
   out += '"';
   return out;
 }
+
+// Builds one JSON text, compact, members in the order written; it puts the
+// commas, so that no command counts them itself.
+//   JsonWriter w;
+//   w.Object().Key("n").Number(1).Key("a").Array().Number(2).End().End();
+class JsonWriter {
+ public:
+  JsonWriter& Object() { return Open('{', '}'); }
+  JsonWriter& Array() { return Open('[', ']'); }
+  // Closes the innermost object or array.
+  JsonWriter& End() {
+    out_ += closers_.back();
+    closers_.pop_back();
+    first_ = false;
+    return *this;
+  }
+  JsonWriter& Key(std::string_view name) {
+    Separate();
+    out_ += JsonString(name);
+    out_ += ':';
+    first_ = true;
+    return *this;
+  }
+  JsonWriter& Number(double v) { return Value(JsonNumber(v)); }
+  JsonWriter& Number(int64_t v) { return Value(JsonNumber(v)); }
+  JsonWriter& Number(int32_t v) { return Value(JsonNumber(v)); }
+  JsonWriter& String(std::string_view s) { return Value(JsonString(s)); }
+
+  void Reserve(size_t bytes) { out_.reserve(bytes); }
+  // The text written so far.
+  const std::string& Text() const { return out_; }
+
+ private:
+  JsonWriter& Open(char open, char close) {
+    Separate();
+    out_ += open;
+    closers_.push_back(close);
+    first_ = true;
+    return *this;
+  }
+  JsonWriter& Value(const std::string& text) {
+    Separate();
+    out_ += text;
+    return *this;
+  }
+  void Separate() {
+    if (!first_) out_ += ',';
+    first_ = false;
+  }
+
+  std::string out_;
+  std::vector<char> closers_;
+  bool first_ = true;  // nothing yet in the innermost object or array, or a key just written
+};
 
 }  // namespace zelmaro::cli

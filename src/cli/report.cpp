@@ -43,6 +43,13 @@ bool Reported(ReadResult result, const std::string& file) {
   return true;
 }
 
+void ReportCoincidence() { std::fputs("INCIRCUM - F - Points are coincident !!\n", stderr); }
+
+void ReportCoincidences(long count) {
+  if (count > 0)
+    std::fprintf(stderr, "INCIRCUM - F - Points are coincident !! (%ld mal)\n", count);
+}
+
 int Guarded(const std::function<int()>& command) {
   try {
     return command();

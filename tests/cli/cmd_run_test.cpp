@@ -1,9 +1,6 @@
 // zelmaro-cli run and balance as a user calls them.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -22,26 +19,10 @@
 namespace zelmaro::testing {
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-};
-
-Result Cli(const std::string& args) {
-  const std::string command = std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1";
-  FILE* p = ::popen(command.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = ::pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
 TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
   ScratchDir dir;
   const std::string file = CopyData(dir, "triangle.asc");
-  Result r = Cli(file + " --json");
+  CommandResult r = Cli(file + " --json");
   EXPECT_EQ(r.code, 2);  // no subcommand "FILE"
 
   r = Cli("run " + file + " --json");
@@ -71,7 +52,7 @@ TEST(CliRun, JsonOfARunAtTheLowestHeightAndAtAGivenH0) {
 TEST(CliBalance, TwoTrianglesEndAt287WithTheRunCounts) {
   ScratchDir dir;
   const std::string file = CopyData(dir, "two_triangles.asc");
-  Result r = Cli("balance " + file + " --horizon reference --bem 'Massenausgleich Prüfung' --json");
+  CommandResult r = Cli("balance " + file + " --horizon reference --bem 'Massenausgleich Prüfung' --json");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out,
             "{\"H0\":\"287.000\",\"runs\":3,\"EditA0\":\"    400.00\",\"EditM0\":\"      0.00\","
@@ -95,13 +76,13 @@ TEST(CliBalance, APrintedHeightReproducesThePrintedFigures) {
   const std::string file = dir / "halde.asc";
   WriteBytes(file, ReadBytes(DataFile("../../../examples/halde.asc")));
   for (const char* horizon : {"reference", "terrain"}) {
-    Result b = Cli("balance " + file + " --horizon " + horizon + " --json");
+    CommandResult b = Cli("balance " + file + " --horizon " + horizon + " --json");
     ASSERT_EQ(b.code, 0) << b.out;
     const size_t at = b.out.find("{\"H0\":\"");
     ASSERT_NE(at, std::string::npos) << b.out;
     const std::string h0 = b.out.substr(at + 7, b.out.find('"', at + 7) - at - 7);
     EXPECT_GT(h0.size() - h0.find('.'), 4u) << h0;  // more than three decimals
-    Result r = Cli("run " + file + " --h0 " + h0 + " --json");
+    CommandResult r = Cli("run " + file + " --h0 " + h0 + " --json");
     ASSERT_EQ(r.code, 0) << r.out;
     const std::string fields = b.out.substr(b.out.find("\"EditA0\""), b.out.find("\"protocol\"") -
                                                                          b.out.find("\"EditA0\""));
@@ -113,7 +94,7 @@ TEST(CliCutFill, TableAtAGivenHeightWithoutAProtocol) {
   ScratchDir dir;
   const std::string file = CopyData(dir, "triangle.asc");
   // Heights 1, 2, 3 against 2: the zero line halves the triangle.
-  Result r = Cli("cutfill " + file + " --h0 2");
+  CommandResult r = Cli("cutfill " + file + " --h0 2");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out.rfind("Auf- und Abtrag bei der Bezugshöhe 2.000 m\n", 0), 0u) << r.out;
   EXPECT_NE(r.out.find("Fläche über H0 m²                                    25.00            25.00\n"),
@@ -140,31 +121,6 @@ std::string LargeSurvey() {
             " " + std::to_string(x / 100.0) + " " + std::to_string(100 + i % 17) + "\n";
   }
   return text;
-}
-
-// zelmaro-cli with the arguments, quiet, with the stop signals at their
-// defaults whatever the test runner set.
-pid_t SpawnCli(std::vector<std::string> args) {
-  args.insert(args.begin(), ZELMARO_CLI_PATH);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t quiet;
-  posix_spawn_file_actions_init(&quiet);
-  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &quiet, &attr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&quiet);
-  posix_spawnattr_destroy(&attr);
-  return pid;
 }
 
 std::vector<std::string> TempFiles(const ScratchDir& dir) {
@@ -295,7 +251,7 @@ TEST(CliRun, TheProtocolOfAShortNameStaysInItsFolderAndJsonIsUtf8) {
   std::filesystem::create_directory(dir / "sub");
   const std::string points = ReadBytes(DataFile("triangle.asc"));
   WriteBytes(dir / "sub/ab", points);
-  Result r = Cli("run " + dir / "sub/ab");
+  CommandResult r = Cli("run " + dir / "sub/ab");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_TRUE(std::filesystem::exists(dir / "sub/ab.LST"));
   EXPECT_FALSE(std::filesystem::exists(dir / "subLST"));
@@ -315,7 +271,7 @@ TEST(CliRun, TheProtocolOfAShortNameStaysInItsFolderAndJsonIsUtf8) {
 TEST(CliRun, FailuresAndUsage) {
   ScratchDir dir;
   const std::string few = CopyData(dir, "few_reference.asc");
-  Result r = Cli("balance " + few + " --horizon reference");
+  CommandResult r = Cli("balance " + few + " --horizon reference");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("Der Bezugshorizont hat keine Dreiecke"), std::string::npos) << r.out;
 
@@ -361,7 +317,7 @@ TEST(CliRun, BoundaryBreaklinesAndBands) {
   WriteBytes(file, "1 1 0 0 1\r\n2 1 10 0 2\r\n3 1 10 10 2\r\n4 1 0 10 1\r\n5 1 5 5 1.5\r\n");
   WriteBytes(dir / "grenze.txt", "# links\n-5 0\n5 0\n5 10\n-5 10\n");
   WriteBytes(dir / "kanten.txt", "1 5 3\n");
-  Result r = Cli("run " + file + " --h0 0 --boundary " + dir / "grenze.txt" + " --breaklines " +
+  CommandResult r = Cli("run " + file + " --h0 0 --boundary " + dir / "grenze.txt" + " --breaklines " +
                  dir / "kanten.txt" + " --json");
   ASSERT_EQ(r.code, 0) << r.out;
   // Inside: 5 x 10 at the mean height 1.25.

@@ -2,34 +2,21 @@
 // under a target's name.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "../volume/volume_support.h"
+#include "support/command.h"
 
 namespace zelmaro::testing {
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-};
+// What the command printed to stdout and stderr, and its exit code.
+CommandResult Sh(const std::string& command) { return RunCommand(command + " 2>&1"); }
 
-Result Sh(const std::string& command) {
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = ::pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-Result Export(const std::string& args) { return Sh(std::string(ZELMARO_CLI_PATH) + " export " + args); }
+CommandResult Export(const std::string& args) { return Sh(std::string(ZELMARO_CLI_PATH) + " export " + args); }
 
 size_t FilesIn(const ScratchDir& dir) {
   size_t n = 0;
@@ -43,7 +30,7 @@ TEST(CliExport, WritesTheChosenFilesAndTheSameProtocolAsARun) {
   ASSERT_EQ(Sh(std::string(ZELMARO_CLI_PATH) + " run " + file + " --h0 281 --bem Probe").code, 0);
   const std::string protocol = ReadBytes(ProtocolFileName(file));
 
-  const Result r = Export(file + " --h0 281 --bem Probe --interval 2 --landxml " + (dir / "a.xml") +
+  const CommandResult r = Export(file + " --h0 281 --bem Probe --interval 2 --landxml " + (dir / "a.xml") +
                           " --dxf " + (dir / "a.dxf") + " --pdf " + (dir / "a.pdf"));
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out, "LandXML: " + (dir / "a.xml") + "\nDXF: " + (dir / "a.dxf") + "\nPDF: " +
@@ -60,7 +47,7 @@ TEST(CliExport, UsageAndFailuresGiveGermanMessagesAndExitCodes) {
   ScratchDir dir;
   const std::string file = CopyData(dir, "two_triangles.asc");
 
-  Result r = Export(file);
+  CommandResult r = Export(file);
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("Keine Ausgabe angegeben"), std::string::npos) << r.out;
 
@@ -116,7 +103,7 @@ TEST(CliExport, FailuresNameTheFileAndTheCauseAndComeBeforeAnyFileIsWritten) {
   ScratchDir dir;
   const std::string file = CopyData(dir, "two_triangles.asc");
   // A negative contour interval: no protocol is written either.
-  Result r = Export(file + " --interval -1 --dxf " + (dir / "a.dxf"));
+  CommandResult r = Export(file + " --interval -1 --dxf " + (dir / "a.dxf"));
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("Höhenlinienintervall muss positiv sein"), std::string::npos) << r.out;
   EXPECT_FALSE(std::filesystem::exists(ProtocolFileName(file)));
@@ -168,7 +155,7 @@ TEST(CliExport, APdfUnderAMemoryLimitFailsInGerman) {
     (run(mid).code == 0 ? high : low) = mid;
   }
   for (long kib = high - 56 * 1024; kib < high; kib += 8 * 1024) {
-    const Result r = run(kib);
+    const CommandResult r = run(kib);
     EXPECT_TRUE(r.code == 0 || (r.code == 1 && !r.out.empty()))
         << kib << " KiB: exit " << r.code << ": " << r.out;
   }
@@ -192,13 +179,13 @@ TEST(CliExport, TargetsAndChoicesAreCheckedBeforeAnyFileIsWritten) {
       {"--epsg 25832x --landxml " + (dir / "a.xml"), "EPSG-Code"},
   };
   for (const Case& c : cases) {
-    const Result r = Export(file + " " + c.args);
+    const CommandResult r = Export(file + " " + c.args);
     EXPECT_EQ(r.code, 1) << c.args << "\n" << r.out;
     EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
     EXPECT_EQ(FilesIn(dir), 1u) << c.args;  // the point file alone
   }
   // The choices taken: no appendix, no labels.
-  const Result r = Export(file + " --pdf-protocol none --dxf-layers triangles,contours --epsg 31467 " +
+  const CommandResult r = Export(file + " --pdf-protocol none --dxf-layers triangles,contours --epsg 31467 " +
                           "--author 'Vermessung Süd' --client Gemeinde --dxf " + (dir / "a.dxf") +
                           " --landxml " + (dir / "a.xml") + " --pdf " + (dir / "a.pdf"));
   ASSERT_EQ(r.code, 0) << r.out;
@@ -228,7 +215,7 @@ TEST(CliExport, TooLittleMemoryForTheReportIsAGermanReportNotACrash) {
   // The least address space (in KiB) the export gets through with; every
   // trial must end with an exit code, never a signal.
   auto trial = [&](long kib) {
-    const Result r = Sh("bash -c 'ulimit -v " + std::to_string(kib) + "; " + ZELMARO_CLI_PATH +
+    const CommandResult r = Sh("bash -c 'ulimit -v " + std::to_string(kib) + "; " + ZELMARO_CLI_PATH +
                         " export " + file + " --pdf-protocol full --pdf " + (dir / "b.pdf") + "'");
     EXPECT_TRUE(r.code == 0 || r.code == 1) << kib << " KiB: exit " << r.code << "\n" << r.out;
     return r;
@@ -240,7 +227,7 @@ TEST(CliExport, TooLittleMemoryForTheReportIsAGermanReportNotACrash) {
     (trial(mid).code == 0 ? hi : lo) = mid;
   }
   // Just below what it needs the report is refused in advance.
-  const Result r = trial(hi - 6144);
+  const CommandResult r = trial(hi - 6144);
   EXPECT_NE(r.out.find("Für den PDF-Bericht reicht der Speicher nicht"), std::string::npos) << r.out;
 }
 
@@ -252,7 +239,7 @@ TEST(CliExport, AWriteFailingHalfwayLeavesTheFormerFile) {
   const size_t before = FilesIn(dir);
   // A file size limit of 4 KiB lets the small protocol through and stops the
   // drawing in its tables; the signal is ignored so the write fails instead.
-  const Result r = Sh("bash -c \"trap '' XFSZ; ulimit -f 4; " + std::string(ZELMARO_CLI_PATH) +
+  const CommandResult r = Sh("bash -c \"trap '' XFSZ; ulimit -f 4; " + std::string(ZELMARO_CLI_PATH) +
                       " export " + file + " --dxf " + target + " --pdf " + (dir / "neu.pdf") +
                       "\"");
   EXPECT_EQ(r.code, 1) << r.out;

@@ -3,33 +3,20 @@
 // commands.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "../volume/volume_support.h"
+#include "support/command.h"
 
 namespace zelmaro::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int code;
-  std::string out;
-};
-
-Result Sh(const std::string& command) {
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = ::pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+// What the command printed to stdout and stderr, and its exit code.
+CommandResult Sh(const std::string& command) { return RunCommand(command + " 2>&1"); }
 
 // zelmaro-cli copied alone into the folder, without its module.
 std::string ProgramAlone(const ScratchDir& dir) {
@@ -45,7 +32,7 @@ TEST(CliExportModule, MissingOrBrokenModuleFailsExportOnlyWithAGermanMessage) {
   const std::string cli = ProgramAlone(dir);
   const std::string module = dir / "zelmaro-export.so";
 
-  Result r = Sh(cli + " export " + file + " --dxf " + (dir / "a.dxf"));
+  CommandResult r = Sh(cli + " export " + file + " --dxf " + (dir / "a.dxf"));
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "Das Exportmodul '" + module + "' ist nicht vorhanden.\n");
   // Nothing was run: no protocol, no drawing.
@@ -55,7 +42,7 @@ TEST(CliExportModule, MissingOrBrokenModuleFailsExportOnlyWithAGermanMessage) {
   EXPECT_EQ(Sh(cli + " export").code, 1);
 
   // Every other command does without it, with the same results.
-  const Result built = Sh(std::string(ZELMARO_CLI_PATH) + " run " + file + " --json");
+  const CommandResult built = Sh(std::string(ZELMARO_CLI_PATH) + " run " + file + " --json");
   ASSERT_EQ(built.code, 0) << built.out;
   r = Sh(cli + " run " + file + " --json");
   EXPECT_EQ(r.code, 0);
@@ -80,7 +67,7 @@ TEST(CliExportModule, FoundBesideTheProgramThroughALinkFromAnotherFolder) {
   fs::create_directory(dir / "bin");
   fs::create_symlink(ZELMARO_CLI_PATH, dir / "bin/z");
   // Started by name through PATH, in a folder without the module.
-  const Result r = Sh("cd " + dir.path().string() + " && PATH=" + (dir / "bin") +
+  const CommandResult r = Sh("cd " + dir.path().string() + " && PATH=" + (dir / "bin") +
                       ":$PATH z export triangle.asc --landxml a.xml");
   EXPECT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out, "LandXML: a.xml\n");
@@ -90,7 +77,7 @@ TEST(CliExportModule, FoundBesideTheProgramThroughALinkFromAnotherFolder) {
 
 // What the dynamic loader reads during a call, from its own report.
 std::string LoadedFiles(const std::string& args) {
-  const Result r = Sh("LD_DEBUG=files " + std::string(ZELMARO_CLI_PATH) + " " + args);
+  const CommandResult r = Sh("LD_DEBUG=files " + std::string(ZELMARO_CLI_PATH) + " " + args);
   std::string files;
   size_t at = 0;
   while ((at = r.out.find("file=", at)) != std::string::npos) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/json.h"
 #include "support/temp_dir.h"
 
 namespace zelmaro {
@@ -38,6 +39,14 @@ TEST(CliMesh, CompleteOutlineAppendsBehindTheDescribedTriangles) {
             plain.substr(plain.find(",\"zMin\""), end - plain.find(",\"zMin\"") + 1));
   // (10, 0.1), (20, 0), (0, 0): clockwise like the others.
   EXPECT_EQ(full.substr(full.size() - 11), ",[3,4,1]]}\n") << full;
+}
+
+// Empty and nested containers are where a comma goes astray.
+TEST(CliJson, CommasOnlyBetweenMembersAndElements) {
+  cli::JsonWriter w;
+  w.Object().Key("a").Array().End().Key("b").Array().Array().End().Array().Number(1).End().End();
+  w.Key("c").Object().End().Key("d").String("\xe4\"").End();
+  EXPECT_EQ(w.Text(), "{\"a\":[],\"b\":[[],[1]],\"c\":{},\"d\":\"\\u00e4\\\"\"}");
 }
 
 TEST(CliMesh, EachHorizonAsJson) {

@@ -55,7 +55,7 @@ TEST(Dxf, IndependentReaderFindsTheProgramsEntitiesPerLayer) {
   const std::string script = run.dir / "read.py";
   WriteBytes(script, kReader);
   std::string out;
-  ASSERT_EQ(Shell(std::string(kPython) + " " + script + " " + file + " 2>&1", out), 0) << out;
+  ASSERT_EQ(RunCommand(std::string(kPython) + " " + script + " " + file + " 2>&1", out), 0) << out;
 
   std::istringstream lines(out);
   std::string word;

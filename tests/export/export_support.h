@@ -10,6 +10,7 @@
 #include <string>
 
 #include "export/export_input.h"
+#include "support/command.h"
 #include "text/format.h"
 #include "volume/volume_support.h"
 #include "workspace/workspace.h"
@@ -75,22 +76,10 @@ struct ExportRun {
   }
 };
 
-// Runs a shell command; returns its exit code, out gets what it printed.
-inline int Shell(const std::string& command, std::string& out) {
-  out.clear();
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return -1;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  const int status = ::pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // An independent reader on the machine, or why there is none.
 inline bool HaveTool(const std::string& probe, std::string& why) {
   std::string out;
-  if (Shell(probe + " >/dev/null 2>&1", out) == 0) return true;
+  if (RunCommand(probe + " >/dev/null 2>&1", out) == 0) return true;
   why = "'" + probe + "' fails: the reader is not installed (scripts/setup installs it)";
   return false;
 }

@@ -40,7 +40,7 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
   WritePdfReport(run.in, file);
 
   std::string text;
-  ASSERT_EQ(Shell("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
+  ASSERT_EQ(RunCommand("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
   for (const std::string& field : run.record->fields) {
     const std::string figure(Trim(field));
     ASSERT_FALSE(figure.empty());
@@ -79,7 +79,7 @@ TEST(PdfReport, PopplerFindsTheFiguresPagesAndPlot) {
 
   // The first page rendered: blue and red mesh lines in the plot.
   std::string out;
-  ASSERT_EQ(Shell("pdftoppm -r 50 -f 1 -l 1 -png " + file + " " + (run.dir / "page") + " 2>&1",
+  ASSERT_EQ(RunCommand("pdftoppm -r 50 -f 1 -l 1 -png " + file + " " + (run.dir / "page") + " 2>&1",
                   out),
             0)
       << out;
@@ -124,12 +124,12 @@ TEST(PdfReport, ASurveyGivesAShortReportWithItsOutlineAndThinnedPoints) {
   const std::string file = run.dir / "survey.pdf";
   WritePdfReport(run.in, file);  // the summary, by default
   std::string info, text;
-  ASSERT_EQ(Shell("pdfinfo " + file + " 2>&1", info), 0) << info;
+  ASSERT_EQ(RunCommand("pdfinfo " + file + " 2>&1", info), 0) << info;
   const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
   EXPECT_LE(pages, 10);
   EXPECT_EQ(pages, ReportPages(run.in));
   EXPECT_LE(ReadBytes(file).size(), 5u << 20);
-  ASSERT_EQ(Shell("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
+  ASSERT_EQ(RunCommand("pdftotext -layout " + file + " - 2>&1", text), 0) << text;
   EXPECT_NE(text.find("nur der Umriss gezeichnet"), std::string::npos);
   EXPECT_NE(text.find("von 30000 gezeichnet"), std::string::npos);
   // Lines 0.1 m apart in height lie closer than the paper shows: the plot

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/command.h"
+
 namespace zelmaro::testing {
 
 class TempDir {
@@ -25,15 +27,5 @@ class TempDir {
 
 // The whole content of a file as bytes.
 std::string ReadBytes(const std::string& file);
-
-// Runs a command line, returns its exit code and what it printed to stdout.
-int RunCommand(const std::string& command, std::string& out);
-
-#ifdef ZELMARO_CLI_PATH
-// Runs zelmaro-cli with the arguments; out gets stdout and stderr together.
-inline int Cli(const std::string& args, std::string& out) {
-  return RunCommand(std::string(ZELMARO_CLI_PATH) + " " + args + " 2>&1", out);
-}
-#endif
 
 }  // namespace zelmaro::testing
