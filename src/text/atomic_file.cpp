@@ -76,9 +76,20 @@ int MakeTemp(const std::string& folder, std::string& name, int& slot) {
 // Where the former content of a file written over in place waits until the
 // overwrite is complete. Named after the file's inode, which every name of
 // it shares, so that the next read or save of the file finds it whatever
-// became of the process that wrote it.
-std::string SavedContentName(const std::string& folder, ino_t inode) {
-  return folder + "/.zelmaro-save-" + std::to_string(static_cast<unsigned long long>(inode));
+// became of the process that wrote it; and after its birth time where the
+// file system keeps one, so that a file that later gets the inode of a
+// deleted one is never taken for it.
+std::string SavedContentName(const std::string& folder, int fd) {
+  struct statx sx {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &sx) != 0)
+    throw EInOutError::FromErrno(errno);
+  std::string name = folder;
+  name.append("/.zelmaro-save-").append(std::to_string(sx.stx_ino));
+  if (sx.stx_mask & STATX_BTIME) {
+    name.append("-").append(std::to_string(sx.stx_btime.tv_sec));
+    name.append(".").append(std::to_string(sx.stx_btime.tv_nsec));
+  }
+  return name;
 }
 
 void SyncOrThrow(int fd) {
@@ -319,9 +330,7 @@ void AtomicFile::OverwriteInPlace(int content) {
   // the disk before it takes the name that marks the overwrite as begun:
   // a failure in the middle of the overwrite puts it back at once, a
   // process killed there leaves it for the next read or save of the file.
-  struct stat st {};
-  if (::fstat(in_place_fd_, &st) != 0) throw EInOutError::FromErrno(errno);
-  const std::string saved = SavedContentName(folder_, st.st_ino);
+  const std::string saved = SavedContentName(folder_, in_place_fd_);
   std::string backup_name;
   int slot = -1;
   const int backup = MakeTemp(folder_, backup_name, slot);
@@ -363,7 +372,18 @@ void RecoverInterruptedSave(const std::string& file) {
   const std::string place = resolved;
   struct stat st {};
   if (::stat(place.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  const std::string saved = SavedContentName(Folder(place), st.st_ino);
+  std::string saved;
+  {
+    const int target = ::open(place.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (target < 0) return;
+    try {
+      saved = SavedContentName(Folder(place), target);
+    } catch (const EInOutError&) {
+      ::close(target);
+      return;
+    }
+    ::close(target);
+  }
   const int backup = ::open(saved.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (backup < 0) return;
   // The saver holds a lock on it while it lives: its overwrite is not

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <clocale>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "points/point_table.h"
@@ -409,6 +410,29 @@ TEST(WritePointFile, AKilledOverwriteInPlaceIsUndoneByTheNextRead) {
   waitpid(pid, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_TRUE(ReadBytes(first) == fresh_bytes);
+}
+
+// The former content left by a save that died names the file by its inode,
+// which a later file may get once the first is deleted: it is only ever put
+// back into the file it came from (same inode and birth time).
+TEST(WritePointFile, ALeftFormerContentIsNotPutIntoAnotherFileOfItsInode) {
+  TempDir dir;
+  const std::string file = dir.File("new.asc");
+  WritePointFile(file, Survey(10));
+  const std::string bytes = ReadBytes(file);
+  struct statx sx {};
+  ASSERT_EQ(statx(AT_FDCWD, file.c_str(), 0, STATX_INO | STATX_BTIME, &sx), 0);
+  if (!(sx.stx_mask & STATX_BTIME)) GTEST_SKIP() << "the file system keeps no birth times";
+  // As a deleted file of the same inode left it: named by the inode alone,
+  // or with a birth time a second after the epoch.
+  const std::string prefix = ".zelmaro-save-" + std::to_string(sx.stx_ino);
+  for (const std::string& left : {dir.File(prefix), dir.File(prefix + "-1.0")}) {
+    { std::ofstream(left) << "1 0 1 2 3\r\n"; }
+    std::string read;
+    ASSERT_EQ(ReadWholeFile(file, read), ReadResult::Ok);
+    EXPECT_EQ(read, bytes) << left;
+    EXPECT_TRUE(std::filesystem::exists(left));
+  }
 }
 
 // The ACL entries of a file, as the kernel keeps them in its attribute.
